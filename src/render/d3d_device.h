@@ -1,0 +1,7 @@
+// The one Direct3D device of the program: set when the device has been created, null before. Render
+// code that creates resources reaches the device through it.
+#pragma once
+
+#include <d3d9.h>
+
+extern IDirect3DDevice9* g_D3DDevice;
