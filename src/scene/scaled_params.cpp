@@ -1,0 +1,82 @@
+#include "scene/scaled_params.h"
+
+#include "scene/stream.h"
+
+void MediaSpeedParam::Advance(float t) {
+  if (last_ > t) last_ = t;
+  float step = t - last_;
+  if (step > 0.2f) step = 0.2f;
+  delta_ = GetResult() * step;
+  position_ += delta_;
+  last_ = t;
+}
+
+MediaRectangle::MediaRectangle() {
+  left = 0;
+  right = 0;
+  top = 0;
+  bottom = 0;
+  centreX.Raw() = 0;
+  centreY.Raw() = 0;
+}
+
+MediaRectangle::MediaRectangle(const MediaRectangle& o)
+    : MediaParam(),
+      left(o.left),
+      right(o.right),
+      top(o.top),
+      bottom(o.bottom),
+      centreX(o.centreX),
+      centreY(o.centreY) {}
+
+MediaRectangle& MediaRectangle::operator=(const MediaRectangle& o) {
+  left = o.left;
+  right = o.right;
+  top = o.top;
+  bottom = o.bottom;
+  centreX = o.centreX;
+  centreY = o.centreY;
+  return *this;
+}
+
+void MediaRectangle::Read(DS_IOF_Virtual** stream) {
+  DS_IOF_Virtual* s = *stream;
+  s->ReadInt(&left.Raw());
+  s->ReadInt(&right.Raw());
+  s->ReadInt(&top.Raw());
+  s->ReadInt(&bottom.Raw());
+  s->ReadInt(&centreX.Raw());
+  s->ReadInt(&centreY.Raw());
+}
+
+void MediaRectangle::Write(DS_IOF_Virtual** stream) const {
+  DS_IOF_Virtual* s = *stream;
+  s->WriteInt(left.GetValue());
+  s->WriteInt(right.GetValue());
+  s->WriteInt(top.GetValue());
+  s->WriteInt(bottom.GetValue());
+  s->WriteInt(centreX.GetValue());
+  s->WriteInt(centreY.GetValue());
+}
+
+MediaQuad::MediaQuad() {
+  for (auto& c : corners) c.Raw() = D3DXVECTOR3(0, 0, 0);
+}
+
+void MediaQuad::Read(DS_IOF_Virtual** stream) {
+  DS_IOF_Virtual* s = *stream;
+  for (auto& c : corners) {
+    s->ReadFloat(&c.Raw().x);
+    s->ReadFloat(&c.Raw().y);
+    s->ReadFloat(&c.Raw().z);
+  }
+}
+
+void MediaQuad::Write(DS_IOF_Virtual** stream) const {
+  DS_IOF_Virtual* s = *stream;
+  for (const auto& c : corners) {
+    s->WriteFloat(c.GetValue().x);
+    s->WriteFloat(c.GetValue().y);
+    s->WriteFloat(c.GetValue().z);
+  }
+}
