@@ -1,5 +1,6 @@
 #include "scene/scaled_params.h"
 
+#include "render/screen_mapping.h"
 #include "scene/stream.h"
 
 void MediaSpeedParam::Advance(float t) {
@@ -57,6 +58,13 @@ void MediaRectangle::Write(DS_IOF_Virtual** stream) const {
   s->WriteInt(bottom.GetValue());
   s->WriteInt(centreX.GetValue());
   s->WriteInt(centreY.GetValue());
+}
+
+bool MediaRectangle::HitTest(float x, float y) const {
+  const ScreenMapping* m = GetScreenMapping();
+  const D3DXVECTOR3 p = MapScreenPointToPicture(m, x * m->scaleX, y * m->scaleY, 0.0f);
+  return static_cast<float>(left.GetValue()) <= p.x && p.x <= static_cast<float>(right.GetValue()) &&
+         static_cast<float>(top.GetValue()) <= p.y && p.y <= static_cast<float>(bottom.GetValue());
 }
 
 MediaQuad::MediaQuad() {

@@ -5,15 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "render/projection.h"
+#include "render/screen_mapping.h"
 #include "scene/stream.h"
+#include "support/counting_observer.h"
 
 namespace {
-
-class Counter : public MediaControl {
- public:
-  void OnChanged(MediaControl*) override { ++calls; }
-  int calls = 0;
-};
 
 TEST(ScaledParamTest, AlphaByteFromTransparencyPercent) {
   struct Case {
@@ -52,7 +49,7 @@ TEST(ScaledParamTest, CopiesCarryScaleOffsetAndValueButNoObservers) {
   UINTSclaleTo<float> src;
   src.SetScaling(0.02f, 0.0f);
   src.SetValue(50, nullptr);
-  Counter other;
+  CountingObserver other;
   src.AddObserver(&other);
 
   UINTSclaleTo<float> copy(src);
@@ -111,7 +108,7 @@ std::vector<BYTE> Ints(std::initializer_list<INT> v) {
 
 TEST(MediaRectangleTest, ReadsAndWritesSixIntsWithoutNotifying) {
   MediaRectangle r;
-  Counter c;
+  CountingObserver c;
   r.left.AddObserver(&c);
   r.bottom.AddObserver(&c);
   std::vector<BYTE> bytes = Ints({1, 2, 3, 4, 5, -6});
@@ -153,6 +150,47 @@ TEST(MediaRectangleTest, ShortStreamIsAFormatError) {
   DS_IOF_R<ResourceBuffer> reader(&buf);
   DS_IOF_Virtual* s = &reader;
   EXPECT_THROW(r.Read(&s), DocFormatError);
+}
+
+// A window of 800 x 600 drawn into a back buffer of 1600 x 1200, the picture of 400 x 300 filling it.
+class RectangleHitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = *GetScreenMapping();
+    savedProjection_ = g_LetterboxProjection;
+    g_LetterboxProjection.invScaleX = g_LetterboxProjection.invScaleY = 1.0f;  // Stretch: no mode scale
+    g_LetterboxProjection.offsetX = g_LetterboxProjection.offsetY = 0.0f;
+    ScreenMapping* m = GetScreenMapping();
+    m->scaleX = 2.0f;
+    m->scaleY = 2.0f;
+    ScreenQuad::Init(m->picture);
+    ScreenQuad::SetRect(m->picture, 0.0f, 0.0f, 1600.0f, 1200.0f);
+    m->pictureWidth = 400;
+    m->pictureHeight = 300;
+  }
+  void TearDown() override {
+    *GetScreenMapping() = saved_;
+    g_LetterboxProjection = savedProjection_;
+  }
+  ScreenMapping saved_;
+  LetterboxProjection savedProjection_;
+};
+
+TEST_F(RectangleHitTest, EdgesAreInsideAndPointsMapThroughTheBackBuffer) {
+  MediaRectangle r;
+  r.left = 100;
+  r.right = 200;
+  r.top = 50;
+  r.bottom = 150;
+  // Picture pixel = window pixel * 2 (back buffer) / 4 (picture in back buffer) = window / 2.
+  struct Case {
+    float x, y;
+    bool inside;
+  } cases[] = {
+      {200, 100, true},   {400, 300, true},  {300, 200, true},  // both corners exactly on the edges
+      {199.9f, 200, false}, {400.1f, 200, false}, {300, 99.9f, false}, {300, 300.1f, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(r.HitTest(c.x, c.y), c.inside) << c.x << "," << c.y;
 }
 
 TEST(MediaQuadTest, TwelveFloatsInCornerOrder) {

@@ -5,18 +5,9 @@
 #include <vector>
 
 #include "scene/media_param.h"
+#include "support/counting_observer.h"
 
 namespace {
-
-class Counter : public MediaControl {
- public:
-  void OnChanged(MediaControl* sender) override {
-    ++calls;
-    lastSender = sender;
-  }
-  int calls = 0;
-  MediaControl* lastSender = nullptr;
-};
 
 std::vector<UINT> Entries(const UndoHistory<UINT>& h) {
   std::vector<UINT> v;
@@ -26,7 +17,7 @@ std::vector<UINT> Entries(const UndoHistory<UINT>& h) {
 
 TEST(UndoTest, StoreUndoRedoScript) {
   MediaParamT<UINT> p(1);
-  Counter other;
+  CountingObserver other;
   p.AddObserver(&other);
   UndoCtrlT<UINT>& u = p.UndoControl();
   const UndoHistory<UINT>& h = u.History();
@@ -91,7 +82,7 @@ TEST(UndoTest, HistoryKeepsTheTwentyNewest) {
 
 TEST(UndoTest, UndoToAnEqualValueNotifiesNobody) {
   MediaParamT<UINT> p(1);
-  Counter other;
+  CountingObserver other;
   p.AddObserver(&other);
   p.UndoControl().Store();
   p.UndoControl().Undo();
@@ -112,7 +103,7 @@ TEST(UndoTest, VectorsDifferWhenAnyComponentDiffers) {
   };
   for (const Case& c : cases) {
     MediaParamT<D3DXVECTOR3> p(c.before);
-    Counter other;
+    CountingObserver other;
     p.AddObserver(&other);
     p.UndoControl().Store();
     p.Raw() = c.after;
