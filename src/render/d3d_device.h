@@ -5,3 +5,6 @@
 #include <d3d9.h>
 
 extern IDirect3DDevice9* g_D3DDevice;
+
+// The description of back buffer 0 of g_D3DDevice; all zero when there is no device or back buffer.
+D3DSURFACE_DESC* GetBackBufferDesc(D3DSURFACE_DESC* out);

@@ -47,6 +47,20 @@ TEST_F(D3DReadbackTest, RowsComeFromTheTopAndTexturesReadBack) {
   rt->Release();
 }
 
+TEST_F(D3DReadbackTest, BackBufferDescriptionOfTheDeviceOrAllZero) {
+  D3DSURFACE_DESC desc;
+  EXPECT_EQ(GetBackBufferDesc(&desc)->Width, 64u);
+  EXPECT_EQ(desc.Height, 64u);
+  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  IDirect3DDevice9* saved = g_D3DDevice;
+  g_D3DDevice = nullptr;
+  GetBackBufferDesc(&desc);
+  g_D3DDevice = saved;
+  EXPECT_EQ(desc.Width, 0u);
+  EXPECT_EQ(desc.Height, 0u);
+  EXPECT_EQ(desc.Format, D3DFMT_UNKNOWN);
+}
+
 TEST(D3DTestDevice, DestroyPutsBackTheGlobalDevice) {
   IDirect3DDevice9* before = g_D3DDevice;
   {
