@@ -1,0 +1,12 @@
+#include "app/strings.h"
+
+bool ModuleStringTable::FindBlock(WORD block, WORD language, const BYTE*& data, size_t& size) const {
+  HRSRC res = FindResourceExW(module_, RT_STRING, MAKEINTRESOURCEW(block), language);
+  if (!res) return false;
+  HGLOBAL loaded = LoadResource(module_, res);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return false;
+  data = static_cast<const BYTE*>(bytes);
+  size = SizeofResource(module_, res);
+  return true;
+}
