@@ -132,6 +132,8 @@ void WriteArchiveString(std::vector<BYTE>* out, const ds_string& s) {
   for (char16_t u : s) Put(out, u, 2);
 }
 
+DWORD ReadDwordFromBuffer(ResourceBuffer* b) { return static_cast<DWORD>(Get(b, 4)); }
+
 void ReadFloatVectorFromBuffer(std::vector<float>* v, ResourceBuffer* b) {
   uint32_t n = static_cast<uint32_t>(Get(b, 4));
   if (n > b->Remaining() / 4) throw DocFormatError("float count beyond the end");

@@ -178,6 +178,8 @@ void ReadArchiveString(ResourceBuffer* buffer, ds_string* s);
 // Writes the shortest length form.
 void WriteArchiveString(std::vector<BYTE>* out, const ds_string& s);
 
+// A little-endian uint32 straight from the buffer.
+DWORD ReadDwordFromBuffer(ResourceBuffer* buffer);
 // uint32 count n, then n floats, straight from the buffer (module image sets).
 void ReadFloatVectorFromBuffer(std::vector<float>* v, ResourceBuffer* buffer);
 // One record in the stream form, straight from the buffer.

@@ -1,0 +1,98 @@
+// The document resource manager: one per document, owner of every picture, mesh and effect the document
+// carries or names and of the device objects made from them. Scene objects hold file links or GUID keys
+// and ask the manager by key each time; the manager makes the object on the first request and returns
+// the same one afterwards.
+#pragma once
+
+#include <list>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "platform/types.h"
+#include "scene/doc_keys.h"
+#include "scene/doc_resource_device.h"
+#include "scene/iof_item.h"
+#include "scene/stream.h"
+
+class DS_FileLink3;
+class DS_ImageFileLink;
+class DS_MeshFile;
+class DS_HLSLEffectFile;
+
+typedef std::vector<DocResourceRecord> DocRecordVector;
+
+// The manager's maps. Every lookup is find-or-insert: a missing key gets an empty value.
+struct DocResourceMaps {
+  std::map<DocFileKey, DocRecordVector> savedData;        // non-image data as the document stores it
+  std::map<DocFileKey, DocRecordVector> savedImages;      // image data as stored; emptied after reading
+  std::map<DocFileKey, std::vector<float>> savedFrameTimes;
+  std::map<DocGuidKey, DocNamedBlob> savedGuidPictures;   // DDS bytes; emptied after reading
+  std::map<DocFileKey, TextureSet> textureSets;
+  std::map<DocFileKey, MeshData> meshes;
+  std::map<DocFileKey, ID3DXEffect*> effects;             // one reference held on each
+  std::map<DocFileKey, DocRecordVector> resourceData;     // all raw data known to the document
+  std::map<DocGuidKey, IDirect3DTexture9*> guidTextures;  // one reference held on each
+
+  // Replaces the texture held under key (a reference added to texture, the old one released).
+  void SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* texture);
+};
+
+class DS_DocResManager : public DS_IOF_Item {
+ public:
+  static const DWORD kVersion = 3;
+
+  DS_DocResManager();
+  ~DS_DocResManager() override;
+  DS_DocResManager(const DS_DocResManager&) = delete;
+  DS_DocResManager& operator=(const DS_DocResManager&) = delete;
+
+  // Reads the class name and version, then the body; the caller owns the result.
+  static DS_DocResManager* CreateFromStream(DS_IOF_Virtual** stream);
+  // The section body for a version (0 and versions above 3 read like 3); builds the device objects.
+  bool Read(DS_IOF_Virtual** stream, DWORD version);
+  // Writes the whole section (version 3), each GUID picture first refreshed from its texture.
+  void Save(DS_IOF_Virtual** stream) override;
+  void SaveBase(DS_IOF_Virtual** stream);
+
+  DocResourceMaps& Maps() { return *maps_; }
+  const DocResourceMaps& Maps() const { return *maps_; }
+
+  TextureSet& GetTextureSet(const DS_ImageFileLink& link);
+  TextureSet& GetImageSetFromModule(const DS_ImageFileLink& link);
+  MeshData& GetMesh(const DS_MeshFile& link, int stride);
+  ID3DXEffect* GetEffect(ID3DXEffect** out, const DS_HLSLEffectFile& link);
+
+  void MakeImageLinkFromRecord(const DocResourceRecord& record, DS_ImageFileLink* out);
+  // An empty record list changes nothing (out keeps its key).
+  void MakeImageLinkFromRecords(const std::vector<float>& durations, const std::list<DocResourceRecord>& records,
+                                DS_ImageFileLink* out);
+
+  bool RegisterImageForSave(const DS_FileLink3& link);
+  // False, keeping the stored bytes, when the texture cannot be encoded; true otherwise.
+  bool UpdateGuidPictureBytes(const DocGuidKey& key);
+
+  // Each effect gets one lost call per device loss and one reset call after it, however often the
+  // picture lights pass them on.
+  void OnLostDevice();
+  void OnResetDevice();
+
+ private:
+  void LoadImageFromModule(TextureSet* set, const DocFileKey& key);
+
+  std::unique_ptr<DocResourceMaps> maps_;
+  std::set<DocFileKey> brokenImageSets_;  // module image sets that did not decode; not parsed again
+  bool deviceLost_ = false;
+};
+
+// The manager of the loaded document; set by the document loader, null before.
+extern DS_DocResManager* g_DocResManager;
+
+// The stream forms of the manager's maps, shared with the sections that store records and floats.
+void ReadRecordVector(DS_IOF_Virtual** stream, DocRecordVector* out);
+void WriteRecordVector(DS_IOF_Virtual** stream, const DocRecordVector& v);
+void ReadFloatVector(DS_IOF_Virtual** stream, std::vector<float>* out);
+void WriteFloatVector(DS_IOF_Virtual** stream, const std::vector<float>& v);
+// uint32 count, then records straight from the buffer; the count is checked against the bytes left.
+void ReadRecordVectorFromBuffer(DocRecordVector* out, ResourceBuffer* buffer);
