@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "scene/doc_res_manager.h"
 #include "scene/stream.h"
 
 int g_FileLinkCounter = 0;
@@ -113,6 +114,12 @@ void ReadFileLink(DS_IOF_Virtual** stream, DS_FileLink3* link) {
 }
 
 void WriteFileLink(DS_IOF_Virtual** stream, const DS_FileLink3& link) {
+  // The data goes with the document. Without a document (a bare section written by a tool or a test)
+  // there is nothing to keep.
+  if (!link.GetName().empty() && g_DocResManager) {
+    DocResourceMaps& maps = g_DocResManager->Maps();
+    maps.savedData[link.GetKey()] = maps.resourceData[link.GetKey()];
+  }
   (*stream)->WriteString(link.GetName());
   (*stream)->WriteInt64(link.GetStamp());
 }

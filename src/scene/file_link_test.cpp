@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/doc_res_manager.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 
@@ -109,6 +110,27 @@ TEST(FileLinkTest, ReadAndWriteNameAndStampWithoutNotifying) {
   EXPECT_EQ(buf.Remaining(), 0u);
   EXPECT_THROW(ReadFileLink(&rs, &link), DocFormatError);
   link.RemoveObserver(&c);
+}
+
+TEST(FileLinkTest, WritingALinkKeepsItsDataWithTheDocument) {
+  DS_DocResManager manager;
+  DS_DocResManager* previous = g_DocResManager;
+  g_DocResManager = &manager;
+  DocResourceMaps& maps = manager.Maps();
+  const DocFileKey key(u"fx.dll", 9);
+  DocResourceRecord record(9, u"fx.dll");
+  const BYTE bytes[] = {1, 2, 3};
+  record.blob.SetBytes(3, bytes);
+  maps.resourceData[key].push_back(record);
+
+  DS_IOF_W w;
+  DS_IOF_Virtual* ws = &w;
+  WriteFileLink(&ws, DS_HLSLEffectFile(9, u"fx.dll"));
+  ASSERT_EQ(maps.savedData[key].size(), 1u);
+  EXPECT_EQ(maps.savedData[key][0].blob.Size(), 3);
+  WriteFileLink(&ws, DS_HLSLEffectFile(DocFileKey(u"", 9)));  // an empty link keeps nothing
+  EXPECT_EQ(maps.savedData.size(), 1u);
+  g_DocResManager = previous;
 }
 
 TEST(ImageFileLinkTest, UndoControlComesFirstAndFollowsTheKey) {
