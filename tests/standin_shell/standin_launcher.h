@@ -1,0 +1,102 @@
+// Starts the stand-in shell for a Windows test and ends it again. One stand-in runs at a time in a Wine
+// session: a named mutex keeps tests in separate processes from overlapping.
+// The stand-in's path: the environment variable LUMI_STANDIN_SHELL, else LUMI_STANDIN_SHELL_EXE as the
+// build defines it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "standin_shell/standin_protocol.h"
+
+class StandinShell {
+ public:
+  static std::wstring ExePath() {
+    wchar_t env[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"LUMI_STANDIN_SHELL", env, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) return env;
+#ifdef LUMI_STANDIN_SHELL_EXE
+    return LUMI_STANDIN_SHELL_EXE;
+#else
+    return L"";
+#endif
+  }
+  static bool Available() {
+    std::wstring p = ExePath();
+    return !p.empty() && GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  StandinShell() = default;
+  StandinShell(const StandinShell&) = delete;
+  StandinShell& operator=(const StandinShell&) = delete;
+  ~StandinShell() { Stop(); }
+
+  // Starts it with these options and waits for its control window; false when it does not come up.
+  bool Start(const std::wstring& options) {
+    mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\LumivaneStandinShell");
+    if (!mutex_ || WaitForSingleObject(mutex_, 120000) == WAIT_TIMEOUT) return false;
+    locked_ = true;
+    EndLeftOver();
+    std::wstring line = L"\"" + ExePath() + L"\" --parent " + std::to_wstring(GetCurrentProcessId()) + L" " + options;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    for (int i = 0; i < 200 && !control_; ++i) {
+      if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return false;
+      for (HWND w = FindWindowExW(nullptr, nullptr, STANDIN_CONTROL_CLASS, nullptr); w;
+           w = FindWindowExW(nullptr, w, STANDIN_CONTROL_CLASS, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid_) control_ = w;
+      }
+    }
+    return control_ != nullptr;
+  }
+
+  void Stop() {
+    if (process_) {
+      if (control_) Send(kStandinQuit);
+      if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+      CloseHandle(process_);
+      process_ = nullptr;
+    }
+    control_ = nullptr;
+    if (locked_) ReleaseMutex(mutex_);
+    locked_ = false;
+    if (mutex_) CloseHandle(mutex_);
+    mutex_ = nullptr;
+  }
+
+  LRESULT Send(StandinCommand command, int index = 0, int x = 0, int y = 0, int flag = 0,
+               const wchar_t* text = nullptr) {
+    StandinRequest r = {index, x, y, flag, {}};
+    if (text) lstrcpynW(r.text, text, 260);
+    return SendStandinCommand(control_, command, r);
+  }
+
+  DWORD pid() const { return pid_; }
+  HWND control() const { return control_; }
+
+ private:
+  // A stand-in left by a test that did not end cleanly.
+  static void EndLeftOver() {
+    for (int i = 0; i < 50; ++i) {
+      HWND w = FindWindowW(STANDIN_CONTROL_CLASS, nullptr);
+      if (!w) return;
+      StandinRequest r = {};
+      SendStandinCommand(w, kStandinQuit, r);
+      Sleep(100);
+    }
+  }
+
+  HANDLE mutex_ = nullptr;
+  bool locked_ = false;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND control_ = nullptr;
+};
