@@ -133,6 +133,13 @@ struct MeshData {
   }
   ~MeshData() { Clear(); }
 
+  // Decode X mesh data (bytes, or a file) into *out: cloned to position, normal and one texture
+  // coordinate pair, normals computed, optimised, copied into write-only managed buffers with the bounding
+  // sphere. Any failure, a stride other than 32, a mesh without faces or one that needs 32-bit indices
+  // leaves *out empty and returns false. Windows only (D3DX); defined with the texture cache.
+  static bool LoadFromMemory(const BYTE* bytes, INT size, int stride, MeshData* out);
+  static bool LoadFromFile(const ds_string& path, int stride, MeshData* out);
+
   bool Empty() const { return !vertexBuffer || !indexBuffer || vertexCount <= 0 || faceCount <= 0; }
   // Releases both buffers and zeroes every field.
   void Clear() {

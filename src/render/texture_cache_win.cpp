@@ -1,0 +1,377 @@
+#include "render/texture_cache.h"
+
+#include <cstring>
+
+#include "render/d3d_device.h"
+#include "render/grid_indices.h"
+#include "scene/module_resources.h"
+
+TextureCacheHolder* g_TextureCache = nullptr;
+
+namespace {
+
+// What a picture that cannot be decoded reports, so that placement never divides by a zero size.
+const UINT kFallbackWidth = 800;
+const UINT kFallbackHeight = 600;
+
+bool FindDds(HMODULE module, int id, const BYTE** data, DWORD* size) {
+  const WORD resId = static_cast<WORD>(id & 0xFFFF);
+  if (resId == 0) return false;  // id 0 names no resource
+  return CurrentModuleResources().Find(module, resId, ModuleResourceType::kDds, data, size) && *data && *size > 0;
+}
+
+// Assigns a decode result: the texture with its image's size, or the fallback size when nothing decoded.
+void AssignResult(TextureInfo& entry, IDirect3DTexture9* tex, const D3DXIMAGE_INFO& info) {
+  if (tex && info.Width && info.Height)
+    entry.Assign(tex, info.Width, info.Height);
+  else
+    entry.Assign(tex, kFallbackWidth, kFallbackHeight);
+}
+
+}  // namespace
+
+TextureCache::~TextureCache() {
+  for (auto& e : exeTextures) SafeRelease(&e.second);
+}
+
+HRESULT LoadTextureFromMemory(D3DXIMAGE_INFO* info, int size, IDirect3DTexture9** out, const BYTE* bytes) {
+  if (info) std::memset(info, 0, sizeof(*info));
+  *out = nullptr;
+  if (!g_D3DDevice || !bytes || size <= 0) return E_FAIL;
+  HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(g_D3DDevice, bytes, static_cast<UINT>(size), D3DX_DEFAULT,
+                                                   D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                                   D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, info, nullptr, out);
+  if (FAILED(hr)) {
+    SafeRelease(out);
+    if (info) std::memset(info, 0, sizeof(*info));
+  }
+  return hr;
+}
+
+HRESULT LoadTextureFromModule(HMODULE module, WORD id, IDirect3DTexture9** out, D3DXIMAGE_INFO* info) {
+  const BYTE* data = nullptr;
+  DWORD size = 0;
+  if (!FindDds(module, id, &data, &size)) {
+    if (info) std::memset(info, 0, sizeof(*info));
+    *out = nullptr;
+    return E_FAIL;
+  }
+  return LoadTextureFromMemory(info, static_cast<int>(size), out, data);
+}
+
+HRESULT LoadTextureResource(int id, IDirect3DTexture9** out, bool fullMips) {
+  const BYTE* data = nullptr;
+  DWORD size = 0;
+  if (!g_D3DDevice || !FindDds(nullptr, id, &data, &size)) return E_FAIL;
+  HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
+      g_D3DDevice, data, size, D3DX_DEFAULT, D3DX_DEFAULT, fullMips ? D3DX_DEFAULT : 1, 0, D3DFMT_UNKNOWN,
+      D3DPOOL_MANAGED, D3DX_FILTER_NONE, fullMips ? D3DX_DEFAULT : D3DX_FILTER_NONE, 0, nullptr, nullptr, out);
+  if (FAILED(hr)) {
+    *out = nullptr;
+    return hr;
+  }
+  return *out ? S_OK : E_FAIL;
+}
+
+bool TextureCache::GetModule(const ds_string& name, HMODULE& out) {
+  out = nullptr;
+  auto it = modules.find(name);
+  if (it != modules.end()) {
+    out = it->second;
+    return true;
+  }
+  if (name.empty()) return false;
+  HMODULE m = CurrentModuleResources().LoadModule(name);
+  if (!m) return false;  // not remembered: the next request loads again
+  modules[name] = m;
+  out = m;
+  return true;
+}
+
+void TextureCache::GetTextureById(IDirect3DTexture9** out, TextureCacheHolder* holder, int id) {
+  *out = nullptr;
+  if (!holder || !holder->cache) return;
+  IDirect3DTexture9*& slot = holder->cache->exeTextures[id];
+  if (!slot) LoadTextureResource(id, &slot, true);
+  *out = slot;
+  if (*out) (*out)->AddRef();
+}
+
+void TextureCache::LoadFromMemory(TextureInfo& out, const BYTE* bytes, int size) {
+  D3DXIMAGE_INFO info;
+  IDirect3DTexture9* tex = nullptr;
+  LoadTextureFromMemory(&info, size, &tex, bytes);
+  AssignResult(out, tex, info);
+  SafeRelease(&tex);
+}
+
+void TextureCache::LoadFromFile(const ds_string& path, TextureCacheHolder* holder, TextureInfo& out) {
+  if (!holder || !holder->cache) {
+    out = TextureInfo();
+    return;
+  }
+  TextureInfo& entry = holder->cache->fileTextures[path];
+  if (!entry.texture) {
+    D3DXIMAGE_INFO info = {};
+    IDirect3DTexture9* tex = nullptr;
+    if (g_D3DDevice && !path.empty() &&
+        FAILED(D3DXCreateTextureFromFileExW(g_D3DDevice, AsWide(path), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
+                                            D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
+                                            D3DX_FILTER_NONE, 0, &info, nullptr, &tex))) {
+      SafeRelease(&tex);
+      info = D3DXIMAGE_INFO();
+    }
+    AssignResult(entry, tex, info);
+    SafeRelease(&tex);
+  }
+  out = entry;
+}
+
+void TextureCache::GetTexture(const DocResourceRecord& record, TextureCacheHolder* holder, TextureInfo& out) {
+  const DocNamedBlob& blob = record.blob;
+  if (!blob.name.empty()) {
+    if (blob.Empty())
+      LoadFromFile(blob.name, holder, out);
+    else
+      LoadFromMemory(out, blob.Data(), blob.Size());
+    return;
+  }
+  if (!holder || !holder->cache) {
+    out = TextureInfo();
+    return;
+  }
+  TextureCache& cache = *holder->cache;
+  HMODULE module = nullptr;
+  D3DXIMAGE_INFO info;
+  IDirect3DTexture9* tex = nullptr;
+  if (cache.GetModule(record.module, module)) {
+    TextureInfo& entry = cache.moduleTextures[std::make_pair(module, static_cast<int>(record.resourceId))];
+    if (!entry.texture) {
+      if (FAILED(LoadTextureFromModule(module, static_cast<WORD>(record.resourceId & 0xFFFF), &tex, &info))) {
+        SafeRelease(&tex);
+        LoadTextureFromMemory(&info, blob.Size(), &tex, blob.Data());
+      }
+      AssignResult(entry, tex, info);
+      SafeRelease(&tex);
+    }
+    out = entry;
+    return;
+  }
+  TextureInfo& entry = cache.namedModuleTextures[std::make_pair(record.module, static_cast<int>(record.resourceId))];
+  if (!entry.texture) {
+    LoadTextureFromMemory(&info, blob.Size(), &tex, blob.Data());
+    AssignResult(entry, tex, info);
+    SafeRelease(&tex);
+  }
+  out = entry;
+}
+
+void TextureCache::GetMesh(const DocResourceRecord& record, TextureCacheHolder* holder, MeshData& out, int stride) {
+  if (!holder || !holder->cache) {
+    out = MeshData();
+    return;
+  }
+  TextureCache& cache = *holder->cache;
+  std::list<MeshData>& list = cache.moduleMeshes[record.resourceId];
+  if (list.size() == 1) {
+    out = list.front();
+    return;
+  }
+  MeshData m;
+  HMODULE module = nullptr;
+  if (cache.GetModule(record.module, module)) {
+    LoadMeshResource(module, static_cast<WORD>(record.resourceId & 0xFFFF), stride, &m);
+    // Only a mesh that decoded is kept, so that a failure is retried rather than cached as an empty mesh.
+    if (!m.Empty()) list.push_back(m);
+  } else if (record.blob.Empty()) {
+    MeshData::LoadFromFile(record.blob.name, stride, &m);
+  } else {
+    MeshData::LoadFromMemory(record.blob.Data(), record.blob.Size(), stride, &m);
+  }
+  out = m;
+}
+
+void LoadMeshResource(HMODULE module, WORD id, int stride, MeshData* out) {
+  const BYTE* data = nullptr;
+  DWORD size = 0;
+  if (!FindDds(module, id, &data, &size)) {
+    out->Clear();
+    return;
+  }
+  MeshData::LoadFromMemory(data, static_cast<INT>(size), stride, out);
+}
+
+namespace {
+
+const DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112, 32 bytes
+const int kMeshStride = 32;
+
+// Copies a loaded X mesh into out's own buffers. Takes over (and releases) mesh and adjacency.
+bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out) {
+  IDirect3DDevice9* dev = g_D3DDevice;
+  ID3DXMesh* work = nullptr;
+  IDirect3DIndexBuffer9* ib = nullptr;
+  IDirect3DVertexBuffer9* vb = nullptr;
+  bool ok = false;
+  do {
+    if (!mesh || stride != kMeshStride || D3DXGetFVFVertexSize(kMeshFvf) != static_cast<UINT>(kMeshStride)) break;
+    if (FAILED(mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, dev, &work)) || !work) break;
+    if (FAILED(D3DXComputeNormals(work, nullptr))) break;
+    // Optimising only reorders; a mesh that cannot be optimised is used as it is.
+    work->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
+                          adjacency ? static_cast<const DWORD*>(adjacency->GetBufferPointer()) : nullptr,
+                          nullptr, nullptr, nullptr);
+    const DWORD vertices = work->GetNumVertices();
+    const DWORD faces = work->GetNumFaces();
+    // 16-bit indices only: anything else would be copied as garbage.
+    if (vertices == 0 || faces == 0 || vertices > 65535 || (work->GetOptions() & D3DXMESH_32BIT)) break;
+
+    const UINT indexBytes = faces * 6;
+    const UINT vertexBytes = vertices * kMeshStride;
+    void* src = nullptr;
+    void* dst = nullptr;
+    if (FAILED(dev->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
+                                      nullptr)))
+      break;
+    if (FAILED(ib->Lock(0, 0, &dst, 0))) break;
+    if (FAILED(work->LockIndexBuffer(D3DLOCK_READONLY, &src))) {
+      ib->Unlock();
+      break;
+    }
+    std::memcpy(dst, src, indexBytes);
+    work->UnlockIndexBuffer();
+    ib->Unlock();
+
+    if (FAILED(dev->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &vb, nullptr))) break;
+    if (FAILED(vb->Lock(0, 0, &dst, 0))) break;
+    if (FAILED(work->LockVertexBuffer(D3DLOCK_READONLY, &src))) {
+      vb->Unlock();
+      break;
+    }
+    std::memcpy(dst, src, vertexBytes);
+    vb->Unlock();
+    D3DXVECTOR3 centre(0, 0, 0);
+    float radius = 0;
+    HRESULT hr = D3DXComputeBoundingSphere(static_cast<const D3DXVECTOR3*>(src), vertices,
+                                           D3DXGetFVFVertexSize(kMeshFvf), &centre, &radius);
+    work->UnlockVertexBuffer();
+    if (FAILED(hr)) break;
+
+    out->Clear();
+    out->vertexBuffer = vb;
+    out->indexBuffer = ib;
+    vb = nullptr;
+    ib = nullptr;
+    out->vertexCount = static_cast<INT>(vertices);
+    out->faceCount = static_cast<INT>(faces);
+    out->radius = radius;
+    out->centre[0] = centre.x;
+    out->centre[1] = centre.y;
+    out->centre[2] = centre.z;
+    ok = true;
+  } while (false);
+  SafeRelease(&vb);
+  SafeRelease(&ib);
+  SafeRelease(&work);
+  SafeRelease(&mesh);
+  SafeRelease(&adjacency);
+  if (!ok) out->Clear();
+  return ok;
+}
+
+}  // namespace
+
+namespace {
+
+// Runs one D3DX X loader with the device and copies its mesh; the X data's materials and effect
+// instances are not used (a 3D item's texture comes from its own link).
+template <class Loader>
+bool LoadXMesh(bool haveData, Loader load, int stride, MeshData* out) {
+  ID3DXMesh* mesh = nullptr;
+  ID3DXBuffer *adjacency = nullptr, *materials = nullptr, *effects = nullptr;
+  DWORD materialCount = 0;
+  if (!g_D3DDevice || !haveData || FAILED(load(&adjacency, &materials, &effects, &materialCount, &mesh)))
+    mesh = nullptr;
+  SafeRelease(&materials);
+  SafeRelease(&effects);
+  return CopyMesh(mesh, adjacency, stride, out);
+}
+
+}  // namespace
+
+bool MeshData::LoadFromMemory(const BYTE* bytes, INT size, int stride, MeshData* out) {
+  return LoadXMesh(bytes && size > 0,
+                   [&](ID3DXBuffer** adj, ID3DXBuffer** mat, ID3DXBuffer** fx, DWORD* n, ID3DXMesh** mesh) {
+                     return D3DXLoadMeshFromXInMemory(bytes, static_cast<DWORD>(size), D3DXMESH_SYSTEMMEM,
+                                                      g_D3DDevice, adj, mat, fx, n, mesh);
+                   },
+                   stride, out);
+}
+
+bool MeshData::LoadFromFile(const ds_string& path, int stride, MeshData* out) {
+  return LoadXMesh(!path.empty(),
+                   [&](ID3DXBuffer** adj, ID3DXBuffer** mat, ID3DXBuffer** fx, DWORD* n, ID3DXMesh** mesh) {
+                     return D3DXLoadMeshFromXW(AsWide(path), D3DXMESH_SYSTEMMEM, g_D3DDevice, adj, mat, fx, n, mesh);
+                   },
+                   stride, out);
+}
+
+void ConvertTexture(int width, int height, IDirect3DTexture9** source, IDirect3DTexture9** out, D3DFORMAT format) {
+  if (*out != *source) SafeRelease(out);
+  *out = nullptr;
+  if (!*source || !g_D3DDevice || width <= 0 || height <= 0) return;
+  IDirect3DTexture9* tex = nullptr;
+  if (FAILED(D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, format, D3DPOOL_MANAGED, &tex)) || !tex) return;
+  IDirect3DSurface9 *from = nullptr, *to = nullptr;
+  if (SUCCEEDED((*source)->GetSurfaceLevel(0, &from)) && SUCCEEDED(tex->GetSurfaceLevel(0, &to)))
+    D3DXLoadSurfaceFromSurface(to, nullptr, nullptr, from, nullptr, nullptr, D3DX_FILTER_TRIANGLE, 0);
+  SafeRelease(&from);
+  SafeRelease(&to);
+  *out = tex;
+}
+
+HRESULT CreateDefaultPoolTexture(IDirect3DTexture9** tex, int width, int height, DWORD usage) {
+  SafeRelease(tex);
+  if (!g_D3DDevice) return E_FAIL;
+  HRESULT hr = g_D3DDevice->CreateTexture(width, height, 1, usage, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, tex, nullptr);
+  if (FAILED(hr)) *tex = nullptr;
+  return hr;
+}
+
+HRESULT SaveTextureAsDds(IDirect3DTexture9** tex, ID3DXBuffer** out) {
+  *out = nullptr;
+  if (!*tex) return E_FAIL;
+  HRESULT hr = D3DXSaveTextureToFileInMemory(out, D3DXIFF_DDS, *tex, nullptr);
+  if (FAILED(hr)) *out = nullptr;
+  return hr;
+}
+
+// The buffer is larger than its 384 indices, as the fire effect's grid has always had it.
+const UINT kGridBufferBytes = 2048;
+
+bool GridIndexBuffer::Create() {
+  SafeRelease(&buffer);
+  triangleCount = 0;
+  static_assert(kGridIndexCount * sizeof(WORD) <= kGridBufferBytes, "the grid's indices fit its buffer");
+  if (!g_D3DDevice || FAILED(g_D3DDevice->CreateIndexBuffer(kGridBufferBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                                            D3DPOOL_MANAGED, &buffer, nullptr))) {
+    buffer = nullptr;
+    return false;
+  }
+  if (!Lock()) {
+    SafeRelease(&buffer);
+    return false;
+  }
+  FillGridIndices(locked);
+  buffer->Unlock();
+  locked = nullptr;
+  triangleCount = kGridTriangles;
+  return true;
+}
+
+GridIndexBuffer* GridIndexBuffer::Lock() {
+  locked = nullptr;
+  void* p = nullptr;
+  if (buffer && SUCCEEDED(buffer->Lock(0, 0, &p, 0))) locked = static_cast<WORD*>(p);
+  return locked ? this : nullptr;
+}
