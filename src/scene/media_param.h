@@ -38,7 +38,7 @@ class MediaParam {
 template <class T>
 class MediaParamTB : public MediaParam {
  public:
-  MediaParamTB() : value_() {}
+  MediaParamTB() : value_(ParamZero<T>()) {}
   explicit MediaParamTB(const T& v) : value_(v) {}
   MediaParamTB(const MediaParamTB& o) : MediaParam(), value_(o.value_) {}
   MediaParamTB& operator=(const MediaParamTB& o) {

@@ -193,6 +193,14 @@ TEST(MediaParamTest, CopiesCarryTheValueOnly) {
   pt.RemoveObserver(&b);
 }
 
+TEST(MediaParamTest, DefaultValuesAreZero) {
+  MediaParamT<D3DXVECTOR3> v;
+  EXPECT_TRUE(v.GetValue() == D3DXVECTOR3(0, 0, 0));
+  EXPECT_TRUE(v.UndoControl().Snapshot() == D3DXVECTOR3(0, 0, 0));
+  EXPECT_EQ(MediaParamT<int>().GetValue(), 0);
+  EXPECT_EQ(MediaParamTB<POINT>().GetValue().x, 0);
+}
+
 TEST(MediaParamTest, RawStoreNotifiesNobody) {
   std::vector<std::string> log;
   Recorder b("B", &log);

@@ -18,6 +18,17 @@ inline bool ParamValuesDiffer(const T& a, const T& b) {
 }
 inline bool ParamValuesDiffer(const POINT& a, const POINT& b) { return a.x != b.x || a.y != b.y; }
 
+// The value a parameter starts from before its owner assigns it: zero. The Windows D3DX vector's default
+// constructor leaves it unset, so it is spelled out.
+template <class T>
+inline T ParamZero() {
+  return T();
+}
+template <>
+inline D3DXVECTOR3 ParamZero<D3DXVECTOR3>() {
+  return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+}
+
 class UndoCtrl : public MediaControl {
  public:
   virtual void Undo() = 0;
@@ -67,7 +78,7 @@ class UndoHistory {
 template <class T>
 class UndoCtrlT : public UndoCtrl {
  public:
-  explicit UndoCtrlT(MediaParamT<T>* owner) : snapshot_(), owner_(owner) {}
+  explicit UndoCtrlT(MediaParamT<T>* owner) : snapshot_(ParamZero<T>()), owner_(owner) {}
 
   void OnChanged(MediaControl*) override {
     if (owner_) snapshot_ = owner_->GetValue();
