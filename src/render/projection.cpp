@@ -2,6 +2,7 @@
 
 #include "platform/x86_convert.h"
 #include "render/placement_device.h"
+#include "render/quad_builders.h"
 
 LetterboxProjection g_LetterboxProjection;
 
@@ -26,6 +27,12 @@ LetterboxProjection::LetterboxProjection()
   for (ScreenQuad& q : barQuads) ScreenQuad::Init(q);
 }
 
+void LetterboxProjection::CreateBars() {
+  ScreenQuad full;
+  ScreenQuad::FullBackBuffer(ScreenQuad::Init(full));
+  for (DS_SimpleMesh<DX_V::RHWC>& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
+}
+
 void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int newMode, bool keepSize) {
   mode = newMode;
   pictureWidth = picW;
@@ -47,6 +54,7 @@ void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int 
   ScreenQuad::SetRect(barQuads[RightBar], R, 0, R + (float)barW, fitH);
   ScreenQuad::SetRect(barQuads[TopBar], 0, 0, fitW, (float)barH);
   ScreenQuad::SetRect(barQuads[BottomBar], 0, B, fitW, B + (float)barH);
+  for (int i = 0; i < BarCount; ++i) SetRhwQuadRect(bars[i], barQuads[i]);
 
   D3DXMatrixIdentity(&world);
   D3DXVECTOR3 eye(0, 0, -1), at(0, 0, 0), up(0, 1, 0);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "platform/types.h"
+#include "render/mesh.h"
 #include "render/screen_quad.h"
+#include "render/texture_types.h"
 
 namespace PicturePosition {
 enum Value {
@@ -21,6 +23,15 @@ class LetterboxProjection {
 
   LetterboxProjection();
 
+  // Gives each bar a new opaque black quad buffer over the whole back buffer; at device creation.
+  void CreateBars();
+  // Fit mode only: the four bars, left, right, top, bottom, as diffuse colour. Other states are the
+  // caller's. Windows only.
+  void DrawBars() const;
+
+  void SetProjection(int w, int h, const TextureInfo& picture, int mode, bool keepSize) {
+    SetProjection(w, h, picture.width, picture.height, mode, keepSize);
+  }
   // Places a pictureWidth x pictureHeight picture on a w x h target: the back buffer, or with keepSize a
   // render target measured in its own units. Rebuilds everything but the zoom and applies the transforms.
   void SetProjection(int w, int h, UINT pictureWidth, UINT pictureHeight, int mode, bool keepSize);
@@ -58,6 +69,7 @@ class LetterboxProjection {
   UINT pictureWidth, pictureHeight;
   float screenToFitX, screenToFitY;
   float picturePixelRatio;
+  DS_SimpleMesh<DX_V::RHWC> bars[BarCount];  // triangle strips of four vertices
 
  private:
   ScreenQuad barQuads[BarCount];

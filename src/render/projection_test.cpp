@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/screen_mapping.h"
+#include "support/fake_geometry.h"
 #include "support/placement_fake.h"
 
 namespace {
@@ -106,6 +107,30 @@ TEST_F(ProjectionTest, FitBarsCoverTheMarginsAndOnePixelMore) {
   ExpectRect(p.BarQuad(LetterboxProjection::TopBar), 0, 0, 1280, 121);
   ExpectRect(p.BarQuad(LetterboxProjection::BottomBar), 0, 600, 1280, 721);
   ExpectRect(p.BarQuad(LetterboxProjection::LeftBar), 0, 0, 0, 480);
+}
+
+TEST_F(ProjectionTest, BarMeshesStartBlackOverTheBackBufferAndFollowThePlacement) {
+  lumi_test::FakeGeometryDevice geometry;
+  p.CreateBars();
+  ASSERT_EQ(geometry.vertexBuffers.size(), 4u);
+  for (int bar = 0; bar < LetterboxProjection::BarCount; ++bar) {
+    const DX_V::RHWC* v = geometry.vertexBuffers[bar]->As<DX_V::RHWC>();
+    EXPECT_EQ(p.bars[bar].primitiveType, D3DPT_TRIANGLESTRIP);
+    EXPECT_EQ(p.bars[bar].primitiveCount, 2u);
+    EXPECT_EQ(v[0].color, 0xFF000000u);
+    EXPECT_EQ(v[2].x, 1280);
+    EXPECT_EQ(v[2].y, 720);
+  }
+  p.SetProjection(1280, 720, 800, 600, PicturePosition::Fit, false);
+  const DX_V::RHWC* right = geometry.vertexBuffers[LetterboxProjection::RightBar]->As<DX_V::RHWC>();
+  EXPECT_EQ(right[1].x, 1120);  // top-left
+  EXPECT_EQ(right[1].y, 0);
+  EXPECT_EQ(right[2].x, 1281);  // bottom-right
+  EXPECT_EQ(right[2].y, 720);
+  EXPECT_EQ(right[2].rhw, 1);
+  EXPECT_EQ(right[2].color, 0xFF000000u);
+  p = LetterboxProjection();
+  EXPECT_TRUE(geometry.AllReleased());
 }
 
 TEST_F(ProjectionTest, PictureOfTheTargetsAspectNeedsNoModeScaleOrBars) {

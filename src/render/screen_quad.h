@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/types.h"
+#include "render/texture_types.h"
 
 struct ScreenQuadVertex {
   float x, y, z, u, v;
@@ -24,6 +25,9 @@ struct ScreenQuad {
   // The picture fitted inside a w x h target, keeping its aspect and centred on the other axis.
   // A picture with a zero side is taken to have the target's aspect.
   static ScreenQuad& FitImage(ScreenQuad& quad, UINT pictureWidth, UINT pictureHeight, int w, int h);
+  static ScreenQuad& FitImage(ScreenQuad& quad, const TextureInfo& picture, int w, int h) {
+    return FitImage(quad, picture.width, picture.height, w, h);
+  }
   // Target units of a w x h target to back-buffer pixels.
   static ScreenQuad& ScaleToBackBuffer(ScreenQuad& quad, int w, int h);
   // Sets the corners of the rectangle left..right, top..bottom; z and texture coordinates are kept.

@@ -1,0 +1,24 @@
+// The letterbox bars on the device.
+#include "render/projection.h"
+
+#include "render/d3d_device.h"
+#include "render/projection_win.h"
+
+void BindRhwColorStream(const DS_SimpleMesh<DX_V::RHWC>& mesh) {
+  g_D3DDevice->SetVertexShader(nullptr);
+  g_D3DDevice->SetFVF(DX_V::RHWC::FVF);
+  g_D3DDevice->SetStreamSource(0, mesh.vertexBuffer, 0, sizeof(DX_V::RHWC));
+}
+
+void LetterboxProjection::DrawBars() const {
+  if (mode != PicturePosition::Fit || !g_D3DDevice) return;
+  g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  for (const DS_SimpleMesh<DX_V::RHWC>& bar : bars) {
+    if (!bar.vertexBuffer || bar.primitiveCount == 0) continue;
+    BindRhwColorStream(bar);
+    g_D3DDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
+  }
+  g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+}
