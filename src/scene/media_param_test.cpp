@@ -68,6 +68,19 @@ TEST(MediaParamTest, ObserverAttachedTwiceIsCalledTwiceAndUnhookedCompletely) {
   EXPECT_TRUE(p.Observers().empty());
   p.SetValue(4, nullptr);  // would reach the destroyed observer
   EXPECT_EQ(seen.size(), 2u);
+
+  struct Any {
+    int calls = 0;
+    void On() { ++calls; }
+  } any;
+  {
+    DS_FunLightCtrl2<Any> c(&Any::On, &any);
+    c.AttachTo(&p);
+    p.AddObserver(&c);
+    p.NotifyChanged(nullptr);
+    EXPECT_EQ(any.calls, 2);
+  }
+  EXPECT_TRUE(p.Observers().empty());
 }
 
 TEST(MediaParamTest, ReattachingLeavesThePreviousParameter) {

@@ -191,6 +191,36 @@ TEST(SpritePropTest, NextFrameWrapsAtTheFrameCount) {
   }
 }
 
+TEST(SpritePropTest, RecordListsReadFreshRecordsAndStopAtTheEnd) {
+  DS_IOF_W w;
+  w.WriteDword(1);
+  w.WriteResourceRecord(Record(3, u"m.dll", "", u"empty"));
+  w.WriteDword(0xFFFFFFFFu);  // a count far beyond the bytes that follow
+  w.WriteResourceRecord(Record(4, u"m.dll", "abc", u"one"));
+  ResourceBuffer buf(w.Bytes().data(), w.Bytes().size());
+  DS_IOF_R<ResourceBuffer> r(&buf);
+  DS_IOF_Virtual* s = &r;
+
+  std::list<DocResourceRecord> list;
+  list.push_back(Record(1, u"kept.dll", "old", u"kept"));
+  ReadDocResourceRecordList(&s, &list);
+  ASSERT_EQ(list.size(), 2u);  // appended
+  // A record read over one that held bytes keeps none of them.
+  DocResourceRecord& target = list.front();
+  ResourceBuffer again(w.Bytes().data() + 4, w.Bytes().size() - 4);
+  DS_IOF_R<ResourceBuffer> r2(&again);
+  DS_IOF_Virtual* s2 = &r2;
+  ReadDocResourceRecord(&s2, &target);
+  EXPECT_EQ(target.blob.Size(), 0);
+  EXPECT_EQ(target.blob.Data(), nullptr);
+  EXPECT_EQ(target.blob.name, u"empty");
+  EXPECT_EQ(target.resourceId, 3);
+
+  std::list<DocResourceRecord> huge;
+  EXPECT_THROW(ReadDocResourceRecordList(&s, &huge), DocFormatError);
+  EXPECT_EQ(huge.size(), 1u);
+}
+
 // Oldest-version image data turns into links through the document's resource manager.
 class LegacyImagesTest : public ::testing::Test {
  protected:
