@@ -1,0 +1,96 @@
+// The document resource manager on the real device side: a texture cache per document, pictures and
+// meshes of a resource module through the manager, and effects that cannot be made.
+#include "render/doc_resource_device_win.h"
+
+#include <gtest/gtest.h>
+
+#include "render/d3d_device.h"
+#include "scene/doc_res_manager.h"
+#include "scene/file_link.h"
+#include "scene/module_resources_win.h"
+#include "support/d3d_fixture_win.h"
+
+namespace {
+
+class CacheDocResourceDeviceTest : public lumi_test::D3DFixture {
+ protected:
+  void SetUp() override {
+    D3DFixture::SetUp();
+    savedCache_ = g_TextureCache;
+    g_TextureCache = &initial_;
+    SetModuleResources(&Win32ModuleResources());
+    SetDocResourceDevice(&device_);
+  }
+  void TearDown() override {
+    SetDocResourceDevice(nullptr);
+    SetModuleResources(nullptr);
+    g_TextureCache = savedCache_;
+    D3DFixture::TearDown();
+  }
+  CacheDocResourceDevice device_;
+  TextureCacheHolder initial_;
+  TextureCacheHolder* savedCache_ = nullptr;
+};
+
+TEST_F(CacheDocResourceDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderTheyGo) {
+  int a, b;
+  device_.AttachDocument(&a);
+  TextureCacheHolder* cacheA = g_TextureCache;
+  EXPECT_NE(cacheA, &initial_);
+  device_.AttachDocument(&b);
+  TextureCacheHolder* cacheB = g_TextureCache;
+  EXPECT_NE(cacheB, cacheA);
+  device_.DetachDocument(&b);
+  EXPECT_EQ(g_TextureCache, cacheA);
+  device_.DetachDocument(&a);
+  EXPECT_EQ(g_TextureCache, &initial_);
+
+  device_.AttachDocument(&a);
+  device_.AttachDocument(&b);
+  cacheB = g_TextureCache;
+  device_.DetachDocument(&a);  // an older document goes first
+  EXPECT_EQ(g_TextureCache, cacheB);
+  device_.DetachDocument(&a);  // twice: nothing
+  device_.DetachDocument(&b);
+  EXPECT_EQ(g_TextureCache, &initial_);
+}
+
+TEST_F(CacheDocResourceDeviceTest, ManagerGetsModulePicturesAndMeshesThroughItsOwnCache) {
+  DS_DocResManager manager;
+  ASSERT_NE(g_TextureCache, &initial_);
+  DS_ImageFileLink picture(9001, u"testkit.dll");
+  TextureSet& set = manager.GetTextureSet(picture);
+  ASSERT_EQ(set.frames.size(), 1u);
+  EXPECT_NE(set.frames[0], nullptr);
+  EXPECT_EQ(set.width, 4);
+  EXPECT_EQ(set.height, 8);
+  EXPECT_EQ(g_TextureCache->cache->moduleTextures.size(), 1u) << "decoded into the document's cache";
+
+  DS_MeshFile mesh(DS_FileLink3(9002, u"testkit.dll"));
+  MeshData& m = manager.GetMesh(mesh, 32);
+  EXPECT_EQ(m.vertexCount, 4);
+  EXPECT_EQ(m.faceCount, 2);
+  EXPECT_NE(m.vertexBuffer, nullptr);
+
+  // No such effect in the module: null, and drawing goes on without it.
+  ID3DXEffect* fx = reinterpret_cast<ID3DXEffect*>(1);
+  EXPECT_EQ(manager.GetEffect(&fx, DS_HLSLEffectFile(DS_FileLink3(9003, u"testkit.dll"))), nullptr);
+  EXPECT_EQ(fx, nullptr);
+}
+
+TEST_F(CacheDocResourceDeviceTest, EffectsThatCannotBeMadeAreNull) {
+  const char junk[] = "not an effect";
+  EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(junk), sizeof(junk)), nullptr);
+  EXPECT_EQ(device_.CreateEffect(nullptr, 0), nullptr);
+  IDirect3DDevice9* saved = g_D3DDevice;
+  g_D3DDevice = nullptr;
+  const char source[] = "technique T { pass P { } }";
+  EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(source), sizeof(source)), nullptr);
+  g_D3DDevice = saved;
+  device_.AddRefEffect(nullptr);  // null effects are ignored everywhere
+  device_.ReleaseEffect(nullptr);
+  device_.EffectLostDevice(nullptr);
+  device_.EffectResetDevice(nullptr);
+}
+
+}  // namespace
