@@ -37,7 +37,7 @@ DS_BaseSpriteProp::DS_BaseSpriteProp(const DS_BaseSpriteProp& o)
       sizeFactorMin(o.sizeFactorMin),
       sizeFactorMax(o.sizeFactorMax),
       image(o.image),
-      image2(o.image2),
+      secondImage(o.secondImage),
       reservedCount(o.reservedCount),
       reservedValue(o.reservedValue),
       frameCount(o.frameCount),
@@ -68,7 +68,7 @@ void DS_BaseSpriteProp::SaveFields(DS_IOF_Virtual** stream) const {
   s->WriteDword(colour.GetValue());
   for (float f : {phaseRate, phaseMin, phaseMax, sizeFactorMin, sizeFactorMax}) s->WriteFloat(f);
   WriteImageKey(stream, image);
-  WriteImageKey(stream, image2);
+  WriteImageKey(stream, secondImage);
   s->WriteUInt(reservedCount);
   s->WriteFloat(reservedValue);
   s->WriteUInt(frameCount);
@@ -100,7 +100,7 @@ void DS_BaseSpriteProp::ReadFields(DS_IOF_Virtual** stream, DWORD version) {
     ReadDocResourceRecord(stream, &legacySecondImage);
   } else {
     ReadFileLink(stream, &image);
-    ReadFileLink(stream, &image2);
+    ReadFileLink(stream, &secondImage);
   }
   s->ReadUInt(&reservedCount);
   s->ReadFloat(&reservedValue);
@@ -124,7 +124,7 @@ void DS_BaseSpriteProp::ResolveLegacyImages() {
   if (!image.GetName().empty() || !g_DocResManager) return;
   // Only oldest-version items carry frames; an item without any keeps an empty link (drawn untextured).
   if (!legacyFrames.empty()) g_DocResManager->MakeImageLinkFromRecords(legacyDurations, legacyFrames, &image);
-  if (legacySecondImage.resourceId != 0) g_DocResManager->MakeImageLinkFromRecord(legacySecondImage, &image2);
+  if (legacySecondImage.resourceId != 0) g_DocResManager->MakeImageLinkFromRecord(legacySecondImage, &secondImage);
   legacyFrames.clear();
   legacyDurations.clear();
 }

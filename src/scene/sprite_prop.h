@@ -34,7 +34,7 @@ class DS_BaseSpriteProp : public DS_ViewObjCtrl {
   float sizeFactorMax = 1.0f;
   DS_ImageFileLink image;
   // Drawn over the sprites in a second pass when set.
-  DS_ImageFileLink image2;
+  DS_ImageFileLink secondImage;
   // Stored and read; unused by the player.
   UINT reservedCount = 1;
   float reservedValue = 0.0f;

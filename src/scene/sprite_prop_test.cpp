@@ -162,7 +162,7 @@ TEST(SpritePropTest, OnlyTheTransparencyIsAnnouncedOnRead) {
 TEST(SpritePropTest, SectionRoundTripsAndCopiesCarryEveryField) {
   TestSprites item;
   ReadInto(&item, OldSection(6, 0, 0));
-  item.image2.Raw() = DocFileKey(u"C:\\second.png", 99);
+  item.secondImage.Raw() = DocFileKey(u"C:\\second.png", 99);
   item.legacyDurations = {0.5f};
   item.legacyFrames.push_back(Record(0, u"", "xy", u"f.png"));
   const std::vector<BYTE> bytes = Saved(item);
@@ -174,7 +174,7 @@ TEST(SpritePropTest, SectionRoundTripsAndCopiesCarryEveryField) {
   EXPECT_EQ(Saved(copy), bytes);
   EXPECT_EQ(copy.transparency.GetResult(), 153);
   EXPECT_EQ(copy.count.UndoControl().History().Size(), 0u);
-  EXPECT_EQ(copy.image2.GetKey(), item.image2.GetKey());
+  EXPECT_EQ(copy.secondImage.GetKey(), item.secondImage.GetKey());
   ASSERT_EQ(copy.legacyFrames.size(), 1u);
   EXPECT_NE(copy.legacyFrames.front().blob.Data(), item.legacyFrames.front().blob.Data());  // deep
   EXPECT_EQ(copy.legacyDurations, item.legacyDurations);
@@ -244,7 +244,7 @@ TEST_F(LegacyImagesTest, FramesBecomeOneImageSetAndTheSecondImageItsLink) {
   const int n = g_FileLinkCounter;
   item.ResolveLegacyImages();
   EXPECT_EQ(item.image.GetKey(), DocFileKey(u"frame.png", n));
-  EXPECT_EQ(item.image2.GetKey(), DocFileKey(u"basekit.dll", 12));
+  EXPECT_EQ(item.secondImage.GetKey(), DocFileKey(u"basekit.dll", 12));
   EXPECT_EQ(manager_->Maps().textureSets[item.image.GetKey()].frames.size(), 2u);
   EXPECT_TRUE(item.legacyFrames.empty());
   EXPECT_TRUE(item.legacyDurations.empty());
@@ -265,25 +265,25 @@ TEST_F(LegacyImagesTest, NothingToResolveLeavesTheLinks) {
   ReadInto(&noFrames, OldSection(1, 50, 0));
   noFrames.ResolveLegacyImages();
   EXPECT_TRUE(noFrames.image.GetName().empty());
-  EXPECT_EQ(noFrames.image2.GetKey(), DocFileKey(u"basekit.dll", 12));
+  EXPECT_EQ(noFrames.secondImage.GetKey(), DocFileKey(u"basekit.dll", 12));
 
   TestSprites unnamed;
   unnamed.ResolveLegacyImages();
   EXPECT_TRUE(unnamed.image.GetName().empty());
-  EXPECT_TRUE(unnamed.image2.GetName().empty());
+  EXPECT_TRUE(unnamed.secondImage.GetName().empty());
   EXPECT_TRUE(manager_->Maps().textureSets.count(DocFileKey()) == 0);
 }
 
 TEST_F(LegacyImagesTest, SavingRegistersBothImagesWithTheDocument) {
   TestSprites item;
   item.image.Raw() = DocFileKey(u"basekit.dll", 75);
-  item.image2.Raw() = DocFileKey(u"basekit.dll", 76);
+  item.secondImage.Raw() = DocFileKey(u"basekit.dll", 76);
   manager_->Maps().resourceData[item.image.GetKey()].push_back(Record(75, u"basekit.dll", "ab", u""));
   Saved(item);
   const auto& saved = manager_->Maps().savedImages;
   ASSERT_EQ(saved.count(item.image.GetKey()), 1u);
   EXPECT_EQ(saved.at(item.image.GetKey()).size(), 1u);
-  EXPECT_EQ(saved.count(item.image2.GetKey()), 1u);
+  EXPECT_EQ(saved.count(item.secondImage.GetKey()), 1u);
 }
 
 }  // namespace
