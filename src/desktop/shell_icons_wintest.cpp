@@ -99,8 +99,19 @@ TEST_F(StandinShellTest, ViewUnderTheFirstWorkerWThatHasOne) {
   EXPECT_EQ(GetParent(GetShellListView()), view);
 }
 
-TEST_F(StandinShellTest, IconsReadAcrossProcessesInThe64BitLayout) {
-  StartShell(std::wstring(L"--duplicate --extra \"") + kExtra + L"\"");
+// Each bitness of the shell takes the item record in its own layout.
+struct ShellBitness {
+  const char* name;
+  std::wstring (*exe)();
+  bool wideRecords;
+};
+
+class ShellIconsTest : public StandinShellTest, public ::testing::WithParamInterface<ShellBitness> {};
+
+TEST_P(ShellIconsTest, ReadAcrossProcessesByNameAndPosition) {
+  const bool wide = GetParam().wideRecords;
+  if (!StandinShell::Available(GetParam().exe())) GTEST_SKIP() << GetParam().name << " stand-in not built";
+  ASSERT_TRUE(shell.Start(std::wstring(L"--duplicate --extra \"") + kExtra + L"\"", GetParam().exe()));
   std::vector<ds_string> names;
   for (const std::wstring& n : StandinDesktopNames()) names.push_back(FromWide(n.c_str()));
   if (!names.empty()) names.push_back(names.front());
@@ -110,7 +121,7 @@ TEST_F(StandinShellTest, IconsReadAcrossProcessesInThe64BitLayout) {
   HWND list = GetShellListView();
   ASSERT_NE(list, nullptr);
   PlacementMap placements;
-  ASSERT_TRUE(ReadShellIcons64(placements));
+  ASSERT_TRUE(ReadShellIconsFrom(list, wide, placements));
   for (size_t k = 0; k < names.size(); ++k) {
     auto p = placements.find(names[k]);
     ASSERT_NE(p, placements.end()) << "item " << k;
@@ -134,17 +145,24 @@ TEST_F(StandinShellTest, IconsReadAcrossProcessesInThe64BitLayout) {
   EXPECT_EQ(moved.x, 700);
   EXPECT_EQ(moved.y, 420);
   PlacementMap again;
-  ASSERT_TRUE(ReadShellIcons64(again));
+  ASSERT_TRUE(ReadShellIconsFrom(list, wide, again));
   EXPECT_EQ(again[FromWide(kExtra)].position.x, 700);
   EXPECT_EQ(again[FromWide(kExtra)].position.y, 420);
 
   // Reads add and overwrite, never remove.
   ASSERT_EQ(shell.Send(kStandinDeleteItem, extraIndex), 1);
   ASSERT_GE(shell.Send(kStandinAddItem, 0, 90, 640, 0, L"Another item"), 0);
-  ASSERT_EQ(ReadShellIcons64(again), true);
+  ASSERT_TRUE(ReadShellIconsFrom(list, wide, again));
   EXPECT_EQ(again.count(FromWide(kExtra)), 1u);
   EXPECT_EQ(again[u"Another item"].position.y, 640);
 }
+
+INSTANTIATE_TEST_SUITE_P(Bitness, ShellIconsTest,
+                         ::testing::Values(ShellBitness{"64-bit", &StandinShell::ExePath, true},
+                                           ShellBitness{"32-bit", &StandinShell::Exe32Path, false}),
+                         [](const ::testing::TestParamInfo<ShellBitness>& i) {
+                           return std::string(i.param.wideRecords ? "Shell64" : "Shell32");
+                         });
 
 TEST_F(StandinShellTest, ControlChangesTheListView) {
   StartShell(L"--hidden --extra \"only item\"");

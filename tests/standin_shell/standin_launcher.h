@@ -1,7 +1,7 @@
 // Starts the stand-in shell for a Windows test and ends it again. One stand-in runs at a time in a Wine
 // session: a named mutex keeps tests in separate processes from overlapping.
 // The stand-in's path: the environment variable LUMI_STANDIN_SHELL, else LUMI_STANDIN_SHELL_EXE as the
-// build defines it.
+// build defines it; the 32-bit stand-in's path is LUMI_STANDIN_SHELL32_EXE.
 #pragma once
 
 #include <windows.h>
@@ -22,9 +22,15 @@ class StandinShell {
     return L"";
 #endif
   }
-  static bool Available() {
-    std::wstring p = ExePath();
-    return !p.empty() && GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+  static std::wstring Exe32Path() {
+#ifdef LUMI_STANDIN_SHELL32_EXE
+    return LUMI_STANDIN_SHELL32_EXE;
+#else
+    return L"";
+#endif
+  }
+  static bool Available(const std::wstring& exe = ExePath()) {
+    return !exe.empty() && GetFileAttributesW(exe.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
   StandinShell() = default;
@@ -33,12 +39,12 @@ class StandinShell {
   ~StandinShell() { Stop(); }
 
   // Starts it with these options and waits for its control window; false when it does not come up.
-  bool Start(const std::wstring& options) {
+  bool Start(const std::wstring& options, const std::wstring& exe = ExePath()) {
     mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\LumivaneStandinShell");
     if (!mutex_ || WaitForSingleObject(mutex_, 120000) == WAIT_TIMEOUT) return false;
     locked_ = true;
     EndLeftOver();
-    std::wstring line = L"\"" + ExePath() + L"\" --parent " + std::to_wstring(GetCurrentProcessId()) + L" " + options;
+    std::wstring line = L"\"" + exe + L"\" --parent " + std::to_wstring(GetCurrentProcessId()) + L" " + options;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
