@@ -30,41 +30,38 @@ TEST(UndoTest, StoreUndoRedoScript) {
   EXPECT_EQ(Entries(h), (std::vector<UINT>{2, 1}));
   EXPECT_EQ(h.Cursor(), 0u);
 
-  other.calls = 0;
-  u.Undo();
-  EXPECT_EQ(p.GetValue(), 2u);
-  EXPECT_EQ(other.calls, 1);
-  EXPECT_EQ(other.lastSender, &u);
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{3, 1}));
-  EXPECT_EQ(h.Cursor(), 1u);
-  u.Undo();
-  EXPECT_EQ(p.GetValue(), 1u);
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{3, 2}));
-  EXPECT_EQ(h.Cursor(), 2u);
-  other.calls = 0;
-  u.Undo();
-  EXPECT_EQ(p.GetValue(), 1u);
-  EXPECT_EQ(other.calls, 0);
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{3, 2}));
-
-  u.Redo();
-  EXPECT_EQ(p.GetValue(), 2u);
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{3, 1}));
-  u.Redo();
-  EXPECT_EQ(p.GetValue(), 3u);
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{2, 1}));
-  EXPECT_EQ(h.Cursor(), 0u);
-  other.calls = 0;
-  u.Redo();
-  EXPECT_EQ(p.GetValue(), 3u);
-  EXPECT_EQ(other.calls, 0);
-
-  // A store after two undos drops the redo side.
-  u.Undo();
-  u.Undo();
-  u.Store();
-  EXPECT_EQ(Entries(h), (std::vector<UINT>{1}));
-  EXPECT_EQ(h.Cursor(), 0u);
+  enum Op { kUndo, kRedo, kStore };
+  struct Step {
+    Op op;
+    UINT value;                  // the parameter afterwards
+    std::vector<UINT> entries;   // the history afterwards, front to back
+    size_t cursor;
+    bool notified;               // whether the other observer heard of it
+  } steps[] = {
+      {kUndo, 2, {3, 1}, 1, true},
+      {kUndo, 1, {3, 2}, 2, true},
+      {kUndo, 1, {3, 2}, 2, false},  // nothing left to undo
+      {kRedo, 2, {3, 1}, 1, true},
+      {kRedo, 3, {2, 1}, 0, true},
+      {kRedo, 3, {2, 1}, 0, false},  // nothing left to redo
+      {kUndo, 2, {3, 1}, 1, true},
+      {kUndo, 1, {3, 2}, 2, true},
+      {kStore, 1, {1}, 0, false},    // a store after undos drops the redo side
+  };
+  for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+    const Step& s = steps[i];
+    SCOPED_TRACE(i);
+    other.calls = 0;
+    other.lastSender = nullptr;
+    if (s.op == kUndo) u.Undo();
+    if (s.op == kRedo) u.Redo();
+    if (s.op == kStore) u.Store();
+    EXPECT_EQ(p.GetValue(), s.value);
+    EXPECT_EQ(Entries(h), s.entries);
+    EXPECT_EQ(h.Cursor(), s.cursor);
+    EXPECT_EQ(other.calls, s.notified ? 1 : 0);
+    if (s.notified) EXPECT_EQ(other.lastSender, &u);  // the undo control is the sender
+  }
   p.RemoveObserver(&other);
 }
 
