@@ -74,5 +74,9 @@ bool TextOfValue(const RegValue& value, ds_string& text, bool acceptExpandSz = f
 // units, letter case included).
 bool AutorunValueMatches(const RegValue& value, const ds_string& modulePath);
 bool IsAutorunEnabled(RegistrySeam& registry, const ds_string& modulePath);
+#ifdef _WIN32
+// This program's full module path, at most 260 characters: what the Run value holds.
+ds_string GetProgramPath();
+#endif
 // On: the Run value is set to the module path; off: the value is deleted. False when that fails.
 bool WriteAutorun(RegistrySeam& registry, bool on, const ds_string& modulePath);

@@ -22,6 +22,14 @@ class StringTableSeam {
 size_t LoadResStringBuf(const StringTableSeam& table, UINT id, char16_t (&buffer)[kResStringChars]);
 ds_string LoadResString(const StringTableSeam& table, UINT id);
 
+#ifdef _WIN32
+// The program's own string table.
+ds_string LoadResString(UINT id);
+// A menu resource of a module (null: the program's own file) in g_ResourceLanguage, else in the fallback
+// language; null when it has neither.
+HMENU LoadMenuResource(HMODULE module, UINT id);
+#endif
+
 // The string table of a module's resources (Windows only); a null module means the program's own file.
 class ModuleStringTable : public StringTableSeam {
  public:

@@ -10,3 +10,13 @@ bool ModuleStringTable::FindBlock(WORD block, WORD language, const BYTE*& data, 
   size = SizeofResource(module_, res);
   return true;
 }
+
+ds_string LoadResString(UINT id) { return LoadResString(ModuleStringTable(), id); }
+
+HMENU LoadMenuResource(HMODULE module, UINT id) {
+  HRSRC res = FindResourceExW(module, RT_MENU, MAKEINTRESOURCEW(id), g_ResourceLanguage);
+  if (!res) res = FindResourceExW(module, RT_MENU, MAKEINTRESOURCEW(id), kFallbackLanguage);
+  HGLOBAL loaded = res ? LoadResource(module, res) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  return bytes ? LoadMenuIndirectW(bytes) : nullptr;
+}

@@ -7,7 +7,6 @@
 
 namespace {
 
-const WORD kEnglishUs = 1033;
 
 TEST(Resources, StringTableHoldsTheTexts) {
   ModuleStringTable table;
@@ -51,13 +50,6 @@ TEST(Resources, StringTableHoldsTheTexts) {
   EXPECT_EQ(FromWide(buf), u"Don\u2019t show this at startup");
 }
 
-HMENU LoadTrayMenu() {
-  HMODULE self = GetModuleHandleW(nullptr);
-  HRSRC res = FindResourceExW(self, RT_MENU, MAKEINTRESOURCEW(IDR_TRAY_MENU), kEnglishUs);
-  if (!res) return nullptr;
-  return LoadMenuIndirectW(LockResource(LoadResource(self, res)));
-}
-
 ds_string ItemText(HMENU menu, UINT pos) {
   wchar_t text[64] = {};
   GetMenuStringW(menu, pos, text, 64, MF_BYPOSITION);
@@ -65,7 +57,7 @@ ds_string ItemText(HMENU menu, UINT pos) {
 }
 
 TEST(Resources, TrayMenuHasItsCommandsInOrder) {
-  HMENU menu = LoadTrayMenu();
+  HMENU menu = LoadMenuResource(nullptr, IDR_TRAY_MENU);
   ASSERT_NE(menu, nullptr);
   HMENU popup = GetSubMenu(menu, 0);
   ASSERT_NE(popup, nullptr);
@@ -103,6 +95,16 @@ TEST(Resources, TrayMenuHasItsCommandsInOrder) {
     EXPECT_EQ(ItemText(pos, i), texts[i]);
   }
   DestroyMenu(menu);
+
+  // Another language falls back to US English; a menu the module lacks gives none.
+  WORD saved = g_ResourceLanguage;
+  g_ResourceLanguage = 1031;
+  HMENU fallback = LoadMenuResource(nullptr, IDR_TRAY_MENU);
+  EXPECT_NE(fallback, nullptr);
+  DestroyMenu(fallback);
+  EXPECT_EQ(LoadResString(IDS_BALLOON_TEXT), u"Lumivane is running");
+  g_ResourceLanguage = saved;
+  EXPECT_EQ(LoadMenuResource(nullptr, 999), nullptr);
 }
 
 INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
