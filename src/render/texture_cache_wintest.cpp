@@ -356,6 +356,47 @@ TEST_F(TextureCacheTest, ConvertCreateDefaultPoolAndSaveAsDds) {
   EXPECT_EQ(noBytes, nullptr);
 }
 
+// The icon layer is painted into a 32-bit bitmap and copied onto a dynamic default-pool texture through
+// the surface's device context: the copy must keep the alpha byte it was given.
+TEST_F(TextureCacheTest, DynamicTextureTakesABitmapThroughItsDeviceContextWithAlpha) {
+  IDirect3DTexture9* tex = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(CreateDefaultPoolTexture(&tex, 4, 2, D3DUSAGE_DYNAMIC));
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = 4;
+  bi.bmiHeader.biHeight = 2;  // bottom-up
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bmp, nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DWORD* px = static_cast<DWORD*>(bits);
+  for (int i = 0; i < 8; ++i) px[i] = 0xFF102030;
+  px[4] = 0x00010101;  // memory row 1 is the top row: the transparent key colour at (0, 0)
+  GdiFlush();
+
+  IDirect3DSurface9* level = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(tex->GetSurfaceLevel(0, &level));
+  HDC target = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(level->GetDC(&target));
+  BitBlt(target, 0, 0, 4, 2, dc, 0, 0, SRCCOPY);
+  level->ReleaseDC(target);
+  level->Release();
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+
+  D3DLOCKED_RECT lr;
+  ASSERT_HRESULT_SUCCEEDED(tex->LockRect(0, &lr, nullptr, D3DLOCK_READONLY));
+  const DWORD* row0 = static_cast<const DWORD*>(lr.pBits);
+  EXPECT_EQ(row0[0], 0x00010101u) << "alpha 0 kept";
+  EXPECT_EQ(row0[1], 0xFF102030u) << "alpha 255 kept";
+  tex->UnlockRect(0);
+  tex->Release();
+}
+
 TEST_F(TextureCacheTest, GridIndexBufferHoldsTheGridTriangles) {
   GridIndexBuffer grid;
   ASSERT_TRUE(grid.Create());
