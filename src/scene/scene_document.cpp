@@ -20,6 +20,8 @@ struct RootDeleter {
 
 void SetSceneRootReader(const SceneRootReader& reader) { g_rootReader = reader; }
 
+const SceneRootReader& CurrentSceneRootReader() { return g_rootReader; }
+
 DS_SlideShow_Light* LoadSceneDocument() {
   RegisterAllReaders();
 

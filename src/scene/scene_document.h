@@ -19,6 +19,7 @@ struct SceneRootReader {
   void (*destroy)(DS_SlideShow_Light* root);
 };
 void SetSceneRootReader(const SceneRootReader& reader);
+const SceneRootReader& CurrentSceneRootReader();
 
 // Reads the embedded document through the current module resources and returns the scene root (owned by
 // the caller); on success g_DocResManager is the document's resource manager. Every failure is an

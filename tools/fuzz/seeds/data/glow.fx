@@ -1,0 +1,1 @@
+technique Main { pass P0 {} }

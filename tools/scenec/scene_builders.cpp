@@ -1,0 +1,8 @@
+#include "scenec/scene_compiler.h"
+
+// Each class that a scene description may name adds the registration of its builder here.
+void RegisterAllSceneBuilders() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+}
