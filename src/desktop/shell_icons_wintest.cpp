@@ -5,6 +5,8 @@
 #include "desktop/desktop_view_win.h"
 #include "desktop/shell_icons_win.h"
 
+#include <shellapi.h>
+
 #include <set>
 #include <vector>
 
@@ -74,6 +76,22 @@ TEST_F(StandinShellTest, ProgmanHoldsTheDesktopViewAtTheScreenOrigin) {
   if (owner == shell.pid()) {
     SendMessageW(tray, WM_COMMAND, 419, 0);
     EXPECT_EQ(shell.Send(kStandinTrayCommands), 1);
+    // A notify icon with balloon fields (the 936-byte record) reaches it as an add and a delete.
+    HWND iconOwner = CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    icon.hWnd = iconOwner;
+    icon.uID = 0x401;
+    icon.uFlags = NIF_MESSAGE | NIF_TIP;
+    icon.uCallbackMessage = 0x401;
+    lstrcpyW(icon.szTip, L"Lumivane");
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_ADD, &icon));
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    EXPECT_EQ(shell.Send(kStandinTrayIconMessages, NIM_ADD), 1);
+    EXPECT_EQ(shell.Send(kStandinTrayIconMessages, NIM_DELETE), 1);
+    DestroyWindow(iconOwner);
+  } else {
+    ADD_FAILURE() << "the platform finds another taskbar before the stand-in's";
   }
 
   // Gone: the cached view is dropped and nothing is found.
