@@ -52,7 +52,7 @@ class StandinShell {
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
-    for (int i = 0; i < 200 && !control_; ++i) {
+    for (int i = 0; i < 600 && !control_; ++i) {  // up to 30 s on a busy machine
       if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) return false;
       for (HWND w = FindWindowExW(nullptr, nullptr, STANDIN_CONTROL_CLASS, nullptr); w;
            w = FindWindowExW(nullptr, w, STANDIN_CONTROL_CLASS, nullptr)) {
