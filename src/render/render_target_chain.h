@@ -1,0 +1,41 @@
+// A pair of equally sized render-target textures used alternately: the scene is drawn into one; when an
+// effect needs it as its source the pair switches, the effect reads the finished texture and writes the
+// other one. Default-pool textures: the owner releases them at device loss and creates them again after
+// the reset. Windows only.
+#pragma once
+
+#include "platform/d3d9_types.h"
+
+class RenderTargetChain {
+ public:
+  RenderTargetChain();
+  ~RenderTargetChain();
+  RenderTargetChain(const RenderTargetChain&) = delete;
+  RenderTargetChain& operator=(const RenderTargetChain&) = delete;
+
+  // Makes the pair (one level, A8R8G8B8, render target, default pool) of this size, releasing what it
+  // held; the index is kept, so the texture current before a reset is current again. False, with no
+  // textures, when either cannot be made: the passes then draw on the current target.
+  bool Create(int width, int height);
+  // Device loss: current and both textures released.
+  void ReleaseTextures();
+
+  // Saves the device's render target and depth-stencil surface, then draws into level 0 of *target with
+  // no depth-stencil surface. Nothing is cleared. Nothing happens without a target texture.
+  void Begin(IDirect3DTexture9** target);
+  // Switches to the other texture, clears it to opaque black and returns the address of the texture just
+  // finished, the next effect's source. Without textures nothing changes and the returned slot is null.
+  IDirect3DTexture9** Next();
+  // Puts back the saved render target and depth-stencil surface and lets go of them.
+  void End();
+
+  IDirect3DTexture9* current;
+  IDirect3DTexture9* textures[2];
+  IDirect3DSurface9* savedTarget;
+  IDirect3DSurface9* savedDepth;
+  int width, height;
+  int index;
+
+ private:
+  void ReleaseSaved();
+};

@@ -1,0 +1,80 @@
+#include "render/render_target_chain.h"
+
+#include "render/d3d_device.h"
+#include "render/texture_cache.h"
+#include "render/texture_types.h"
+
+namespace {
+// Level 0 of tex as render target 0.
+void SetTargetTexture(IDirect3DTexture9* tex) {
+  IDirect3DSurface9* surface = nullptr;
+  if (SUCCEEDED(tex->GetSurfaceLevel(0, &surface)) && surface) {
+    g_D3DDevice->SetRenderTarget(0, surface);
+    surface->Release();
+  }
+}
+}  // namespace
+
+RenderTargetChain::RenderTargetChain()
+    : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),
+      index(0) {}
+
+RenderTargetChain::~RenderTargetChain() {
+  ReleaseTextures();
+  ReleaseSaved();
+}
+
+void RenderTargetChain::ReleaseTextures() {
+  SafeRelease(&current);
+  SafeRelease(&textures[0]);
+  SafeRelease(&textures[1]);
+}
+
+void RenderTargetChain::ReleaseSaved() {
+  SafeRelease(&savedTarget);
+  SafeRelease(&savedDepth);
+}
+
+bool RenderTargetChain::Create(int w, int h) {
+  width = w;
+  height = h;
+  ReleaseTextures();
+  for (IDirect3DTexture9*& tex : textures) {
+    if (FAILED(CreateDefaultPoolTexture(&tex, w, h, D3DUSAGE_RENDERTARGET)) || !tex) {
+      ReleaseTextures();
+      return false;
+    }
+  }
+  current = textures[index];
+  current->AddRef();
+  return true;
+}
+
+void RenderTargetChain::Begin(IDirect3DTexture9** target) {
+  if (!g_D3DDevice || !target || !*target) return;
+  ReleaseSaved();
+  g_D3DDevice->GetRenderTarget(0, &savedTarget);
+  if (FAILED(g_D3DDevice->GetDepthStencilSurface(&savedDepth))) savedDepth = nullptr;
+  SetTargetTexture(*target);
+  g_D3DDevice->SetDepthStencilSurface(nullptr);
+}
+
+IDirect3DTexture9** RenderTargetChain::Next() {
+  if (!g_D3DDevice || !textures[0] || !textures[1]) return &textures[1 - index];
+  index = (index + 1) % 2;
+  IDirect3DTexture9* next = textures[index];
+  next->AddRef();
+  SafeRelease(&current);
+  current = next;
+  SetTargetTexture(current);
+  g_D3DDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  return &textures[1 - index];
+}
+
+void RenderTargetChain::End() {
+  if (g_D3DDevice && savedTarget) {
+    g_D3DDevice->SetRenderTarget(0, savedTarget);
+    g_D3DDevice->SetDepthStencilSurface(savedDepth);
+  }
+  ReleaseSaved();
+}
