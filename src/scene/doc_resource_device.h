@@ -28,7 +28,8 @@ class DocResourceDevice {
   // The picture of one document record (its module's resource, else its own bytes), cached by the
   // texture cache; a null texture when it cannot be decoded.
   virtual TextureInfo GetTexture(const DocResourceRecord& record) = 0;
-  // A picture from image file bytes (mask pictures), not cached.
+  // A picture from image file bytes (mask pictures), not cached. data may be null with size 0: a null
+  // texture.
   virtual TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) = 0;
   // X mesh data into *out with the given vertex stride; *out stays empty when it cannot be decoded.
   virtual void LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) = 0;
