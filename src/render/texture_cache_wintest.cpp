@@ -356,6 +356,20 @@ TEST_F(TextureCacheTest, ConvertCreateDefaultPoolAndSaveAsDds) {
   EXPECT_EQ(noBytes, nullptr);
 }
 
+TEST_F(TextureCacheTest, DecodedPicturesAndMeshesSurviveADeviceReset) {
+  IDirect3DTexture9* picture = nullptr;
+  TextureCache::GetTextureById(&picture, &holder, kPicture6x3);
+  MeshData mesh;
+  TextureCache::GetMesh(Record(kQuadMesh, kModule), &holder, mesh, 32);
+  ASSERT_NE(picture, nullptr);
+  ASSERT_FALSE(mesh.Empty());
+  D3DPRESENT_PARAMETERS pp = test_.presentParameters();
+  ASSERT_HRESULT_SUCCEEDED(device()->Reset(&pp)) << "nothing decoded here is in the default pool";
+  EXPECT_EQ(Texel(picture, 0, 0), 0x0000FFu);
+  ExpectQuadVertices(mesh);
+  picture->Release();
+}
+
 // The icon layer is painted into a 32-bit bitmap and copied onto a dynamic default-pool texture through
 // the surface's device context: the copy must keep the alpha byte it was given.
 TEST_F(TextureCacheTest, DynamicTextureTakesABitmapThroughItsDeviceContextWithAlpha) {
