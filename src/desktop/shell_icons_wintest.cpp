@@ -124,6 +124,8 @@ struct ShellBitness {
   bool wideRecords;
 };
 
+void PrintTo(const ShellBitness& b, std::ostream* os) { *os << b.name; }
+
 class ShellIconsTest : public StandinShellTest, public ::testing::WithParamInterface<ShellBitness> {};
 
 TEST_P(ShellIconsTest, ReadAcrossProcessesByNameAndPosition) {
