@@ -1,0 +1,70 @@
+// The particles of one sprite item as quads of a sprite array: keeps their number equal to the item's
+// count, runs the item's rules on them every frame and writes one textured, coloured quad per particle,
+// stepping a horizontal sprite sheet when the item asks for one. AnimatedTexture adds separate frame
+// textures with durations of their own.
+#pragma once
+
+#include <vector>
+
+#include "render/mesh.h"
+#include "render/particle.h"
+#include "render/texture_types.h"
+#include "scene/media_param.h"
+
+class DS_BaseSpriteProp;
+
+class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT> {
+ public:
+  ParticleGeomArray();
+  ~ParticleGeomArray();
+  ParticleGeomArray(const ParticleGeomArray&) = delete;
+  ParticleGeomArray& operator=(const ParticleGeomArray&) = delete;
+
+  // Watches the item's count: SetCount now with the current value and on every change.
+  void BindCountListener(MediaParamT<UINT>& count);
+  // n = 0 changes nothing. Otherwise new buffers for n quads (at most kMaxQuads) and new particles
+  // appended until the list holds that many; surplus particles are kept and updated but not drawn.
+  void SetCount(UINT n);
+  // Buffers for n quads with the quad index pattern.
+  void CreateBuffers(UINT n);
+  // The item's clock, then the item's rule on every particle of the list, in order.
+  void Update(float t);
+  // One quad per drawn particle into the vertex buffer, when the buffers match the item's count.
+  void FillVertices();
+  // Texture coordinates of the four vertices of quad i in the locked buffer.
+  void SetQuadUV(const float u[2], const float v[2], UINT i);
+  // How many quads are drawn: the item's count as far as the buffers and the particles reach.
+  UINT DrawnCount() const;
+
+  DS_BaseSpriteProp* item;  // the render object's item clone; not owned
+  ListenerHolder holder;
+  std::vector<Particle*> particles;  // owned
+  float sheetSwitchTime;
+  int sheetFrame;
+};
+
+template <class Base>
+class AnimatedTexture : public Base {
+ public:
+  AnimatedTexture() : currentFrame(0), switchTime(0) {}
+
+  // Moves to the next frame once more than the current frame's duration has passed since the last
+  // switch; true when it moved. Only frames that have both a texture and a duration take part.
+  bool StepFrame(float t) {
+    size_t n = textureSet.AnimationFrameCount();
+    if (n == 0) return false;
+    if ((size_t)currentFrame >= n) currentFrame = 0;
+    if (!(t - switchTime > textureSet.durations[currentFrame])) return false;
+    switchTime = t;
+    currentFrame = (int)(((size_t)currentFrame + 1) % n);
+    return true;
+  }
+  // The texture of the current frame; null when the set has no such frame.
+  IDirect3DTexture9* CurrentTexture() const {
+    return (size_t)currentFrame < textureSet.frames.size() ? textureSet.frames[currentFrame] : nullptr;
+  }
+
+  TextureSet textureSet;
+  int currentFrame;
+  float switchTime;
+};
