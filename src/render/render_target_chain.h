@@ -1,7 +1,7 @@
 // A pair of equally sized render-target textures used alternately: the scene is drawn into one; when an
 // effect needs it as its source the pair switches, the effect reads the finished texture and writes the
 // other one. Default-pool textures: the owner releases them at device loss and creates them again after
-// the reset. Windows only.
+// the reset. Its construction and releases are portable; the device operations are Windows only.
 #pragma once
 
 #include "platform/d3d9_types.h"

@@ -15,26 +15,6 @@ void SetTargetTexture(IDirect3DTexture9* tex) {
 }
 }  // namespace
 
-RenderTargetChain::RenderTargetChain()
-    : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),
-      index(0) {}
-
-RenderTargetChain::~RenderTargetChain() {
-  ReleaseTextures();
-  ReleaseSaved();
-}
-
-void RenderTargetChain::ReleaseTextures() {
-  SafeRelease(&current);
-  SafeRelease(&textures[0]);
-  SafeRelease(&textures[1]);
-}
-
-void RenderTargetChain::ReleaseSaved() {
-  SafeRelease(&savedTarget);
-  SafeRelease(&savedDepth);
-}
-
 bool RenderTargetChain::Create(int w, int h) {
   width = w;
   height = h;

@@ -1,0 +1,24 @@
+// The pair's lifetime and releases: no device call, so objects that own a pair also build natively.
+#include "render/render_target_chain.h"
+
+#include "render/texture_types.h"
+
+RenderTargetChain::RenderTargetChain()
+    : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),
+      index(0) {}
+
+RenderTargetChain::~RenderTargetChain() {
+  ReleaseTextures();
+  ReleaseSaved();
+}
+
+void RenderTargetChain::ReleaseTextures() {
+  SafeRelease(&current);
+  SafeRelease(&textures[0]);
+  SafeRelease(&textures[1]);
+}
+
+void RenderTargetChain::ReleaseSaved() {
+  SafeRelease(&savedTarget);
+  SafeRelease(&savedDepth);
+}
