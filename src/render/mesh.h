@@ -13,6 +13,9 @@
 #include "render/geometry_device.h"
 #include "render/vertex_formats.h"
 
+class DS_ImageFileLink;
+class DS_MeshFile;
+
 namespace mesh_detail {
 // slot = p, with a reference added on p and the one held before released (safe when they are the same).
 template <class T>
@@ -150,6 +153,11 @@ class DS_IndexedMesh : public DS_SimpleMesh<V> {
     lockedIndices = nullptr;
   }
 
+  // The document's mesh of the link (32-byte vertices): its buffers shared, its vertex and face counts,
+  // its bounding sphere into the frame; a triangle list. An empty record gives an empty mesh. Loaded
+  // meshes are position, normal and texture vertices only.
+  bool LoadMesh(const DS_MeshFile& link);
+
   WORD* LockIndices(DWORD flags = 0) {
     void* p = nullptr;
     if (!indexBuffer || FAILED(indexBuffer->Lock(0, 0, &p, flags))) return nullptr;
@@ -211,7 +219,14 @@ class TexturedMesh : public DS_IndexedMesh<V> {
   BYTE blended;  // 1: drawn alpha-blended and from both sides
 };
 
+template <>
+bool DS_IndexedMesh<DX_V::PNT>::LoadMesh(const DS_MeshFile& link);
+
 class MeshPart : public TexturedMesh<DX_V::PNT> {
  public:
+  // The first frame of the image link's texture set (none for a set without frames) as the part's
+  // texture, then the mesh of the mesh link.
+  static bool Load(const DS_ImageFileLink& image, MeshPart* part, const DS_MeshFile& mesh);
+
   std::vector<DS_Frame*> instances;  // where the mesh is drawn; not owned
 };

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "render/frame.h"
 #include "render/quad_builders.h"
+#include "scene/doc_res_manager.h"
+#include "scene/file_link.h"
 #include "support/fake_geometry.h"
 
 namespace {
@@ -394,6 +397,71 @@ TEST(GridTest, BilinearRowMajorGrid) {
   EXPECT_EQ(sc.y, 4);
   EXPECT_EQ(sc.u, 6);
   EXPECT_EQ(sc.v, 8);
+}
+
+class MeshLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = g_DocResManager;
+    g_DocResManager = manager_.get();
+  }
+  void TearDown() override {
+    manager_.reset();
+    g_DocResManager = saved_;
+  }
+  // texture outlives the manager that holds it.
+  FakeTexture texture;
+  FakeGeometryDevice device;
+  std::unique_ptr<DS_DocResManager> manager_{new DS_DocResManager};
+  DS_DocResManager* saved_ = nullptr;
+};
+
+TEST_F(MeshLoadingTest, PartTakesTheDocumentsMeshAndFirstFrame) {
+  DS_MeshFile meshLink;
+  meshLink.Raw() = DocFileKey(u"wing.x", 3);
+  DS_ImageFileLink imageLink;
+  imageLink.Raw() = DocFileKey(u"wing.png", 4);
+  MeshData& data = manager_->Maps().meshes[meshLink.GetKey()];
+  DS_IndexedMesh<DX_V::PNT> source;
+  ASSERT_EQ(source.CreateBuffers(3, 3), S_OK);
+  data.vertexBuffer = source.vertexBuffer;
+  data.indexBuffer = source.indexBuffer;
+  data.vertexBuffer->AddRef();
+  data.indexBuffer->AddRef();
+  data.vertexCount = 3;
+  data.faceCount = 1;
+  data.radius = 2.5f;
+  data.centre[1] = 1;
+  TextureSet& set = manager_->Maps().textureSets[imageLink.GetKey()];
+  texture.AddRef();
+  set.frames.push_back(&texture);
+
+  MeshPart part;
+  EXPECT_TRUE(MeshPart::Load(imageLink, &part, meshLink));
+  EXPECT_EQ(part.texture, &texture);
+  EXPECT_EQ(part.vertexBuffer, source.vertexBuffer);
+  EXPECT_EQ(part.vertexCount, 3u);
+  EXPECT_EQ(part.triangleCount, 1u);
+  EXPECT_EQ(part.primitiveType, D3DPT_TRIANGLELIST);
+  EXPECT_EQ(part.radius, 2.5f);
+  EXPECT_EQ(part.centerY, 1);
+  EXPECT_EQ(device.lastVertexBuffer()->refs, 3);  // source, the record and the part
+  EXPECT_TRUE(part.CanDrawIndexed());
+}
+
+TEST_F(MeshLoadingTest, EmptyRecordsAndSetsGiveAnEmptyPart) {
+  DS_MeshFile meshLink;
+  meshLink.Raw() = DocFileKey(u"missing.x", 1);
+  DS_ImageFileLink imageLink;
+  imageLink.Raw() = DocFileKey(u"missing.png", 1);
+  MeshPart part;
+  part.SetTexture(&texture);
+  EXPECT_TRUE(MeshPart::Load(imageLink, &part, meshLink));
+  EXPECT_EQ(part.texture, nullptr);
+  EXPECT_EQ(part.vertexBuffer, nullptr);
+  EXPECT_EQ(part.triangleCount, 0u);
+  EXPECT_FALSE(part.CanDrawIndexed());
+  EXPECT_EQ(texture.refs, 1);
 }
 
 }  // namespace

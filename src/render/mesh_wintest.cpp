@@ -156,6 +156,36 @@ TEST_F(DrawTest, FitModeBarsCoverTheMarginsInOpaqueBlack) {
     EXPECT_EQ(barsOnWhite(mode).at(4, 30), kWhite) << mode;
 }
 
+TEST_F(DrawTest, SquareCopiesAreClampedToSizesTheDeviceMakes) {
+  IDirect3DTexture9* src = MakeQuadrantTexture();
+  ASSERT_NE(src, nullptr);
+  D3DCAPS9 caps;
+  device()->GetDeviceCaps(&caps);
+  UINT largest = 2048;
+  while (largest > caps.MaxTextureWidth || largest > caps.MaxTextureHeight) largest >>= 1;
+  struct Case {
+    int n;
+    UINT side;
+  } cases[] = {{1, 256}, {2, 512}, {-3, 128}, {40, largest}};
+  QuadRenderObject quad;
+  quad.info.width = 2;
+  quad.info.height = 2;
+  for (const Case& c : cases) {
+    MakeSquareTextureCopy(c.n, quad, &src);
+    ASSERT_NE(quad.info.texture, nullptr) << c.n;
+    D3DSURFACE_DESC desc;
+    quad.info.texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, c.side) << c.n;
+    EXPECT_EQ(desc.Height, c.side) << c.n;
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+  }
+  EXPECT_EQ(quad.info.width, 2u);  // the picture keeps its source size
+  // Only the quad holds the copy.
+  quad.info.texture->AddRef();
+  EXPECT_EQ(quad.info.texture->Release(), 1u);
+  src->Release();
+}
+
 TEST_F(DrawTest, PlacementReachesTheDevice) {
   g_LetterboxProjection.SetProjection(64, 64, 32, 64, PicturePosition::Fit, false);
   D3DXMATRIX view, projection;

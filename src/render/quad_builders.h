@@ -7,6 +7,7 @@
 #include "platform/types.h"
 #include "render/mesh.h"
 #include "render/screen_quad.h"
+#include "render/texture_types.h"
 
 // A textured four-vertex strip for screen overlays (pre-transformed RHWCT vertices).
 class TexQuad : public DS_SimpleMesh<DX_V::RHWCT> {
@@ -30,6 +31,16 @@ class TexQuad : public DS_SimpleMesh<DX_V::RHWCT> {
 
   IDirect3DTexture9* texture;
 };
+
+// A textured quad with the picture it shows; the picture's texture is released with it.
+class QuadRenderObject : public TexQuad {
+ public:
+  TextureInfo info;
+};
+
+// The picture of quad becomes a square managed copy of *src, 128 << n pixels on a side (n within 0..4
+// and the device's largest texture). Windows only.
+void MakeSquareTextureCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** src);
 
 // Corner writers into vertices already locked (four of them, in strip order): x, y, z 0, rhw = the
 // quad's z (and u, v for the textured kind); colours untouched.
