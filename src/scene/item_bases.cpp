@@ -4,6 +4,7 @@
 
 #include "platform/x86_convert.h"
 #include "render/noise.h"
+#include "render/particle.h"
 #include "render/screen_mapping.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -99,6 +100,10 @@ D3DXVECTOR3* DS_ViewObjCtrl::RandomInsetPoint(float hw, float hh, D3DXVECTOR3* o
   out->y = RandomFloat(GetTopPx() + hh, GetBottomPx() - hh);
   out->z = 0.0f;
   return out;
+}
+
+D3DXVECTOR3* DS_ViewObjCtrl::RandomInsetPoint(const Particle& p, D3DXVECTOR3* out) const {
+  return RandomInsetPoint(p.halfWidth, p.halfHeight, out);
 }
 
 void DS_ViewObjCtrl::Advance(float t) {

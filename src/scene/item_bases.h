@@ -10,6 +10,7 @@
 
 class DS_IOF_Virtual;
 class DS_ABObj;  // the render object an item makes
+struct Particle;
 
 class DS_ABObj_Constructor : public DS_IOF_Item {
  public:
@@ -85,6 +86,8 @@ class DS_ViewObjCtrl : public DS_ABObj_Constructor {
   D3DXVECTOR3* RandomPoint(D3DXVECTOR3* out) const;
   // A uniform point at which a sprite of signed half extents hw, hh lies wholly inside the rectangle.
   D3DXVECTOR3* RandomInsetPoint(float hw, float hh, D3DXVECTOR3* out) const;
+  // The same for the particle's sprite.
+  D3DXVECTOR3* RandomInsetPoint(const Particle& p, D3DXVECTOR3* out) const;
 
   // The item clock: min(|t - last|, 0.2) * speed * 0.02 item seconds; a step back still advances it.
   void Advance(float t);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/noise.h"
+#include "render/particle.h"
 #include "render/screen_mapping.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -133,10 +134,20 @@ TEST_F(ItemTest, RandomPointsDrawXThenY) {
   EXPECT_EQ(p.z, 0.0f);
 
   // A sprite exactly as wide as the rectangle can only sit at its centre.
-  item.RandomInsetPoint(100.0f, 10.0f, &p);
+  Particle sprite;
+  sprite.halfWidth = 100.0f;
+  sprite.halfHeight = 10.0f;
+  item.RandomInsetPoint(sprite, &p);
   EXPECT_FLOAT_EQ(p.x, 200.0f);
   EXPECT_GE(p.y, 260.0f);
   EXPECT_LE(p.y, 490.0f);
+  // Signed half sizes: a mirrored sprite widens the range instead.
+  sprite.halfWidth = -100.0f;
+  ResetCrtRand();
+  const int r3 = CrtRand();
+  ResetCrtRand();
+  item.RandomInsetPoint(sprite, &p);
+  EXPECT_NEAR(p.x, 0.0f + r3 / 32767.0f * 400.0f, 1e-3);
 }
 
 TEST_F(ItemTest, QuadCornersAndBaseHitTest) {

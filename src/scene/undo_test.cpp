@@ -60,7 +60,9 @@ TEST(UndoTest, StoreUndoRedoScript) {
     EXPECT_EQ(Entries(h), s.entries);
     EXPECT_EQ(h.Cursor(), s.cursor);
     EXPECT_EQ(other.calls, s.notified ? 1 : 0);
-    if (s.notified) EXPECT_EQ(other.lastSender, &u);  // the undo control is the sender
+    if (s.notified) {
+      EXPECT_EQ(other.lastSender, &u);  // the undo control is the sender
+    }
   }
   p.RemoveObserver(&other);
 }
