@@ -62,3 +62,7 @@ void DXUTShutdown();
 // Tests only: marks the device lost, so that the next frame call runs device-lost, the device's
 // Reset and device-reset on a device that is in fact fine.
 void DXUTTestForceDeviceReset();
+// Tests only: the application clock reads source from now on (null: the machine's counter again) and
+// starts again at 0.
+class CounterSource;
+void DXUTTestSetCounter(CounterSource* source);

@@ -297,3 +297,8 @@ void DXUTShutdown() {
 }
 
 void DXUTTestForceDeviceReset() { g_fw.sequence.MarkLost(); }
+
+void DXUTTestSetCounter(CounterSource* source) {
+  g_fw.clock = AppClock(source ? source : &g_fw.counter);
+  g_fw.clock.Reset();
+}
