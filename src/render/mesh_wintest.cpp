@@ -4,9 +4,11 @@
 #include "render/d3d_device.h"
 #include "render/device_services_win.h"
 #include "render/mesh.h"
+#include "render/particle_geometry.h"
 #include "render/projection.h"
 #include "render/projection_win.h"
 #include "render/quad_builders.h"
+#include "scene/sprite_prop.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -129,6 +131,51 @@ TEST_F(DrawTest, SpriteArrayDrawsItsQuadsThroughThePlacement) {
   EXPECT_EQ(px.at(48, 48), kGreen);
   EXPECT_EQ(px.at(48, 8), kBlack);
   EXPECT_EQ(px.at(8, 48), kBlack);
+}
+
+// Particles in two corners of the picture, placed by their item's start rule.
+class CornerSprites : public DS_BaseSpriteProp {
+ public:
+  DS_ABObj* CreateRenderObject() override { return nullptr; }
+  void InitParticle(Particle* p) override {
+    bool second = started++ > 0;
+    p->centre = second ? D3DXVECTOR3(48, 48, 0) : D3DXVECTOR3(16, 16, 0);
+    p->halfWidth = p->halfHeight = 8;
+    p->color = second ? kGreen : kRed;
+  }
+  int started = 0;
+};
+
+TEST_F(DrawTest, ParticleGeometryFillsManagedBuffersThatDraw) {
+  g_LetterboxProjection.SetProjection(64, 64, 64, 64, PicturePosition::Fit, false);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  g_LetterboxProjection.SetWorld(identity);
+  CornerSprites item;
+  item.count.Raw() = 2;
+  ParticleGeomArray geometry;
+  geometry.item = &item;
+  geometry.BindCountListener(item.count);
+  ASSERT_TRUE(geometry.CanDrawIndexed());
+  geometry.FillVertices();
+
+  Clear(kBlack);
+  ASSERT_EQ(device()->BeginScene(), S_OK);
+  device()->SetTexture(0, nullptr);
+  device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  device()->SetFVF(DX_V::PCT::FVF);
+  device()->SetStreamSource(0, geometry.vertexBuffer, 0, sizeof(DX_V::PCT));
+  device()->SetIndices(geometry.indexBuffer);
+  EXPECT_EQ(device()->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, geometry.vertexCount, 0,
+                                           2 * geometry.DrawnCount()),
+            S_OK);
+  device()->EndScene();
+  lumi_test::Pixels px = BackBuffer();
+  EXPECT_EQ(px.at(16, 16), kRed);
+  EXPECT_EQ(px.at(48, 48), kGreen);
+  EXPECT_EQ(px.at(48, 16), kBlack);
+  EXPECT_EQ(px.at(30, 30), kBlack);
 }
 
 TEST_F(DrawTest, FitModeBarsCoverTheMarginsInOpaqueBlack) {
