@@ -291,6 +291,33 @@ TEST_F(ShellControlsTest, DialogPaintsItsBanner) {
   EXPECT_LT(GetRValue(inside) + GetGValue(inside), 2 * GetBValue(inside)) << "a blue evening sky";
 }
 
+// Runs inside the menu's modal loop: notes whether a popup menu is open, then closes it.
+int g_MenusSeen;
+void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  if (menu && IsWindowVisible(menu)) ++g_MenusSeen;
+  EndMenu();
+}
+
+TEST_F(ShellControlsTest, OnlyAButtonReleaseOpensTheTrayMenu) {
+  struct Case {
+    LPARAM mouse;
+    int opened;
+  } cases[] = {{WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0},
+               {WM_LBUTTONUP, 1}, {WM_RBUTTONUP, 1}};
+  for (const Case& c : cases) {
+    g_MenusSeen = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 300, CloseOpenMenu);
+    DWORD start = GetTickCount();
+    ShowTrayMenu(c.mouse);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_MenusSeen, c.opened) << c.mouse;
+    if (!c.opened) EXPECT_LT(GetTickCount() - start, 250u) << c.mouse;
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+}
+
 TEST(TrayIcon, AddedAndRemovedAtTheTaskbar) {
   if (!StandinShell::Available()) GTEST_SKIP() << "stand-in shell not built (shell64 preset)";
   StandinShell shell;
