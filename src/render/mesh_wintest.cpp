@@ -33,6 +33,25 @@ class DrawTest : public lumi_test::D3DFixture {
     ScreenQuad q;
     return ScreenQuad::SetRect(ScreenQuad::Init(q), l, t, r, b);
   }
+  // Clears to black and draws the first triangles of an indexed PCT mesh in its diffuse colours through
+  // the placement's world transform of the identity.
+  void DrawDiffuse(const DS_IndexedMesh<DX_V::PCT>& mesh, UINT triangles) {
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    g_LetterboxProjection.SetWorld(identity);
+    Clear(kBlack);
+    ASSERT_EQ(device()->BeginScene(), S_OK);
+    device()->SetTexture(0, nullptr);
+    device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device()->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    device()->SetFVF(DX_V::PCT::FVF);
+    device()->SetStreamSource(0, mesh.vertexBuffer, 0, sizeof(DX_V::PCT));
+    device()->SetIndices(mesh.indexBuffer);
+    EXPECT_EQ(device()->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh.vertexCount, 0, triangles), S_OK);
+    device()->EndScene();
+  }
   // A 2 x 2 texture: red, green on the top row; blue, white below.
   IDirect3DTexture9* MakeQuadrantTexture() {
     IDirect3DTexture9* tex = nullptr;
@@ -94,9 +113,6 @@ TEST_F(DrawTest, TexturedScreenQuadShowsItsTexture) {
 // Two coloured quads in picture pixels through the placement's transforms and the quad index pattern.
 TEST_F(DrawTest, SpriteArrayDrawsItsQuadsThroughThePlacement) {
   g_LetterboxProjection.SetProjection(64, 64, 64, 64, PicturePosition::Fit, false);
-  D3DXMATRIX identity;
-  D3DXMatrixIdentity(&identity);
-  g_LetterboxProjection.SetWorld(identity);
 
   DS_SpriteArrayT<DX_V::PCT> sprites;
   ASSERT_EQ(sprites.CreateQuads(2), 2u);
@@ -111,19 +127,7 @@ TEST_F(DrawTest, SpriteArrayDrawsItsQuadsThroughThePlacement) {
   }
   sprites.UnlockVertices();
 
-  Clear(kBlack);
-  ASSERT_EQ(device()->BeginScene(), S_OK);
-  device()->SetTexture(0, nullptr);
-  device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  device()->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  device()->SetFVF(DX_V::PCT::FVF);
-  device()->SetStreamSource(0, sprites.vertexBuffer, 0, sizeof(DX_V::PCT));
-  device()->SetIndices(sprites.indexBuffer);
-  EXPECT_EQ(device()->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, sprites.vertexCount, 0, sprites.triangleCount),
-            S_OK);
-  device()->EndScene();
+  DrawDiffuse(sprites, sprites.triangleCount);
 
   lumi_test::Pixels px = BackBuffer();
   EXPECT_EQ(px.at(8, 8), kRed);
@@ -148,9 +152,6 @@ class CornerSprites : public DS_BaseSpriteProp {
 
 TEST_F(DrawTest, ParticleGeometryFillsManagedBuffersThatDraw) {
   g_LetterboxProjection.SetProjection(64, 64, 64, 64, PicturePosition::Fit, false);
-  D3DXMATRIX identity;
-  D3DXMatrixIdentity(&identity);
-  g_LetterboxProjection.SetWorld(identity);
   CornerSprites item;
   item.count.Raw() = 2;
   ParticleGeomArray geometry;
@@ -159,18 +160,7 @@ TEST_F(DrawTest, ParticleGeometryFillsManagedBuffersThatDraw) {
   ASSERT_TRUE(geometry.CanDrawIndexed());
   geometry.FillVertices();
 
-  Clear(kBlack);
-  ASSERT_EQ(device()->BeginScene(), S_OK);
-  device()->SetTexture(0, nullptr);
-  device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  device()->SetFVF(DX_V::PCT::FVF);
-  device()->SetStreamSource(0, geometry.vertexBuffer, 0, sizeof(DX_V::PCT));
-  device()->SetIndices(geometry.indexBuffer);
-  EXPECT_EQ(device()->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, geometry.vertexCount, 0,
-                                           2 * geometry.DrawnCount()),
-            S_OK);
-  device()->EndScene();
+  DrawDiffuse(geometry, 2 * geometry.DrawnCount());
   lumi_test::Pixels px = BackBuffer();
   EXPECT_EQ(px.at(16, 16), kRed);
   EXPECT_EQ(px.at(48, 48), kGreen);
