@@ -2,6 +2,7 @@
 
 #include "render/d3d_device.h"
 #include "render/geometry_device.h"
+#include "render/glow_target.h"
 #include "render/placement_device.h"
 
 namespace {
@@ -41,4 +42,5 @@ void InstallDeviceServices() {
   static D3D9GeometryDevice geometry;
   SetPlacementDevice(&placement);
   SetGeometryDevice(&geometry);
+  InstallGlowTargetDevice();
 }

@@ -1,0 +1,63 @@
+// The off-screen target a glow object draws its particles into: a render-target pair of its own.
+// Default-pool textures, so every live target lets go of them at device loss (GlowTarget::ReleaseAll,
+// from the device-lost callback) and is made again at its next use. The device side is installed
+// (InstallGlowTargetDevice, with the other device services); without it a target is never made.
+#pragma once
+
+#include "platform/d3d9_types.h"
+#include "render/render_target_chain.h"
+
+// What a glow target asks of the device.
+class GlowTargetDevice {
+ public:
+  virtual ~GlowTargetDevice() {}
+  // Makes the pair's textures; false, with none, when they cannot be made.
+  virtual bool Create(RenderTargetChain& chain, int width, int height) = 0;
+  // Draws into the pair's current texture (the device's target saved) until End.
+  virtual void Begin(RenderTargetChain& chain) = 0;
+  // Clears the current target only (no depth) to transparent black.
+  virtual void Clear() = 0;
+  virtual void End(RenderTargetChain& chain) = 0;
+};
+
+// Not owned; null removes it.
+void SetGlowTargetDevice(GlowTargetDevice* device);
+#ifdef _WIN32
+// The device side over g_D3DDevice.
+void InstallGlowTargetDevice();
+#endif
+
+class GlowTarget {
+ public:
+  GlowTarget();
+  ~GlowTarget();
+  GlowTarget(const GlowTarget&) = delete;
+  GlowTarget& operator=(const GlowTarget&) = delete;
+
+  // Makes the textures of this size; false when they cannot be made.
+  bool Create(int width, int height);
+  // True when the textures exist; a target released at device loss is made again here, with the size
+  // it had. A target whose creation failed otherwise is not tried again.
+  bool EnsureMade();
+  bool Ready() const { return chain_.current != nullptr; }
+  // Device loss: every live target releases its textures.
+  static void ReleaseAll();
+
+  // Drawing into the current texture, from Begin to End; nothing happens when the target is not made.
+  void Begin();
+  void Clear();
+  void End();
+  // The current texture, the glow drawn so far; null when not made.
+  IDirect3DTexture9* Texture() const { return chain_.current; }
+  // The pair itself, for the renderer's target pass.
+  RenderTargetChain* Chain() { return &chain_; }
+
+ private:
+  void Release();
+
+  RenderTargetChain chain_;
+  int width_, height_;
+  bool released_;  // released at device loss: made again at the next use
+  bool begun_;
+  GlowTarget* next_;
+};
