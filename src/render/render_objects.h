@@ -1,0 +1,109 @@
+// The render objects of the particle items and the full-screen effect items. Each owns its item clone
+// (through DS_ABObj); the geometry part of a particle object points at the same clone and never deletes
+// it. Textures and effects belong to the document resource manager or to the item; the objects only hold
+// references.
+#pragma once
+
+#include "lights/ab_render.h"
+#include "platform/d3dx_effect.h"
+#include "render/render_object.h"
+#include "render/glow_target.h"
+#include "render/particle_geometry.h"
+
+class DS_FX_Constructor;
+class DS_BaseSpriteProp;
+class DS_GlowEffectCtrl;
+class DS_BaseFXCtrl;
+
+// A full-screen effect item's render object: every call goes to the item.
+class DS_BrushObj : public DS_ABObj {
+ public:
+  // The item loads its effect and keeps the address of the document's mask entry for its mask key (the
+  // entry is made empty when the document has none).
+  explicit DS_BrushObj(DS_FX_Constructor* clone);
+
+  void Render(DS_ABRender* renderer) override;
+  void DrawMarkers(DS_ABRender* renderer, int mode) override;
+  void Update(double t) override;
+  void OnScreenResize() override {}
+  // The item's MainFX flag: an item that reads the scene composed so far needs it as its source.
+  int NeedsSourceTexture() override;
+
+  DS_FX_Constructor* effectItem;  // the same clone as the base's item
+};
+
+// A sprite particle item's render object: the particles as quads with the item's image set as separate
+// frame textures, and an optional second texture drawn over them.
+class DS_SpriteArrayObj : public AnimatedTexture<ParticleGeomArray>, public DS_ABObj, public SpriteArraySource {
+ public:
+  // Copies the texture set of the item's image link (a module image set when the item says so), binds
+  // the particle count (the particles are made at once) and takes the first frame of the second image
+  // link when it names one.
+  explicit DS_SpriteArrayObj(DS_BaseSpriteProp* clone);
+  ~DS_SpriteArrayObj() override;
+
+  void Render(DS_ABRender* renderer) override;
+  // The view rectangle's corners as editing handles.
+  void DrawMarkers(DS_ABRender* renderer, int mode) override;
+  // Particles move; the image set steps on the item clock; the quads are refilled every frame, or only
+  // when the frame texture changed if the item asks for that.
+  void Update(double t) override;
+  void OnScreenResize() override;
+  bool HitTest(const POINT& point) override;
+
+  // *out = the second texture with a reference added; null when there is none.
+  void GetSecondTexture(IDirect3DTexture9** out);
+
+  // What the renderer's sprite-array draw reads.
+  DS_IndexedMesh<DX_V::PCT>* GetSpriteGeometry() override { return this; }
+  IDirect3DTexture9* GetFrameTexture() override { return CurrentTexture(); }
+  IDirect3DTexture9* GetSecondTexture() override { return secondTexture; }
+  int GetBlendMode() override;
+
+  DS_BaseSpriteProp* Sprites() const { return ParticleGeomArray::item; }
+
+  IDirect3DTexture9* secondTexture;  // one reference held
+  int markerMode;                    // 1 for still sprites
+};
+
+// BlendColor of the glow blend: red, green and blue of a COLORREF (red in the low byte) over 255, and
+// the strength.
+void GlowBlendColor(DWORD colour, float strength, float out[4]);
+
+// A glow particle item's render object: the particles are drawn into a glow target of their own, which is
+// blended over the scene composed so far; then the particles themselves are drawn on top.
+class DS_GlowingObj : public ParticleGeomArray, public DS_ABObj {
+ public:
+  static const int kGlowTargetSize = 512;
+
+  // Binds the particle count, has the item load its effect and textures, then makes the glow target.
+  explicit DS_GlowingObj(DS_GlowEffectCtrl* clone);
+
+  void Render(DS_ABRender* renderer) override;
+  void DrawMarkers(DS_ABRender* renderer, int mode) override {}
+  void Update(double t) override;
+  void OnScreenResize() override {}
+  // 1 while the object can draw (an effect and a glow target): it then always gets the scene composed so
+  // far as its source and writes the next target. 0 otherwise, so that a glow that cannot be drawn
+  // leaves the chain alone instead of leaving the next target black.
+  int NeedsSourceTexture() override;
+
+  DS_GlowEffectCtrl* glowItem;  // the same clone as the base's item
+  GlowTarget glowTarget;
+};
+
+// An effect particle item's render object: the particles drawn once through the item's effect.
+class DS_FXObj : public ParticleGeomArray, public DS_ABObj {
+ public:
+  // Binds the particle count and has the item load its effect.
+  explicit DS_FXObj(DS_BaseFXCtrl* clone);
+
+  // The item sets the effect's parameters, then the particles are drawn with it; nothing without an
+  // effect.
+  void Render(DS_ABRender* renderer) override;
+  void DrawMarkers(DS_ABRender* renderer, int mode) override {}
+  void Update(double t) override;
+  void OnScreenResize() override {}
+
+  DS_BaseFXCtrl* effectItem;  // the same clone as the base's item
+};

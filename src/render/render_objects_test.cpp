@@ -1,0 +1,514 @@
+#include "render/render_objects.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fx/fx_constructor.h"
+#include "particles/fx_particle_ctrl.h"
+#include "render/noise.h"
+#include "render/screen_mapping.h"
+#include "scene/doc_res_manager.h"
+#include "scene/sprite_prop.h"
+#include "support/fake_geometry.h"
+#include "support/recording_doc_device.h"
+#include "support/recording_effect.h"
+#include "support/recording_renderer.h"
+#include "render/render_test_items.h"
+
+namespace {
+
+using lumi_test::CallLog;
+using lumi_test::FakeGeometryDevice;
+using lumi_test::FakeTexture;
+using lumi_test::RecordingEffect;
+using lumi_test::RecordingRenderer;
+typedef std::vector<std::string> Lines;
+using namespace render_test;
+
+class RenderObjectsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetCrtRand();
+    g_itemsDeleted = 0;
+    g_log = &log;
+    manager.reset(new DS_DocResManager);
+    g_DocResManager = manager.get();
+  }
+  void TearDown() override {
+    g_DocResManager = nullptr;
+    manager.reset();
+    g_log = nullptr;
+    ResetCrtRand();
+  }
+
+  // A texture set under key with one fake frame per duration given (one frame for a still image).
+  void AddSet(const DocFileKey& key, std::vector<FakeTexture*> frames, std::vector<float> durations = {}) {
+    TextureSet& set = manager->Maps().textureSets[key];
+    set.ClearFrames();
+    for (FakeTexture* f : frames) {
+      f->AddRef();
+      set.frames.push_back(f);
+    }
+    set.durations = durations;
+    set.width = 16;
+    set.height = 8;
+    set.aspect = 0.5f;
+  }
+  FakeTexture* Texture(const std::string& name) {
+    textures.emplace_back(new FakeTexture);
+    log.names[textures.back().get()] = name;
+    return textures.back().get();
+  }
+
+  CallLog log;
+  RecordingDocDevice docDevice;
+  std::unique_ptr<DS_DocResManager> manager;
+  FakeGeometryDevice geometry;
+  RecordingRenderer renderer{log};
+  std::vector<std::unique_ptr<FakeTexture>> textures;
+};
+
+const DocFileKey kSprite(u"c:\\pics\\sprite.gif", 1);
+const DocFileKey kSecond(u"c:\\pics\\second.png", 2);
+
+TEST_F(RenderObjectsTest, DestroyingDeletesTheCloneOnceAndReleasesTheBuffers) {
+  struct Case {
+    const char* kind;
+    std::function<DS_ABObj*()> make;
+  };
+  const Case cases[] = {
+      {"sprite array", [] {
+         TestSprites item;
+         item.count.Raw() = 3;
+         return item.CreateRenderObject();
+       }},
+      {"glow", [] {
+         TestGlow item;
+         item.count.Raw() = 3;
+         return item.CreateRenderObject();
+       }},
+      {"effect particles", [] {
+         TestFX item;
+         item.count.Raw() = 3;
+         return item.CreateRenderObject();
+       }},
+      {"brush", [] { return TestBrush().CreateRenderObject(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    g_itemsDeleted = 0;
+    DS_ABObj* object = c.make();
+    EXPECT_EQ(g_itemsDeleted, 1);  // the item the clone was made from
+    ASSERT_NE(object->item, nullptr);
+    object->Update(0.1f);
+    delete object;
+    EXPECT_EQ(g_itemsDeleted, 2);
+    EXPECT_TRUE(geometry.AllReleased());
+  }
+}
+
+TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTexture) {
+  TestBrush mainFX;
+  mainFX.mainFX.Raw() = 1;
+  TestBrush pictureFX;
+  TestSprites sprites;
+  TestFX fx;
+  RecordingEffect effect(log, "fx");
+  fx.effect = &effect;
+  effect.AddRef();
+  TestGlow glowWithoutTarget;  // no glow target device here: the target cannot be made
+  glowWithoutTarget.effect = &effect;
+  effect.AddRef();
+  struct Case {
+    const char* kind;
+    DS_ABObj_Constructor* item;
+    int expected;
+  };
+  const Case cases[] = {
+      {"brush with MainFX", &mainFX, 1},
+      {"brush on the picture", &pictureFX, 0},
+      {"sprite array", &sprites, 0},
+      {"effect particles", &fx, 0},
+      {"glow that cannot draw", &glowWithoutTarget, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    std::unique_ptr<DS_ABObj> object(c.item->CreateRenderObject());
+    EXPECT_EQ(object->NeedsSourceTexture(), c.expected);
+  }
+  glowWithoutTarget.effect = nullptr;
+  effect.Release();
+  fx.effect = nullptr;
+  effect.Release();
+  EXPECT_EQ(effect.refs, 1);  // every clone let go of its reference
+}
+
+TEST_F(RenderObjectsTest, BrushLoadsItsEffectWithTheDocumentsMaskEntryAndForwardsEveryCall) {
+  TestBrush item;
+  item.maskKey = DocGuidKey(GUID{0x1234, 1, 2, {3, 3, 3, 3, 3, 3, 3, 3}});
+  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 0u);
+  std::unique_ptr<DS_ABObj> object(item.CreateRenderObject());
+  auto* clone = static_cast<TestBrush*>(object->item);
+
+  // The missing key gets an empty entry, whose address the item keeps.
+  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 1u);
+  EXPECT_EQ(clone->loadedMask, &manager->Maps().guidTextures[item.maskKey]);
+  EXPECT_EQ(*clone->loadedMask, nullptr);
+
+  object->Update(0.25f);
+  object->Render(&renderer);
+  object->DrawMarkers(&renderer, 0);
+  POINT p = {3, 4};
+  EXPECT_FALSE(object->HitTest(p));
+  EXPECT_EQ(log.calls, (Lines{"LoadEffect", "item Update 0.250000", "item Render renderer", "item DrawMarkers"}));
+
+  // Without a loaded document the item gets no mask entry.
+  g_DocResManager = nullptr;
+  std::unique_ptr<DS_ABObj> orphan(item.CreateRenderObject());
+  EXPECT_EQ(static_cast<TestBrush*>(orphan->item)->loadedMask, nullptr);
+}
+
+TEST_F(RenderObjectsTest, SpriteArrayTakesItsImageSetAndTheFirstFrameOfTheSecondImage) {
+  FakeTexture* f0 = Texture("frame0");
+  FakeTexture* f1 = Texture("frame1");
+  FakeTexture* s0 = Texture("second0");
+  FakeTexture* s1 = Texture("second1");
+  AddSet(kSprite, {f0, f1}, {0.5f, 0.5f});
+  AddSet(kSecond, {s0, s1});
+  TestSprites item;
+  item.count.Raw() = 2;
+  item.blendMode.Raw() = 1;
+  item.image.Raw() = kSprite;
+  item.secondImage.Raw() = kSecond;
+  {
+    std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+    EXPECT_EQ(object->textureSet.frames, (std::vector<IDirect3DTexture9*>{f0, f1}));
+    EXPECT_EQ(object->textureSet.durations, (std::vector<float>{0.5f, 0.5f}));
+    EXPECT_EQ(object->textureSet.aspect, 0.5f);
+    EXPECT_EQ(f0->refs, 3);  // ours, the document's, the object's
+    EXPECT_EQ(object->secondTexture, s0);
+    EXPECT_EQ(s0->refs, 3);
+    EXPECT_EQ(s1->refs, 2);
+    EXPECT_EQ(object->particles.size(), 2u);  // made by the count listener at once
+    EXPECT_EQ(object->markerMode, 0);
+
+    IDirect3DTexture9* out = nullptr;
+    object->GetSecondTexture(&out);
+    EXPECT_EQ(out, s0);
+    EXPECT_EQ(s0->refs, 4);
+    out->Release();
+
+    object->Render(&renderer);
+    ASSERT_EQ(renderer.spriteDraws.size(), 1u);
+    const RecordingRenderer::SpriteDraw& d = renderer.spriteDraws[0];
+    EXPECT_EQ(d.geometry, static_cast<DS_IndexedMesh<DX_V::PCT>*>(object.get()));
+    EXPECT_EQ(d.frameTexture, f0);
+    EXPECT_EQ(d.secondTexture, s0);
+    EXPECT_EQ(d.blendMode, 1);
+  }
+  EXPECT_EQ(f0->refs, 2);
+  EXPECT_EQ(s0->refs, 2);
+  EXPECT_EQ(g_itemsDeleted, 1);
+}
+
+TEST_F(RenderObjectsTest, SpriteArrayWithoutImagesDrawsWithNullTextures) {
+  // No set under the image key, and a named second image whose set is empty.
+  TestSprites item;
+  item.count.Raw() = 1;
+  item.image.Raw() = kSprite;
+  item.secondImage.Raw() = kSecond;
+  std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+  EXPECT_TRUE(object->textureSet.frames.empty());
+  EXPECT_EQ(object->secondTexture, nullptr);
+  for (float t : {0.1f, 0.2f, 0.3f}) object->Update(t);
+  object->Render(&renderer);
+  ASSERT_EQ(renderer.spriteDraws.size(), 1u);
+  EXPECT_EQ(renderer.spriteDraws[0].frameTexture, nullptr);
+  EXPECT_EQ(renderer.spriteDraws[0].secondTexture, nullptr);
+
+  // Without a document the object still draws its particles.
+  g_DocResManager = nullptr;
+  std::unique_ptr<DS_SpriteArrayObj> orphan(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+  EXPECT_EQ(orphan->particles.size(), 1u);
+  EXPECT_EQ(orphan->secondTexture, nullptr);
+}
+
+TEST_F(RenderObjectsTest, SpriteArrayRefillsOnFrameChangeOnlyWhenTheImageSetSteps) {
+  // Frame steps at item-clock times past 0.25 s per frame (the item clock follows real time at the default
+  // speed); updates every 0.1 s.
+  struct Case {
+    const char* what;
+    int refill;
+    int frames;
+    std::vector<bool> fills;  // whether the vertex buffer is written at each update
+    std::vector<int> currentFrame;
+  };
+  const Case cases[] = {
+      {"refill every frame", 0, 2, {true, true, true, true, true, true}, {0, 0, 1, 1, 1, 0}},
+      {"refill on frame change", 1, 2, {false, false, true, false, false, true}, {0, 0, 1, 1, 1, 0}},
+      {"still image never refills", 1, 1, {false, false, false, false, false, false}, {0, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<FakeTexture*> frames;
+    for (int i = 0; i < c.frames; ++i) frames.push_back(Texture("f" + std::to_string(i)));
+    AddSet(kSprite, frames, c.frames > 1 ? std::vector<float>(c.frames, 0.25f) : std::vector<float>());
+    TestSprites item;
+    item.count.Raw() = 2;
+    item.image.Raw() = kSprite;
+    item.refillOnFrameChange.Raw() = c.refill;
+    std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+    lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+    ASSERT_NE(vb, nullptr);
+    for (size_t i = 0; i < c.fills.size(); ++i) {
+      SCOPED_TRACE(i);
+      int locks = vb->locks;
+      object->Update(0.1f * static_cast<float>(i + 1));
+      EXPECT_EQ(vb->locks - locks, c.fills[i] ? 1 : 0);
+      EXPECT_EQ(object->currentFrame, c.currentFrame[i]);
+    }
+  }
+}
+
+TEST_F(RenderObjectsTest, SpriteArrayEditingHooksGoToTheItem) {
+  GetScreenMapping()->pictureWidth = 200;
+  GetScreenMapping()->pictureHeight = 100;
+  TestSprites item;
+  item.count.Raw() = 1;
+  item.x0 = 0.25f;
+  item.x1 = 0.5f;
+  item.y0 = 0.1f;
+  item.y1 = 0.9f;
+  std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+  object->markerMode = 1;
+  object->OnScreenResize();
+  EXPECT_EQ(object->Sprites()->rectangle.left.GetValue(), 50);
+  EXPECT_EQ(object->Sprites()->rectangle.bottom.GetValue(), 90);
+
+  POINT hit = {3, 4}, miss = {4, 3};
+  EXPECT_TRUE(object->HitTest(hit));
+  EXPECT_FALSE(object->HitTest(miss));
+
+  object->DrawMarkers(&renderer, 2);
+  ASSERT_EQ(renderer.markerDraws.size(), 1u);
+  const RecordingRenderer::MarkerDraw& m = renderer.markerDraws[0];
+  EXPECT_EQ(m.mode, 2);
+  EXPECT_TRUE(m.steady);
+  ASSERT_EQ(m.corners.size(), 4u);
+  // Strip order: bottom-left, top-left, bottom-right, top-right.
+  const float expected[4][2] = {{50, 90}, {50, 10}, {100, 90}, {100, 10}};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_FLOAT_EQ(m.corners[k].x, expected[k][0]) << k;
+    EXPECT_FLOAT_EQ(m.corners[k].y, expected[k][1]) << k;
+  }
+  GetScreenMapping()->pictureWidth = 0;
+  GetScreenMapping()->pictureHeight = 0;
+}
+
+TEST(GlowBlendColorTest, RedIsTheColoursLowByte) {
+  struct Case {
+    DWORD colour;
+    float strength;
+    float expected[4];
+  };
+  const Case cases[] = {
+      {0x000000FF, 1.0f, {1, 0, 0, 1}},
+      {0x0000FF00, 0.5f, {0, 1, 0, 0.5f}},
+      {0x00FF0000, 2.0f, {0, 0, 1, 2}},
+      {0xFF336699, 0.0f, {0x99 / 255.0f, 0x66 / 255.0f, 0x33 / 255.0f, 0}},  // the top byte is not a channel
+  };
+  for (const Case& c : cases) {
+    float out[4];
+    GlowBlendColor(c.colour, c.strength, out);
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(out[i], c.expected[i]) << std::hex << c.colour << " " << i;
+  }
+}
+
+// A glow target device that logs its calls and makes fake textures.
+class FakeGlowDevice : public GlowTargetDevice {
+ public:
+  FakeGlowDevice() { SetGlowTargetDevice(this); }
+  ~FakeGlowDevice() override { SetGlowTargetDevice(nullptr); }
+  bool Create(RenderTargetChain& chain, int width, int height) override {
+    Log("target create " + std::to_string(width) + "x" + std::to_string(height));
+    if (fail) return false;
+    for (int i = 0; i < 2; ++i) {
+      textures[i].AddRef();
+      chain.textures[i] = &textures[i];
+    }
+    textures[0].AddRef();
+    chain.current = &textures[0];
+    return true;
+  }
+  void Begin(RenderTargetChain&) override { Log("target begin"); }
+  void Clear() override { Log("target clear"); }
+  void End(RenderTargetChain&) override { Log("target end"); }
+
+  bool fail = false;
+  FakeTexture textures[2];
+};
+
+class GlowObjectTest : public RenderObjectsTest {
+ protected:
+  // A glow item drawn through a recording effect, and the object made from it.
+  std::unique_ptr<DS_GlowingObj> MakeGlow(int blendMode = 0) {
+    TestGlow item;
+    item.count.Raw() = 1;
+    item.blendMode.Raw() = blendMode;
+    item.glowColour.Raw() = 0x000000FF;
+    item.glowStrength.SetValue(50, nullptr);
+    effect.AddRef();
+    item.effect = &effect;
+    item.glowTexture = glowImage;
+    glowImage->AddRef();
+    item.mainTexture = mainImage;
+    mainImage->AddRef();
+    std::unique_ptr<DS_GlowingObj> glow(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
+    log.names[static_cast<DS_IndexedMesh<DX_V::PCT>*>(glow.get())] = "particles";
+    return glow;
+  }
+
+  FakeGlowDevice glowDevice;
+  RecordingEffect effect{log, "glow fx"};
+  FakeTexture* glowImage = Texture("glow image");
+  FakeTexture* mainImage = Texture("main image");
+};
+
+TEST_F(GlowObjectTest, GlowStepsItsItemBeforeTheClockAndFillsEveryFrame) {
+  TestGlow item;
+  item.count.Raw() = 1;
+  EXPECT_FLOAT_EQ(item.glowStrength.GetResult(), 1.0f);
+  std::unique_ptr<DS_GlowingObj> object(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
+  EXPECT_EQ(object->glowItem, object->DS_ABObj::item);
+  lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+  ASSERT_NE(vb, nullptr);
+  object->Update(0.1f);
+  object->Update(0.2f);
+  EXPECT_EQ(log.calls, (Lines{"LoadEffect", "target create 512x512", "UpdateEffect clock 0.000000",
+                              "UpdateParticle clock 0.100000", "UpdateEffect clock 0.100000",
+                              "UpdateParticle clock 0.200000"}));
+  EXPECT_EQ(vb->locks, 2);
+}
+
+TEST_F(GlowObjectTest, GlowPassDrawsIntoItsTargetThenBlendsOverTheSceneThenDrawsTheParticles) {
+  FakeTexture* scene = Texture("scene");
+  log.names[&glowDevice.textures[0]] = "glow target";
+  std::unique_ptr<DS_GlowingObj> glow = MakeGlow();
+  EXPECT_EQ(glow->NeedsSourceTexture(), 1);
+  renderer.sourceTexture = scene;
+  log.calls.clear();
+  glow->Render(&renderer);
+  EXPECT_EQ(log.calls, (Lines{"texture Texture1=glow image", "technique Blend_Max", "target begin",
+                              "BeginTargetPass 3", "target clear", "DrawSpritesWithEffect particles glow fx",
+                              "target end", "EndTargetPass", "technique Blend_Normal", "floats BlendColor=1,0,0,0.5",
+                              "texture Texture1=scene", "texture Texture2=glow target",
+                              "DrawWithEffect background glow fx", "technique Common", "texture Texture1=main image",
+                              "DrawSpritesWithEffect particles glow fx"}));
+  ASSERT_EQ(renderer.targets.size(), 1u);
+  EXPECT_EQ(renderer.targets[0], glow->glowTarget.Chain());
+}
+
+TEST_F(GlowObjectTest, GlowBlendTechniqueFollowsTheBlendMode) {
+  const struct {
+    int blendMode;
+    const char* technique;
+  } cases[] = {{0, "technique Blend_Normal"}, {1, "technique Blend_Screen"}, {2, "technique Blend_Normal"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blendMode);
+    std::unique_ptr<DS_GlowingObj> glow = MakeGlow(c.blendMode);
+    log.calls.clear();
+    glow->Render(&renderer);
+    EXPECT_EQ(log.With("technique "), (Lines{"technique Blend_Max", c.technique, "technique Common"}));
+  }
+}
+
+TEST_F(GlowObjectTest, GlowThatCannotDrawLeavesTheChainAloneAndDrawsNothing) {
+  // The target could not be made: not tried again every frame.
+  glowDevice.fail = true;
+  std::unique_ptr<DS_GlowingObj> noTarget = MakeGlow();
+  glowDevice.fail = false;
+  log.calls.clear();
+  EXPECT_EQ(noTarget->NeedsSourceTexture(), 0);
+  noTarget->Render(&renderer);
+  EXPECT_TRUE(log.calls.empty());
+
+  // No effect.
+  std::unique_ptr<DS_GlowingObj> noEffect = MakeGlow();
+  SafeRelease(&noEffect->glowItem->effect);
+  log.calls.clear();
+  EXPECT_EQ(noEffect->NeedsSourceTexture(), 0);
+  noEffect->Render(&renderer);
+  EXPECT_TRUE(log.calls.empty());
+}
+
+TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTargetAndTheNextUseMakesItAgain) {
+  std::unique_ptr<DS_GlowingObj> first = MakeGlow();
+  std::unique_ptr<DS_GlowingObj> second = MakeGlow();
+  glowDevice.fail = true;
+  std::unique_ptr<DS_GlowingObj> failed = MakeGlow();
+  glowDevice.fail = false;
+  EXPECT_EQ(glowDevice.textures[0].refs, 5);  // ours, two pairs' first texture and current texture
+
+  GlowTarget::ReleaseAll();
+  EXPECT_FALSE(first->glowTarget.Ready());
+  EXPECT_FALSE(second->glowTarget.Ready());
+  EXPECT_EQ(glowDevice.textures[0].refs, 1);
+  EXPECT_EQ(glowDevice.textures[1].refs, 1);
+
+  log.calls.clear();
+  EXPECT_EQ(first->NeedsSourceTexture(), 1);
+  EXPECT_EQ(second->NeedsSourceTexture(), 1);
+  EXPECT_EQ(failed->NeedsSourceTexture(), 0);
+  EXPECT_EQ(log.calls, (Lines{"target create 512x512", "target create 512x512"}));
+  second.reset();
+  failed.reset();
+  GlowTarget::ReleaseAll();  // a destroyed target is no longer reached
+  EXPECT_EQ(glowDevice.textures[0].refs, 1);
+}
+
+TEST_F(RenderObjectsTest, EffectParticlesSetTheirParametersRightBeforeTheDraw) {
+  RecordingEffect effect(log, "explosion");
+  TestFX item;
+  item.count.Raw() = 2;
+  std::unique_ptr<DS_FXObj> object(static_cast<DS_FXObj*>(item.CreateRenderObject()));
+  log.names[static_cast<DS_IndexedMesh<DX_V::PCT>*>(object.get())] = "particles";
+  lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+  ASSERT_NE(vb, nullptr);
+
+  object->Update(0.1f);
+  EXPECT_EQ(vb->locks, 1);
+  // An effect that could not be made: no parameters, no draw.
+  object->Render(&renderer);
+  EXPECT_EQ(log.calls, (Lines{"LoadEffect", "UpdateParticle", "UpdateParticle"}));
+
+  log.calls.clear();
+  effect.AddRef();
+  object->effectItem->effect = &effect;
+  object->Render(&renderer);
+  EXPECT_EQ(log.calls, (Lines{"ApplyEffectParams", "technique Explode", "DrawSpritesWithEffect particles explosion"}));
+  object.reset();
+  EXPECT_EQ(effect.refs, 1);
+}
+
+TEST_F(RenderObjectsTest, OwnerNotificationReachesTheItem) {
+  struct NotifiedSprites : TestSprites {
+    NotifiedSprites() = default;
+    NotifiedSprites(const NotifiedSprites& o) : TestSprites(o) {}
+    DS_ABObj* CreateRenderObject() override { return new DS_SpriteArrayObj(new NotifiedSprites(*this)); }
+    int OnRenderObjectNotify(void* context) override {
+      notified = context;
+      return 0;
+    }
+    void* notified = nullptr;
+  };
+  NotifiedSprites item;
+  std::unique_ptr<DS_ABObj> object(item.CreateRenderObject());
+  object->NotifyOwner();
+  EXPECT_EQ(static_cast<NotifiedSprites*>(object->item)->notified, object.get());
+}
+
+}  // namespace
