@@ -12,8 +12,11 @@
 #include "render/noise.h"
 #include "render/screen_mapping.h"
 #include "scene/doc_res_manager.h"
+#include "scene/file_link.h"
+#include "scene/stream.h"
 #include "scene/sprite_prop.h"
 #include "support/fake_geometry.h"
+#include "support/fake_module_resources.h"
 #include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
 #include "support/recording_renderer.h"
@@ -213,6 +216,44 @@ TEST_F(RenderObjectsTest, SpriteArrayTakesItsImageSetAndTheFirstFrameOfTheSecond
   EXPECT_EQ(f0->refs, 2);
   EXPECT_EQ(s0->refs, 2);
   EXPECT_EQ(g_itemsDeleted, 1);
+}
+
+TEST_F(RenderObjectsTest, SpriteArrayAsksForAModuleImageSetOnlyWhenTheItemSaysSo) {
+  FakeModuleResources modules;
+  DS_IOF_W set;
+  set.WriteDword(2);
+  set.WriteFloat(0.1f);
+  set.WriteFloat(0.2f);
+  set.WriteDword(2);
+  for (const char* frame : {"\x02\x02" "a", "\x04\x02" "b"}) {
+    DocResourceRecord r;
+    r.blob.SetBytes(3, frame);
+    set.WriteResourceRecord(r);
+  }
+  modules.AddDds(modules.AddModule(u"basekit.dll"), 40, set.TakeBytes());
+  struct Case {
+    int moduleImageSet;
+    std::vector<std::string> frames;
+    std::vector<float> durations;
+  };
+  const Case cases[] = {
+      {1, {"\x02\x02" "a", "\x04\x02" "b"}, {0.1f, 0.2f}},
+      {0, {"basekit.dll:40"}, {}},  // the module's resource as one picture
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.moduleImageSet);
+    manager.reset(new DS_DocResManager);
+    g_DocResManager = manager.get();
+    TestSprites item;
+    item.count.Raw() = 1;
+    item.moduleImageSet = c.moduleImageSet;
+    item.image = DS_ImageFileLink(DS_FileLink3(40, u"basekit.dll"));
+    std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
+    std::vector<std::string> frames;
+    for (IDirect3DTexture9* t : object->textureSet.frames) frames.push_back(RecordingDocDevice::Text(t));
+    EXPECT_EQ(frames, c.frames);
+    EXPECT_EQ(object->textureSet.durations, c.durations);
+  }
 }
 
 TEST_F(RenderObjectsTest, SpriteArrayWithoutImagesDrawsWithNullTextures) {
