@@ -1,0 +1,299 @@
+#include "lights/light_2d.h"
+
+#include <memory>
+
+#include "lights/light_device.h"
+#include "render/placement_device.h"
+#include "render/projection.h"
+#include "render/screen_mapping.h"
+#include "scene/doc_res_manager.h"
+#include "scene/readers.h"
+#include "scene/stream.h"
+
+namespace {
+const char16_t kLightClass[] = u"DS_2D_Light";
+const char16_t kSharedModule[] = u"basekit.dll";
+const int kDefaultPicture = 5;
+}  // namespace
+
+const int DS_2D_Light::kMarkerPictureIds[5] = {54, 55, 56, 57, 61};
+
+// ---- quad and stream functions ----------------------------------------------------------------------
+
+HRESULT CreateQuadBufferPT(DS_SimpleMesh<DX_V::PT>& mesh) { return mesh.CreateQuadStripOf<DX_V::PT>(); }
+
+void SetQuadVerticesPT(DS_SimpleMesh<DX_V::PT>& mesh, const DX_V::PT v[4]) {
+  CreateQuadBufferPT(mesh);
+  if (DX_V::PT* out = mesh.LockVertices()) {
+    for (int i = 0; i < 4; ++i) out[i] = v[i];
+    mesh.UnlockVertices();
+  }
+}
+
+void SetQuadPositionsPT(DS_SimpleMesh<DX_V::PT>& mesh, const D3DXVECTOR3 p[4]) {
+  if (mesh.vertexCount < 4) return;
+  if (DX_V::PT* out = mesh.LockVertices()) {
+    for (int i = 0; i < 4; ++i) {
+      out[i].x = p[i].x;
+      out[i].y = p[i].y;
+      out[i].z = p[i].z;
+    }
+    mesh.UnlockVertices();
+  }
+}
+
+void BindStreamPT(const DS_SimpleMesh<DX_V::PT>& mesh) {
+  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PT::FVF, sizeof(DX_V::PT));
+}
+void BindStreamPCT(const DS_SimpleMesh<DX_V::PCT>& mesh) {
+  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PCT::FVF, sizeof(DX_V::PCT));
+}
+void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh) {
+  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PNT::FVF, sizeof(DX_V::PNT));
+}
+void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh) {
+  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::RHWCT::FVF, sizeof(DX_V::RHWCT));
+}
+
+void CreatePictureQuad(PictureQuad& quad) {
+  CreateQuadBufferPT(quad.quad);
+  if (quad.quad.vertexCount < 4) return;
+  if (DX_V::PT* v = quad.quad.LockVertices()) {
+    const float uv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
+    for (int i = 0; i < 4; ++i) {
+      v[i].u = uv[i][0];
+      v[i].v = uv[i][1];
+    }
+    quad.quad.UnlockVertices();
+  }
+}
+
+void SetPictureQuadSize(PictureQuad& quad, float w, float h) {
+  const D3DXVECTOR3 p[4] = {D3DXVECTOR3(0, h, 0), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(w, h, 0), D3DXVECTOR3(w, 0, 0)};
+  SetQuadPositionsPT(quad.quad, p);
+}
+
+void SetPictureQuadTexture(const TextureInfo& info, PictureQuad& quad) {
+  quad.quad.SetTexture(info.texture);
+  SetPictureQuadSize(quad, static_cast<float>(info.width), static_cast<float>(info.height));
+}
+
+// ---- construction, reading and saving ---------------------------------------------------------------
+
+DS_2D_Light::DS_2D_Light()
+    : picture(kDefaultPicture, kSharedModule), sourceTexture(nullptr), markerTextures{}, picturePosition(1),
+      targetPassMode(1), targetWidth(0), targetHeight(0) {
+  listeners.SetOwner(this, false);
+  RegisterImageLinkListener();
+}
+
+DS_2D_Light::~DS_2D_Light() {
+  std::vector<std::pair<int, int>>().swap(sizeStack);
+  listeners.Clear();
+  for (IDirect3DTexture9*& t : markerTextures) SafeRelease(&t);
+  SafeRelease(&sourceTexture);
+}
+
+void DS_2D_Light::RegisterImageLinkListener() { listeners.Bind(picture, &DS_2D_Light::ReloadImage); }
+
+DS_2D_Light* DS_2D_Light::CreateFromStream(DS_IOF_Virtual** stream) {
+  return CreateFromRegistry(GetLightReaderRegistry(), stream);
+}
+
+DS_2D_Light* DS_2D_Light::CreateAndRead(DS_IOF_Virtual** stream, DWORD version) {
+  std::unique_ptr<DS_2D_Light> light(new DS_2D_Light);
+  ReadFields(stream, version, light.get());
+  return light.release();
+}
+
+void DS_2D_Light::ReadBase(DS_IOF_Virtual** stream, DS_2D_Light* light) {
+  const DWORD version = ReadSectionHeader(stream);
+  ReadFields(stream, version, light);
+}
+
+void DS_2D_Light::ReadFields(DS_IOF_Virtual** stream, DWORD version, DS_2D_Light* light) {
+  if (version > 1) ReadFileLink(stream, &light->picture);
+  if (version > 2) {
+    std::unique_ptr<DSM_Camera> camera(DSM_Camera::CreateFromStream(stream));
+    light->camera.Assign(*camera);
+  }
+}
+
+void DS_2D_Light::SaveBase(DS_IOF_Virtual** stream) {
+  WriteSectionHeader(stream, kLightClass, kVersion);
+  if (g_DocResManager) g_DocResManager->RegisterImageForSave(picture);
+  WriteFileLink(stream, picture);
+  camera.SaveBase(stream);
+}
+
+void RegisterPictureLightReader() { RegisterClassReader<DS_2D_Light>(GetLightReaderRegistry(), kLightClass); }
+
+// ---- picture ----------------------------------------------------------------------------------------
+
+void DS_2D_Light::LoadImageTexture(const DS_ImageFileLink& link, PictureQuad& quad) {
+  TextureInfo info;
+  if (g_DocResManager) TextureInfo::FromTextureSet(g_DocResManager->GetTextureSet(link), info);
+  quad.info = info;
+  SetPictureQuadTexture(quad.info, quad);
+}
+
+void DS_2D_Light::ReloadImage() {
+  LoadImageTexture(picture, pictureQuad);
+  Resize(targetWidth, targetHeight);
+}
+
+void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { mesh_detail::Hold(sourceTexture, texture); }
+
+// ---- device and frame -------------------------------------------------------------------------------
+
+void DS_2D_Light::OnCreateDevice() {
+  CreatePictureQuad(pictureQuad);
+  LoadImageTexture(picture, pictureQuad);
+  g_LetterboxProjection.CreateBars();
+  for (int i = 0; i < 5; ++i) {
+    IDirect3DTexture9* t = GetLightDevice().GetTextureById(kMarkerPictureIds[i]);
+    SafeRelease(&markerTextures[i]);
+    markerTextures[i] = t;
+  }
+}
+
+void DS_2D_Light::OnResetDevice() {
+  LightDevice& d = GetLightDevice();
+  d.SetRenderState(D3DRS_ZENABLE, FALSE);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  d.SetRenderState(D3DRS_LIGHTING, FALSE);
+  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  if (g_DocResManager) g_DocResManager->OnResetDevice();
+  const BackBufferSize bb = CurrentBackBufferSize();
+  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+}
+
+void DS_2D_Light::OnLostDevice() {
+  renderTargets.ReleaseTextures();
+  SafeRelease(&sourceTexture);
+  if (g_DocResManager) g_DocResManager->OnLostDevice();
+}
+
+void DS_2D_Light::PostRender() { GetLightDevice().DrawBars(g_LetterboxProjection); }
+
+void DS_2D_Light::RenderBackground() {
+  g_LetterboxProjection.ApplyTransforms();
+  g_LetterboxProjection.SetWorld(pictureQuad.quad.world);
+  // A picture that could not be loaded, or has no size, draws nothing.
+  const TextureInfo& info = pictureQuad.info;
+  if (!pictureQuad.quad.texture || info.width == 0 || info.height == 0) return;
+  if (!pictureQuad.quad.vertexBuffer || pictureQuad.quad.primitiveCount == 0) return;
+  LightDevice& d = GetLightDevice();
+  d.SetTexture(0, pictureQuad.quad.texture);
+  BindStreamPT(pictureQuad.quad);
+  d.DrawPrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount);
+}
+
+void DS_2D_Light::FrameMove(double seconds) { camera.Update(seconds); }
+
+void DS_2D_Light::Resize(int width, int height) { ResizeBase(width, height); }
+
+void DS_2D_Light::ResizeBase(int width, int height) {
+  targetWidth = width;
+  targetHeight = height;
+  const TextureInfo& info = pictureQuad.info;
+  g_LetterboxProjection.SetProjection(width, height, info, g_LetterboxProjection.mode, false);
+  ScreenQuad fitted;
+  ScreenQuad::Init(fitted);
+  ScreenQuad::FitImage(fitted, info, width, height);
+  ScreenQuad::ScaleToBackBuffer(fitted, width, height);
+  // Items measure in picture pixels: a picture without size counts as one pixel, never zero.
+  const int pw = info.width && info.height ? static_cast<int>(info.width) : 1;
+  const int ph = info.width && info.height ? static_cast<int>(info.height) : 1;
+  SetScreenMapping(fitted, width, height, pw, ph);
+}
+
+void DS_2D_Light::SetPicturePosition(int mode) {
+  picturePosition = mode;
+  g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, mode, false);
+  ResizeBase(targetWidth, targetHeight);
+}
+
+namespace {
+// A quad coloured by its vertices alone, blended; blending stays on, the stage arguments go back to the
+// texture.
+template <class V>
+void DrawDiffuseQuad(DS_SimpleMesh<V>* mesh) {
+  if (!mesh) return;
+  LightDevice& d = GetLightDevice();
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  if (mesh->vertexBuffer && mesh->primitiveCount > 0) {
+    d.BindStream(mesh->vertexBuffer, V::FVF, sizeof(V));
+    d.DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount);
+  }
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+}
+}  // namespace
+
+void DS_2D_Light::DrawColorQuadRHW(DS_SimpleMesh<DX_V::RHWC>* mesh) { DrawDiffuseQuad(mesh); }
+
+void DS_2D_Light::DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh) { DrawDiffuseQuad(mesh); }
+
+void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
+  if (!quad) return;
+  LightDevice& d = GetLightDevice();
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetRenderState(D3DRS_ZENABLE, FALSE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.SetTexture(0, quad->texture);
+  if (quad->vertexBuffer && quad->primitiveCount > 0) {
+    BindStreamRHWCT(*quad);
+    d.DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
+  }
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
+// ---- off-screen pass and effect chain ---------------------------------------------------------------
+
+void DS_2D_Light::BeginOffscreen() {
+  picturePosition = g_LetterboxProjection.mode;
+  GetLightDevice().BeginTargets(renderTargets, &renderTargets.current);
+  g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,
+                                      false);
+}
+
+RenderTargetChain* DS_2D_Light::EndOffscreen(bool clear) {
+  g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, picturePosition, false);
+  LightDevice& d = GetLightDevice();
+  d.EndTargets(renderTargets);
+  if (clear) d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  return &renderTargets;
+}
+
+void DS_2D_Light::SwitchBeforeSourceReader(int* n) {
+  --*n;
+  IDirect3DTexture9* source = nullptr;
+  if (*n > 0) {
+    IDirect3DTexture9** finished = GetLightDevice().NextTarget(renderTargets);
+    source = finished ? *finished : nullptr;
+  } else {
+    EndOffscreen(false);
+    source = renderTargets.current;
+  }
+  // Without a render-target pair nothing was drawn off-screen: the object reads the bare picture.
+  SetSourceTexture(source ? source : pictureQuad.info.texture);
+}

@@ -1,0 +1,166 @@
+// The picture light base: the picture object of a slide and base of every picture light. It owns the
+// slide's picture (an image link and the textured quad made from it), the camera shake, the render-target
+// pair of the slide's off-screen passes and the texture render objects read as the picture composed so
+// far. It draws the picture placed by the picture position, runs the slide's render objects through the
+// effect chain and is the renderer (DS_ABRender) they draw through.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "lights/ab_render.h"
+#include "lights/camera.h"
+#include "render/quad_builders.h"
+#include "render/render_target_chain.h"
+#include "render/texture_types.h"
+#include "scene/file_link.h"
+#include "scene/media_param.h"
+
+class DS_IOF_Virtual;
+
+// The picture quad: a PT strip over the picture in picture pixels (y down, texture row 0 at y = 0) with
+// the picture's texture and size.
+struct PictureQuad {
+  TexQuadPT quad;
+  TextureInfo info;
+};
+
+// A PT quad strip of four vertices in a write-only managed buffer (primitive count 2 when made).
+HRESULT CreateQuadBufferPT(DS_SimpleMesh<DX_V::PT>& mesh);
+// A new quad buffer with the four vertices {x, y, z, u, v} in strip order.
+void SetQuadVerticesPT(DS_SimpleMesh<DX_V::PT>& mesh, const DX_V::PT v[4]);
+// The four positions; texture coordinates kept.
+void SetQuadPositionsPT(DS_SimpleMesh<DX_V::PT>& mesh, const D3DXVECTOR3 p[4]);
+// No vertex shader, the mesh's format and buffer as stream 0.
+void BindStreamPT(const DS_SimpleMesh<DX_V::PT>& mesh);
+void BindStreamPCT(const DS_SimpleMesh<DX_V::PCT>& mesh);
+void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh);
+void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh);
+
+// The picture quad's buffer with texture coordinates (0, 1), (0, 0), (1, 1), (1, 0).
+void CreatePictureQuad(PictureQuad& quad);
+// Positions (0, h), (0, 0), (w, h), (w, 0).
+void SetPictureQuadSize(PictureQuad& quad, float w, float h);
+// The quad's texture from info (reference held), then its size.
+void SetPictureQuadTexture(const TextureInfo& info, PictureQuad& quad);
+
+class DS_2D_Light : public DS_ABRender {
+ public:
+  static const DWORD kVersion = 3;
+  // The executable pictures of the editing handles (absent from the player).
+  static const int kMarkerPictureIds[5];
+
+  DS_2D_Light();
+  ~DS_2D_Light() override;
+  DS_2D_Light(const DS_2D_Light&) = delete;
+  DS_2D_Light& operator=(const DS_2D_Light&) = delete;
+
+  void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
+
+  // Renderer operations.
+  void BeginTargetPass(RenderTargetChain* target, int mode) override;
+  void EndTargetPass() override;
+  void DrawMarkerSprites(DS_SimpleMesh<DX_V::PC>* mesh, int mode, bool steady) override;
+  void DrawIndexedWithEffect(DS_IndexedMesh<DX_V::PT>* mesh, ID3DXEffect** effect) override;
+  void DrawWithEffect(DS_SimpleMesh<DX_V::PT>* mesh, ID3DXEffect** effect) override;
+  void DrawSpritesWithEffect(DS_IndexedMesh<DX_V::PCT>* mesh, ID3DXEffect** effect) override;
+  void DrawMeshPart(MeshPart* part) override;
+  void DrawSpriteArray(SpriteArraySource* sprites) override;
+  void DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) override;
+  void DrawPulsingQuad(TexQuadPT* quad, bool pulse) override;
+  IDirect3DTexture9** GetTargetTexture() override { return &sourceTexture; }
+  TexQuadPT* GetBackgroundQuad() override { return &pictureQuad.quad; }
+  UINT GetImageWidth() override { return pictureQuad.info.width; }
+  UINT GetImageHeight() override { return pictureQuad.info.height; }
+
+  // Picture-light operations.
+  virtual void OnCreateDevice();
+  virtual void OnResetDevice();
+  virtual void OnLostDevice();
+  // Fit mode: the black bars over the margins.
+  virtual void PostRender();
+  // The picture through the projection; the first thing drawn in a slide's frame.
+  virtual void RenderBackground();
+  // Application time in seconds.
+  virtual void FrameMove(double seconds);
+  // The size of the surface drawn on; the projection and the screen mapping follow.
+  virtual void Resize(int width, int height);
+  virtual void SetPicturePosition(int mode);
+  virtual int Reserved24(DWORD a, DWORD b, DWORD c) { return 0; }
+  virtual int Reserved25(DWORD a) { return 0; }
+  virtual bool Reserved26() { return false; }
+  virtual bool Reserved27() { return true; }
+  virtual bool IsCameraShaking() { return camera.IsShaking(); }
+  // A coloured quad of four pre-transformed vertices, blended; blending stays on.
+  virtual void DrawColorQuadRHW(DS_SimpleMesh<DX_V::RHWC>* mesh);
+  // A textured quad of four pre-transformed vertices, alpha blended, without depth test.
+  virtual void DrawTexturedQuadRHW(TexQuad* quad);
+  // From here on the slide draws into the render-target pair, stretched over it.
+  virtual void BeginOffscreen();
+  // Back to the back buffer (cleared to opaque black when clear is set); the pair's current texture holds
+  // what was drawn off-screen.
+  virtual RenderTargetChain* EndOffscreen(bool clear);
+  // Whether the light itself needs the off-screen pass (its post pass then ends it).
+  virtual bool NeedsOffscreen() { return false; }
+  // The picture link changed: the picture again, and the placement for it.
+  virtual void ReloadImage();
+
+  // A coloured quad of four PC vertices in picture pixels, as DrawColorQuadRHW.
+  void DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh);
+  // Shake mode on, segment back to the centre; whether the camera was shaking already.
+  bool StartCameraShake() { return camera.StartShake(); }
+
+  // Reading and saving.
+  static DS_2D_Light* CreateFromStream(DS_IOF_Virtual** stream);
+  static DS_2D_Light* CreateAndRead(DS_IOF_Virtual** stream, DWORD version);
+  // The base section of a derived light: its header, then the fields of its version.
+  static void ReadBase(DS_IOF_Virtual** stream, DS_2D_Light* light);
+  static void ReadFields(DS_IOF_Virtual** stream, DWORD version, DS_2D_Light* light);
+  void SaveBase(DS_IOF_Virtual** stream);
+
+  // The picture's first frame into quad (an empty set gives no texture).
+  static void LoadImageTexture(const DS_ImageFileLink& link, PictureQuad& quad);
+
+  // Draws objects (a list of pointers to render objects with NeedsSourceTexture () and Render (renderer))
+  // from the last to the first. n counts the objects that read the picture composed so far, plus one when
+  // the light needs its own pass; each such object switches the pair and reads everything drawn before
+  // it, the last one ends the off-screen pass unless the light's own pass remains. Every other object
+  // reads the bare picture.
+  template <class ObjectList>
+  static void ApplyEffectChain(DS_2D_Light* light, ObjectList& objects, int n) {
+    if (!light) return;
+    light->SetSourceTexture(light->pictureQuad.info.texture);
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+      auto& object = *it;
+      if (!object) continue;
+      if (object->NeedsSourceTexture() != 0) light->SwitchBeforeSourceReader(&n);
+      object->Render(light);
+      light->SetSourceTexture(light->pictureQuad.info.texture);
+    }
+  }
+
+  DS_ImageFileLink picture;
+  DSM_Camera camera;
+  PictureQuad pictureQuad;
+  IDirect3DTexture9* sourceTexture;  // one reference held
+  IDirect3DTexture9* markerTextures[5];
+  int picturePosition;  // restored after an off-screen pass
+  int targetPassMode;   // saved by BeginTargetPass
+  RenderTargetChain renderTargets;
+  ListenerHolder listeners;
+  int targetWidth, targetHeight;
+  std::vector<std::pair<int, int>> sizeStack;
+
+ protected:
+  // The base resize, for lights whose own Resize does more.
+  void ResizeBase(int width, int height);
+
+ private:
+  void RegisterImageLinkListener();
+  void SetSourceTexture(IDirect3DTexture9* texture);
+  // One step of the effect chain before an object that reads the composed picture.
+  void SwitchBeforeSourceReader(int* n);
+};
+
+// Registers the reader of "DS_2D_Light" in the light reader registry.
+void RegisterPictureLightReader();

@@ -1,0 +1,37 @@
+#include "lights/light_device.h"
+
+namespace {
+
+class NoLightDevice : public LightDevice {
+ public:
+  void SetRenderState(D3DRENDERSTATETYPE, DWORD) override {}
+  void SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override {}
+  void SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) override {}
+  void SetTexture(DWORD, IDirect3DTexture9*) override {}
+  void BindStream(IDirect3DVertexBuffer9*, DWORD, UINT) override {}
+  void SetIndices(IDirect3DIndexBuffer9*) override {}
+  void DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override {}
+  void DrawIndexedPrimitive(D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT) override {}
+  void Clear(DWORD, D3DCOLOR, float, DWORD) override {}
+  UINT BeginEffect(ID3DXEffect*) override { return 0; }
+  void BeginPass(ID3DXEffect*, UINT) override {}
+  void EndPass(ID3DXEffect*) override {}
+  void EndEffect(ID3DXEffect*) override {}
+  bool CreateTargets(RenderTargetChain&, int, int) override { return false; }
+  void BeginTargets(RenderTargetChain&, IDirect3DTexture9**) override {}
+  IDirect3DTexture9** NextTarget(RenderTargetChain&) override { return nullptr; }
+  void EndTargets(RenderTargetChain&) override {}
+  void DrawBars(const LetterboxProjection&) override {}
+  IDirect3DTexture9* GetTextureById(int) override { return nullptr; }
+};
+
+LightDevice* g_lightDevice = nullptr;
+
+}  // namespace
+
+void SetLightDevice(LightDevice* device) { g_lightDevice = device; }
+
+LightDevice& GetLightDevice() {
+  static NoLightDevice none;
+  return g_lightDevice ? *g_lightDevice : none;
+}
