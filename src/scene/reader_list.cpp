@@ -1,6 +1,7 @@
 #include "scene/readers.h"
 
 #include "lights/light_2d.h"
+#include "lights/slide_show.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
@@ -8,4 +9,5 @@ void RegisterAllReaders() {
   if (done) return;
   done = true;
   RegisterPictureLightReader();
+  RegisterSlideShowReaders();
 }

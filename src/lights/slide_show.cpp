@@ -1,0 +1,112 @@
+#include "lights/slide_show.h"
+
+#include "lights/light_2d.h"
+#include "render/placement_device.h"
+#include "render/quad_builders.h"
+#include "render/screen_quad.h"
+#include "scene/readers.h"
+#include "scene/scene_document.h"
+#include "scene/stream.h"
+
+DS_SlideShow_Light::DS_SlideShow_Light() {}
+
+DS_SlideShow_Light::~DS_SlideShow_Light() {
+  fadeQuad_.reset();
+  audioFiles.clear();
+  slides.clear();
+  current.Release();
+}
+
+void DS_SlideShow_Light::StartSlide() {
+  const BackBufferSize size = CurrentBackBufferSize();
+  if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
+  if (current->picture) current->picture->StartCameraShake();
+  current->OnResetDevice();
+}
+
+void DS_SlideShow_Light::FrameMove(double t) {
+  if (slides.empty()) return;
+  if (!current) {
+    current = slides[0];
+    schedule_.Begin(t, current->Times());
+    StartSlide();
+    fadeQuad_.reset(new SlideFadeQuad);
+    ScreenQuad full;
+    BuildRhwColorQuad(*fadeQuad_, 0x00000000, ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
+    fadeAlpha_ = 0.0f;
+  } else if (slides.size() >= 2) {
+    float alpha = 0.0f;
+    const int started = schedule_.Advance(t, current->Times(), static_cast<UINT>(slides.size()), &alpha);
+    if (started >= 0) {
+      current = slides[static_cast<size_t>(started)];
+      StartSlide();
+    }
+    fadeAlpha_ = alpha;
+    SetRhwQuadCornerAlpha(*fadeQuad_, alpha, alpha, alpha, alpha);
+  }
+  current->FrameMove(t);
+}
+
+void DS_SlideShow_Light::Render() {
+  if (!current) return;
+  current->Render();
+  current->PostRender();
+  if (fadeQuad_ && current->picture) current->picture->DrawColorQuadRHW(fadeQuad_.get());
+}
+
+bool DS_SlideShow_Light::DrawIconLayer(TexQuad* iconQuad) {
+  if (!current || !current->picture) return false;
+  current->picture->DrawTexturedQuadRHW(iconQuad);
+  return true;
+}
+
+void DS_SlideShow_Light::OnLostDevice() {
+  for (const CountedPtr<DS_SlideContainer>& slide : slides) slide->OnLostDevice();
+}
+
+void DS_SlideShow_Light::OnResetDevice() {
+  if (current) current->OnResetDevice();
+}
+
+void DS_SlideShow_Light::SetPicturePosition(int mode) {
+  for (const CountedPtr<DS_SlideContainer>& slide : slides) slide->SetPicturePosition(mode);
+  if (current) current->SetPicturePosition(mode);
+}
+
+DS_SlideShow_Light* DS_SlideShow_Light::CreateFromStream(DS_IOF_Virtual** s) {
+  ReadSectionHeader(s);
+  std::unique_ptr<DS_SlideShow_Light> show(new DS_SlideShow_Light);
+  show->ReadSlides(s);
+  show->ReadAudioFiles(s);
+  return show.release();
+}
+
+void DS_SlideShow_Light::ReadSlides(DS_IOF_Virtual** s) {
+  DWORD count = 0;
+  (*s)->ReadDword(&count);
+  for (DWORD i = 0; i < count; ++i) slides.push_back(CountedPtr<DS_SlideContainer>(DS_SlideContainer::CreateFromStream(s)));
+}
+
+void DS_SlideShow_Light::ReadAudioFiles(DS_IOF_Virtual** s) {
+  DWORD count = 0;
+  (*s)->ReadDword(&count);
+  for (DWORD i = 0; i < count; ++i) audioFiles.push_back(CountedPtr<DS_AudioFile>(DS_AudioFile::CreateFromStream(s)));
+}
+
+void DS_SlideShow_Light::SaveBase(DS_IOF_Virtual** s) {
+  WriteSectionHeader(s, u"DS_SlideShow_Light", 1);
+  (*s)->WriteDword(static_cast<DWORD>(slides.size()));
+  for (const CountedPtr<DS_SlideContainer>& slide : slides) slide->Save(s);
+  (*s)->WriteDword(static_cast<DWORD>(audioFiles.size()));
+  for (const CountedPtr<DS_AudioFile>& track : audioFiles) track->Save(s);
+}
+
+namespace {
+void DestroySlideShow(DS_SlideShow_Light* root) { delete root; }
+}  // namespace
+
+void RegisterSlideShowReaders() {
+  RegisterSlideReaders();
+  // A reader installed before (by a test or a tool) is kept.
+  if (!CurrentSceneRootReader().read) SetSceneRootReader({&DS_SlideShow_Light::CreateFromStream, &DestroySlideShow});
+}
