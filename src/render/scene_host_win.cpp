@@ -1,0 +1,250 @@
+#include "render/scene_host_win.h"
+
+#include "desktop/desktop_host_win.h"
+#include "desktop/icon_layer.h"
+#include "lights/audio_graph_win.h"
+#include "lights/light_device_win.h"
+#include "lights/slide_show.h"
+#include "render/d3d_device.h"
+#include "render/device_services_win.h"
+#include "render/doc_resource_device_win.h"
+#include "render/screen_quad.h"
+#include "render/texture_cache.h"
+#include "render/texture_types.h"
+
+SceneHost* g_SceneHost = nullptr;
+RECT g_WindowRect = {0, 0, 0, 0};
+
+namespace {
+
+int WindowWidth() { return g_WindowRect.right - g_WindowRect.left; }
+int WindowHeight() { return g_WindowRect.bottom - g_WindowRect.top; }
+
+// The icon quad with the states the pictures draw it with, for a scene that has no slide to draw it.
+void DrawTexturedQuadRhw(TexQuad* quad) {
+  IDirect3DDevice9* d = g_D3DDevice;
+  if (!d || !quad || !quad->vertexBuffer) return;
+  d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d->SetRenderState(D3DRS_ZENABLE, FALSE);
+  d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d->SetTexture(0, quad->texture);
+  d->SetVertexShader(nullptr);
+  d->SetFVF(DX_V::RHWCT::FVF);
+  d->SetStreamSource(0, quad->vertexBuffer, 0, sizeof(DX_V::RHWCT));
+  d->DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
+  d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
+class HostIconLayerSink : public IconLayerSink {
+ public:
+  void UploadIconLayer() override { ::UploadIconLayer(); }
+  void RenderFrame() override { DXUTRender3DEnvironment(); }
+  void SetIconsVisible(bool visible) override {
+    if (g_SceneHost) g_SceneHost->SetIconsVisible(visible);
+  }
+};
+
+}  // namespace
+
+SceneHost::SceneHost(bool iconLayer) : iconsVisible_(iconLayer) {
+  if (iconLayer) {
+    iconQuad_.reset(new TexQuad);
+    iconTexture_.reset(new IDirect3DTexture9*(nullptr));
+  }
+}
+
+SceneHost::~SceneHost() {
+  if (g_SceneHost == this) g_SceneHost = nullptr;
+  AudioGraph::Stop();
+  AudioGraph::Release();
+  root_.reset();
+  iconQuad_.reset();
+  if (iconTexture_) SafeRelease(iconTexture_.get());
+  iconTexture_.reset();
+}
+
+bool SceneHost::CreateIconTexture() {
+  if (!iconTexture_) return false;
+  SafeRelease(iconTexture_.get());
+  if (FAILED(CreateDefaultPoolTexture(iconTexture_.get(), WindowWidth(), WindowHeight(), D3DUSAGE_DYNAMIC)))
+    *iconTexture_ = nullptr;
+  return *iconTexture_ != nullptr;
+}
+
+bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
+  g_TextureCache = new TextureCacheHolder;  // lives for the rest of the run
+
+  DXUTSetCallbackFrameMove(OnFrameMove);
+  DXUTSetCallbackDeviceCreated(OnD3D9DeviceCreated);
+  DXUTSetCallbackFrameRender(OnD3D9FrameRender);
+  DXUTSetCallbackDeviceReset(OnD3D9ResetDevice);
+  DXUTSetCallbackDeviceLost(OnD3D9LostDevice);
+
+  if (!GetWindowRect(rectWindow, &g_WindowRect)) return false;
+
+  if (FAILED(DXUTInit(false, false, true))) return false;
+  DXUTSetCursorSettings(true, true);
+  if (FAILED(DXUTSetWindow(deviceWindow, deviceWindow, deviceWindow))) return false;
+  if (FAILED(DXUTCreateDevice(D3DADAPTER_DEFAULT, true, WindowWidth(), WindowHeight(), IsD3D9DeviceAcceptable,
+                              ModifyDeviceSettings)))
+    return false;
+  if (!g_D3DDevice) return false;
+  deviceWindow_ = deviceWindow;
+
+  if (iconQuad_) {
+    CreateIconTexture();
+    ScreenQuad full;
+    iconQuad_->SetTexture(iconTexture_.get(), ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
+  }
+  g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // red, green, blue; alpha never written
+  AudioGraph::Init(deviceWindow);
+  g_SceneHost = this;
+  return true;
+}
+
+void SceneHost::SetRoot(DS_SlideShow_Light* root) { root_.reset(root); }
+
+bool SceneHost::PlayTrack(int track) {
+  if (!root_ || track < 0 || static_cast<size_t>(track) >= root_->audioFiles.size()) return false;
+  return AudioGraph::PlayAudioFile(root_->audioFiles[static_cast<size_t>(track)].Get());
+}
+
+void SceneHost::StartScene() {
+  if (!root_) return;
+  for (const CountedPtr<DS_SlideContainer>& slide : root_->slides)
+    if (slide) slide->CreateObjects();
+  int index = 0;
+  for (const CountedPtr<DS_AudioFile>& track : root_->audioFiles) {
+    if (track && !track->data.Empty()) track->MakePlayable(index, SystemTrackFiles());
+    ++index;
+  }
+  playlist_.Start(static_cast<int>(root_->audioFiles.size()), [this](int track) { return PlayTrack(track); });
+  if (AudioGraph::Audio()) AudioGraph::SetVolume(0, true);  // silent until the saved volume is applied
+}
+
+void SceneHost::PlayNextSound() {
+  const int count = root_ ? static_cast<int>(root_->audioFiles.size()) : 0;
+  playlist_.PlayNext(count, [this](int track) { return PlayTrack(track); });
+}
+
+void SceneHost::HandleGraphEvents() {
+  const int count = root_ ? static_cast<int>(root_->audioFiles.size()) : 0;
+  AudioGraph::HandleEvents(playlist_, count, [this](int track) { return PlayTrack(track); });
+}
+
+void SceneHost::SetPicturePosition(int mode) {
+  picturePosition_ = mode;
+  if (root_) root_->SetPicturePosition(mode);
+}
+
+void SceneHost::DrawIconLayer() {
+  if (!iconQuad_ || !iconsVisible_ || !IconTexture()) return;
+  IDirect3DDevice9* d = g_D3DDevice;
+  d->SetSamplerState(0, D3DSAMP_MINFILTER, iconFilter_);
+  d->SetSamplerState(0, D3DSAMP_MAGFILTER, iconFilter_);
+  if (!root_->DrawIconLayer(iconQuad_.get())) DrawTexturedQuadRhw(iconQuad_.get());
+  d->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+}
+
+HRESULT SceneHost::Render() {
+  IDirect3DDevice9* d = g_D3DDevice;
+  if (!root_ || !d) return E_FAIL;
+  if (SUCCEEDED(d->BeginScene())) {
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    root_->Render();
+    DrawIconLayer();
+  }
+  d->EndScene();
+  return S_OK;
+}
+
+HRESULT SceneHost::OnResetDevice() {
+  if (iconQuad_ && !IconTexture()) {
+    CreateIconTexture();
+    mesh_detail::Hold(iconQuad_->texture, *iconTexture_);
+  }
+  // The private list view inside the private shell view paints again, which uploads the icons anew.
+  if (iconQuad_ && deviceWindow_) {
+    HWND view = GetWindow(deviceWindow_, GW_CHILD);
+    HWND list = view ? GetWindow(view, GW_CHILD) : nullptr;
+    if (list) InvalidateRect(list, nullptr, TRUE);
+  }
+  if (root_) root_->OnResetDevice();
+  if (g_D3DDevice) g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // a reset restores the default
+  return S_OK;
+}
+
+void SceneHost::OnLostDevice() {
+  if (iconQuad_) {
+    mesh_detail::Drop(iconQuad_->texture);
+    SafeRelease(iconTexture_.get());
+  }
+  if (root_) root_->OnLostDevice();
+}
+
+void UploadIconLayer() {
+  SceneHost* host = g_SceneHost;
+  if (!host || !host->IconQuad()) return;
+  // The pass over the pixels stays inside the bitmap the desktop host made.
+  if (g_IconBits) ApplyIconKey(g_IconBits, g_IconBitsSize.cx, g_IconBitsSize.cy, g_IconBounds);
+  IDirect3DTexture9* texture = host->IconTexture();
+  if (!texture || !g_IconDC) return;
+  IDirect3DSurface9* surface = nullptr;
+  if (FAILED(texture->GetSurfaceLevel(0, &surface)) || !surface) return;
+  HDC dc = nullptr;
+  if (SUCCEEDED(surface->GetDC(&dc)) && dc) {
+    BitBlt(dc, 0, 0, WindowWidth(), WindowHeight(), g_IconDC, 0, 0, SRCCOPY);
+    surface->ReleaseDC(dc);
+  }
+  surface->Release();
+}
+
+double GetAppTime() { return DXUTGetTime(); }
+
+IconLayerSink* SceneHostIconLayerSink() {
+  static HostIconLayerSink sink;
+  return &sink;
+}
+
+void OnFrameMove(IDirect3DDevice9*, double time, float) {
+  if (g_SceneHost && g_SceneHost->Root()) g_SceneHost->Root()->FrameMove(time);
+}
+
+HRESULT OnD3D9DeviceCreated(IDirect3DDevice9* device, const D3DSURFACE_DESC*) {
+  g_D3DDevice = device;
+  // The portable placement, geometry, picture-light and document resource code draw on this device.
+  InstallDeviceServices();
+  InstallLightDevice();
+  InstallCacheDocResourceDevice();
+  return S_OK;
+}
+
+void OnD3D9FrameRender(IDirect3DDevice9*, double, float) {
+  if (g_SceneHost) g_SceneHost->Render();
+}
+
+HRESULT OnD3D9ResetDevice(IDirect3DDevice9*, const D3DSURFACE_DESC*) {
+  return g_SceneHost ? g_SceneHost->OnResetDevice() : S_OK;
+}
+
+void OnD3D9LostDevice() {
+  if (g_SceneHost) g_SceneHost->OnLostDevice();
+}
+
+bool IsD3D9DeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT, bool) {
+  if (!caps || !(caps->TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP)) return false;
+  IDirect3D9* d3d = DXUTGetD3DObject();
+  return d3d && SUCCEEDED(d3d->CheckDeviceFormat(caps->AdapterOrdinal, caps->DeviceType, adapterFormat, 0,
+                                                 D3DRTYPE_TEXTURE, D3DFMT_V8U8));
+}
+
+bool ModifyDeviceSettings(FrameworkDeviceSettings* settings, const D3DCAPS9*) {
+  settings->pp.BackBufferWidth = static_cast<UINT>(WindowWidth());
+  settings->pp.BackBufferHeight = static_cast<UINT>(WindowHeight());
+  settings->pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  settings->pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+  return true;
+}

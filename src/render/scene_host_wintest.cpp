@@ -1,0 +1,341 @@
+// The scene host on a real device: a test document of plain picture slides, written through the save
+// methods and read back, played on a top-level test window with the application clock driven by the
+// test. Frames are read back inside the frame-render callback, before they are presented.
+#include "render/scene_host_win.h"
+
+#include <gtest/gtest.h>
+
+#include "desktop/desktop_host_win.h"
+#include "dxut/app_clock.h"
+#include "dxut/dxut.h"
+#include "lights/audio_graph_win.h"
+#include "lights/light_2d.h"
+#include "lights/slide_show.h"
+#include "render/d3d_device.h"
+#include "scene/doc_res_manager.h"
+#include "scene/module_resources_win.h"
+#include "scene/readers.h"
+#include "scene/stream.h"
+#include "support/d3d_fixture_win.h"
+#include "support/tone_wav.h"
+
+namespace {
+
+class TestCounter : public CounterSource {
+ public:
+  bool Frequency(LONGLONG* f) override {
+    *f = 1000;
+    return true;
+  }
+  LONGLONG Now() override { return ms; }
+  LONGLONG ms = 0;
+};
+
+lumi_test::Pixels g_frame;
+int g_frames = 0;
+
+void RenderAndReadBack(IDirect3DDevice9* device, double time, float elapsed) {
+  OnD3D9FrameRender(device, time, elapsed);
+  lumi_test::ReadBackBuffer(device, g_frame);
+  ++g_frames;
+}
+
+bool IsGreen(DWORD c) { return ((c >> 8) & 0xFF) > 0xC0 && ((c >> 16) & 0xFF) < 0x40 && (c & 0xFF) < 0x40; }
+bool IsBlack(DWORD c) { return (c & 0x00FFFFFF) == 0; }
+int Green(DWORD c) { return static_cast<int>((c >> 8) & 0xFF); }
+
+// Slides of the solid green picture of the test resource module, saved and read back as a document.
+// Tracks are embedded WAV tones of the given lengths.
+DS_SlideShow_Light* WriteAndReadShow(int slides, UINT fadeIn, UINT show, UINT fadeOut,
+                                     const std::vector<int>& toneMs = {}) {
+  DS_SlideShow_Light written;
+  for (size_t i = 0; i < toneMs.size(); ++i) {
+    DS_AudioFile* track = new DS_AudioFile;
+    track->data.name = u"c:\\missing folder\\tone" + ds_string(1, static_cast<char16_t>(u'a' + i)) + u".wav";
+    std::vector<uint8_t> wav = ToneWav(toneMs[i]);
+    track->data.SetBytes(static_cast<INT>(wav.size()), wav.data());
+    written.audioFiles.push_back(CountedPtr<DS_AudioFile>(track));
+  }
+  for (int i = 0; i < slides; ++i) {
+    DS_SlideContainer* slide = new DS_SlideContainer;
+    slide->fadeIn = fadeIn;
+    slide->show = show;
+    slide->fadeOut = fadeOut;
+    DS_2D_Light* light = new DS_2D_Light;
+    light->picture.Raw() = DS_FileLink3(9001, u"testkit.dll").GetKey();
+    slide->picture = CountedPtr<DS_2D_Light>(light);
+    written.slides.push_back(CountedPtr<DS_SlideContainer>(slide));
+  }
+  DS_IOF_W writer;
+  DS_IOF_Virtual* out = &writer;
+  written.Save(&out);
+  std::vector<BYTE> bytes = writer.TakeBytes();
+  ResourceBuffer buffer(bytes.data(), bytes.size());
+  DS_IOF_R<ResourceBuffer> reader(&buffer);
+  DS_IOF_Virtual* in = &reader;
+  DS_SlideShow_Light* read = DS_SlideShow_Light::CreateFromStream(&in);
+  EXPECT_EQ(0u, buffer.Remaining());
+  return read;
+}
+
+class SceneHostTest : public ::testing::Test {
+ protected:
+  virtual bool IconLayer() const { return true; }
+
+  void SetUp() override {
+    RegisterAllReaders();
+    RegisterPictureLightReader();
+    SetModuleResources(&Win32ModuleResources());
+    savedManager_ = g_DocResManager;
+    g_DocResManager = new DS_DocResManager;
+    window_ = lumi_test::CreateTestWindow(64, 48);
+    ASSERT_NE(nullptr, window_);
+    host_.reset(new SceneHost(IconLayer()));
+    ASSERT_TRUE(host_->InitDevice(window_, window_));
+    ASSERT_EQ(host_.get(), g_SceneHost);
+    ASSERT_NE(nullptr, g_D3DDevice);
+    DXUTTestSetCounter(&counter_);
+    DXUTSetCallbackFrameRender(RenderAndReadBack);
+    g_frames = 0;
+  }
+  void TearDown() override {
+    host_.reset();
+    EXPECT_EQ(nullptr, g_SceneHost);
+    DXUTShutdown();
+    DXUTTestSetCounter(nullptr);
+    g_D3DDevice = nullptr;
+    delete g_DocResManager;
+    g_DocResManager = savedManager_;
+    SetModuleResources(nullptr);
+    if (window_) DestroyWindow(window_);
+  }
+
+  void Start(DS_SlideShow_Light* root, int picturePosition) {
+    host_->SetRoot(root);
+    host_->StartScene();
+    host_->SetPicturePosition(picturePosition);
+  }
+  // One frame of the framework at application time t; the centre pixel of what was drawn.
+  DWORD Frame(double t) {
+    counter_.ms = static_cast<LONGLONG>(t * 1000.0 + 0.5);
+    const int before = g_frames;
+    DXUTRender3DEnvironment();
+    EXPECT_EQ(before + 1, g_frames) << "a frame was drawn at " << t;
+    if (g_frame.argb.empty()) return 0xDEADBEEF;
+    return g_frame.at(g_frame.width / 2, g_frame.height / 2);
+  }
+
+  TestCounter counter_;
+  HWND window_ = nullptr;
+  std::unique_ptr<SceneHost> host_;
+  DS_DocResManager* savedManager_ = nullptr;
+};
+
+TEST_F(SceneHostTest, FirstSlideShowsAtOnceSwitchesAreBlackAndPlayGoesOnAfterDeviceLoss) {
+  Start(WriteAndReadShow(2, 1, 2, 1), 0);  // Stretch: the picture covers the frame
+  EXPECT_EQ(-1, host_->Playlist().Current()) << "no tracks: nothing plays";
+  ASSERT_NE(nullptr, host_->IconTexture());
+
+  DWORD c = Frame(0.0);
+  EXPECT_TRUE(IsGreen(c)) << std::hex << c << ": the first slide shows without a fade from black";
+  EXPECT_TRUE(IsGreen(Frame(1.5)));
+  const int halfOut = Green(Frame(2.5));  // halfway through the fade-out
+  EXPECT_GT(halfOut, 0x60);
+  EXPECT_LT(halfOut, 0xA0);
+  c = Frame(3.1);  // the cycle of 4 s is over: the next slide starts behind full black
+  EXPECT_TRUE(IsBlack(c)) << std::hex << c;
+  EXPECT_EQ(host_->Root()->slides[1].Get(), host_->Root()->current.Get());
+  const int halfIn = Green(Frame(3.6));
+  EXPECT_GT(halfIn, 0x60);
+  EXPECT_LT(halfIn, 0xA0);
+  EXPECT_TRUE(IsGreen(Frame(4.2)));
+
+  // A forced loss: the framework releases and resets, the scene host and the slides follow.
+  DXUTTestForceDeviceReset();
+  c = Frame(4.5);
+  EXPECT_TRUE(IsGreen(c)) << std::hex << c << ": the current slide's picture is back after the reset";
+  EXPECT_NE(nullptr, host_->IconTexture()) << "the icon texture is made again";
+  EXPECT_EQ(host_->IconTexture(), host_->IconQuad()->texture);
+  // The other slide, released at the loss, is restored when it starts.
+  EXPECT_TRUE(IsBlack(Frame(7.2)));
+  EXPECT_EQ(host_->Root()->slides[0].Get(), host_->Root()->current.Get());
+  c = Frame(8.4);
+  EXPECT_TRUE(IsGreen(c)) << std::hex << c;
+}
+
+// The icon bitmap of the desktop host, made by the test: bottom-up rows of B, G, R, A.
+class IconBitmap {
+ public:
+  IconBitmap(int w, int h) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+    g_IconDC = dc_;
+    g_IconBits = static_cast<BYTE*>(bits);
+    g_IconBitsSize.cx = w;
+    g_IconBitsSize.cy = h;
+    g_IconBounds = {0, 0, w - 1, h - 1};
+  }
+  ~IconBitmap() {
+    g_IconDC = nullptr;
+    g_IconBits = nullptr;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  // Pixel (x, y) counted from the top.
+  BYTE* At(int x, int y) { return g_IconBits + 4 * (static_cast<size_t>(g_IconBitsSize.cy - 1 - y) * g_IconBitsSize.cx + x); }
+
+ private:
+  HBITMAP bitmap_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// Fills the icon bitmap: the top half an icon painted red, the rest the key colour; then uploads it.
+void PaintRedIconsOverTopHalf(IconBitmap& icons, int w, int h) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      BYTE* p = icons.At(x, y);
+      const bool icon = y < h / 2;
+      p[0] = icon ? 0 : 1;
+      p[1] = icon ? 0 : 1;
+      p[2] = icon ? 255 : 1;
+      p[3] = 0;
+    }
+  UploadIconLayer();
+}
+
+TEST_F(SceneHostTest, IconLayerShowsPaintedIconsOverTheSceneAndHidesWithThem) {
+  Start(WriteAndReadShow(1, 1, 10, 1), 0);
+  const int w = g_WindowRect.right - g_WindowRect.left, h = g_WindowRect.bottom - g_WindowRect.top;
+  IconBitmap icons(w, h);
+  PaintRedIconsOverTopHalf(icons, w, h);
+  EXPECT_EQ(255, icons.At(0, 0)[3]) << "painted pixels become opaque";
+  EXPECT_EQ(0, icons.At(0, h - 1)[3]) << "the key colour stays transparent";
+
+  Frame(0.0);
+  EXPECT_EQ(0xFF0000u, g_frame.at(g_frame.width / 2, 2) & 0xFFFFFF) << "icons over the scene";
+  EXPECT_TRUE(IsGreen(g_frame.at(g_frame.width / 2, g_frame.height - 3))) << "the scene through the key colour";
+
+  host_->SetIconsVisible(false);
+  Frame(0.5);
+  EXPECT_TRUE(IsGreen(g_frame.at(g_frame.width / 2, 2))) << "hidden icons are not drawn";
+
+  // While the device is lost the texture is gone: an upload then only fixes the bitmap.
+  OnD3D9LostDevice();
+  EXPECT_EQ(nullptr, host_->IconTexture());
+  UploadIconLayer();
+  EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
+  EXPECT_NE(nullptr, host_->IconTexture());
+}
+
+class SceneHostWithoutIconLayerTest : public SceneHostTest {
+ protected:
+  bool IconLayer() const override { return false; }
+};
+
+TEST_F(SceneHostWithoutIconLayerTest, PlaysWithoutIconQuadOrTextureThroughLossAndReset) {
+  EXPECT_EQ(nullptr, host_->IconQuad());
+  EXPECT_EQ(nullptr, host_->IconTexture());
+  Start(WriteAndReadShow(1, 1, 10, 1), 0);
+  EXPECT_TRUE(IsGreen(Frame(0.0)));
+  UploadIconLayer();  // nothing to upload into
+  DXUTTestForceDeviceReset();
+  EXPECT_TRUE(IsGreen(Frame(1.0)));
+}
+
+TEST_F(SceneHostTest, WithoutSlidesFramesStayBlackButShowTheIconsAndWithoutRootNothingIsDrawn) {
+  EXPECT_EQ(E_FAIL, host_->Render()) << "no root yet";
+  Start(WriteAndReadShow(0, 1, 10, 1), 1);
+  EXPECT_TRUE(IsBlack(Frame(0.0)));
+  const int w = g_WindowRect.right - g_WindowRect.left, h = g_WindowRect.bottom - g_WindowRect.top;
+  IconBitmap icons(w, h);
+  PaintRedIconsOverTopHalf(icons, w, h);
+  Frame(0.5);
+  EXPECT_EQ(0xFF0000u, g_frame.at(g_frame.width / 2, 2) & 0xFFFFFF) << "icons with no slide to draw them";
+  EXPECT_TRUE(IsBlack(g_frame.at(g_frame.width / 2, g_frame.height - 3)));
+  DXUTTestForceDeviceReset();
+  EXPECT_TRUE(IsBlack(Frame(1.0)));
+}
+
+}  // namespace
+
+namespace {
+
+LONG GraphVolumeNow() {
+  long v = 1;
+  if (!AudioGraph::Audio() || FAILED(AudioGraph::Audio()->get_Volume(&v))) return 1;
+  return v;
+}
+
+TEST_F(SceneHostTest, TracksPlayInTurnSilentlyAndAFinishedTrackStartsTheNext) {
+  Start(WriteAndReadShow(1, 1, 10, 1, {150, 5000}), 0);
+  ASSERT_NE(nullptr, AudioGraph::Audio()) << "the sound graph came up with the device";
+  EXPECT_EQ(0, host_->Playlist().Current()) << "the first track plays at scene start";
+  EXPECT_EQ(-10000, GraphVolumeNow()) << "silent until the saved volume is applied";
+  EXPECT_TRUE(host_->Root()->audioFiles[0]->data.Empty()) << "embedded bytes went to the temporary folder";
+
+  // The short first track ends: its event reaches the window, and the host moves on.
+  const DWORD until = GetTickCount() + 10000;
+  while (host_->Playlist().Current() == 0 && GetTickCount() < until) {
+    MSG msg;
+    if (PeekMessageW(&msg, window_, WM_GRAPH_EVENT, WM_GRAPH_EVENT, PM_REMOVE))
+      host_->HandleGraphEvents();
+    else
+      Sleep(10);
+  }
+  EXPECT_EQ(1, host_->Playlist().Current());
+  host_->PlayNextSound();
+  EXPECT_EQ(0, host_->Playlist().Current()) << "after the last track the first again";
+  EXPECT_EQ(-10000, GraphVolumeNow());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SceneHostTest, DeviceFilterNeedsBumpMappingAndSettingsFollowTheWindow) {
+  D3DCAPS9 caps;
+  ASSERT_HRESULT_SUCCEEDED(g_D3DDevice->GetDeviceCaps(&caps));
+  D3DDISPLAYMODE mode;
+  ASSERT_HRESULT_SUCCEEDED(DXUTGetD3DObject()->GetAdapterDisplayMode(caps.AdapterOrdinal, &mode));
+  EXPECT_TRUE(IsD3D9DeviceAcceptable(&caps, mode.Format, D3DFMT_X8R8G8B8, true));
+  caps.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
+  EXPECT_FALSE(IsD3D9DeviceAcceptable(&caps, mode.Format, D3DFMT_X8R8G8B8, true));
+
+  FrameworkDeviceSettings settings = {};
+  settings.pp.SwapEffect = D3DSWAPEFFECT_COPY;
+  EXPECT_TRUE(ModifyDeviceSettings(&settings, &caps));
+  EXPECT_EQ(static_cast<UINT>(g_WindowRect.right - g_WindowRect.left), settings.pp.BackBufferWidth);
+  EXPECT_EQ(static_cast<UINT>(g_WindowRect.bottom - g_WindowRect.top), settings.pp.BackBufferHeight);
+  EXPECT_EQ(D3DSWAPEFFECT_DISCARD, settings.pp.SwapEffect);
+  EXPECT_EQ(static_cast<UINT>(D3DPRESENT_INTERVAL_ONE), settings.pp.PresentationInterval);
+}
+
+TEST_F(SceneHostTest, ResetRestoresAlphaWriteMaskAndCallbacksWaitForTheHost) {
+  Start(WriteAndReadShow(1, 1, 10, 1), 0);
+  DXUTTestForceDeviceReset();
+  Frame(0.0);
+  DWORD mask = 0;
+  g_D3DDevice->GetRenderState(D3DRS_COLORWRITEENABLE, &mask);
+  EXPECT_EQ(7u, mask) << "a device reset does not turn alpha writes back on";
+
+  // Before the host is up, the callbacks leave the scene alone.
+  SceneHost* host = g_SceneHost;
+  g_SceneHost = nullptr;
+  OnD3D9LostDevice();
+  EXPECT_NE(nullptr, host_->IconTexture());
+  EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
+  g_SceneHost = host;
+}
+
+}  // namespace
