@@ -20,7 +20,29 @@ const int DS_2D_Light::kMarkerPictureIds[5] = {54, 55, 56, 57, 61};
 
 // ---- quad and stream functions ----------------------------------------------------------------------
 
-HRESULT CreateQuadBufferPT(DS_SimpleMesh<DX_V::PT>& mesh) { return mesh.CreateQuadStripOf<DX_V::PT>(); }
+HRESULT CreateVertexBufferPT(VertexBufferInfo& info, UINT count, DWORD usage, D3DPOOL pool) {
+  SafeRelease(&info.buffer);
+  info.locked = nullptr;
+  info.count = 0;
+  HRESULT hr = CreateGeometryVertexBuffer(count * (UINT)sizeof(DX_V::PT), usage, DX_V::PT::FVF, pool, &info.buffer);
+  if (SUCCEEDED(hr)) info.count = count;
+  return hr;
+}
+
+void AttachQuadStrip(const VertexBufferInfo& info, DS_SimpleMesh<DX_V::PT>& mesh) {
+  mesh_detail::Hold(mesh.vertexBuffer, info.buffer);
+  mesh.lockedVertices = info.locked;
+  mesh.vertexCount = info.buffer ? info.count : 0;
+  mesh.primitiveType = D3DPT_TRIANGLESTRIP;
+  mesh.primitiveCount = info.buffer ? 2 : 0;
+}
+
+HRESULT CreateQuadBufferPT(DS_SimpleMesh<DX_V::PT>& mesh) {
+  VertexBufferInfo info;
+  HRESULT hr = CreateVertexBufferPT(info, 4, D3DUSAGE_WRITEONLY, D3DPOOL_MANAGED);
+  AttachQuadStrip(info, mesh);
+  return hr;
+}
 
 void SetQuadVerticesPT(DS_SimpleMesh<DX_V::PT>& mesh, const DX_V::PT v[4]) {
   CreateQuadBufferPT(mesh);
@@ -53,6 +75,14 @@ void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh) {
 }
 void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh) {
   GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::RHWCT::FVF, sizeof(DX_V::RHWCT));
+}
+
+void BindSpriteArrayStream(SpriteArraySource& sprites) {
+  LightDevice& d = GetLightDevice();
+  DS_IndexedMesh<DX_V::PCT>* geometry = sprites.GetSpriteGeometry();
+  d.SetTexture(0, sprites.GetFrameTexture());
+  d.SetIndices(geometry ? geometry->indexBuffer : nullptr);
+  if (geometry) BindStreamPCT(*geometry);
 }
 
 void CreatePictureQuad(PictureQuad& quad) {

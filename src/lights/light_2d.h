@@ -25,6 +25,22 @@ struct PictureQuad {
   TextureInfo info;
 };
 
+// A vertex buffer on its way into a mesh: the buffer (one reference), its locked vertices, its count.
+struct VertexBufferInfo {
+  IDirect3DVertexBuffer9* buffer = nullptr;
+  void* locked = nullptr;
+  UINT count = 0;
+  VertexBufferInfo() = default;
+  VertexBufferInfo(const VertexBufferInfo&) = delete;
+  VertexBufferInfo& operator=(const VertexBufferInfo&) = delete;
+  ~VertexBufferInfo() { SafeRelease(&buffer); }
+};
+
+// Releases the info's buffer and makes one of count PT vertices; the count is kept only when it was made.
+HRESULT CreateVertexBufferPT(VertexBufferInfo& info, UINT count, DWORD usage, D3DPOOL pool);
+// The mesh takes the info's buffer (a reference of its own), locked pointer and count as a strip of two
+// triangles.
+void AttachQuadStrip(const VertexBufferInfo& info, DS_SimpleMesh<DX_V::PT>& mesh);
 // A PT quad strip of four vertices in a write-only managed buffer (primitive count 2 when made).
 HRESULT CreateQuadBufferPT(DS_SimpleMesh<DX_V::PT>& mesh);
 // A new quad buffer with the four vertices {x, y, z, u, v} in strip order.
@@ -36,6 +52,8 @@ void BindStreamPT(const DS_SimpleMesh<DX_V::PT>& mesh);
 void BindStreamPCT(const DS_SimpleMesh<DX_V::PCT>& mesh);
 void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh);
 void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh);
+// The sprites' current frame texture, their indices and their PCT stream.
+void BindSpriteArrayStream(SpriteArraySource& sprites);
 
 // The picture quad's buffer with texture coordinates (0, 1), (0, 0), (1, 1), (1, 0).
 void CreatePictureQuad(PictureQuad& quad);

@@ -102,9 +102,7 @@ void DS_2D_Light::DrawSpriteArray(SpriteArraySource* sprites) {
   IDirect3DTexture9* second = sprites->GetSecondTexture();
   const int blend = sprites->GetBlendMode();
   d.SetRenderState(D3DRS_DESTBLEND, (second || blend == 0) ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
-  d.SetTexture(0, sprites->GetFrameTexture());
-  d.SetIndices(geometry->indexBuffer);
-  BindStreamPCT(*geometry);
+  BindSpriteArrayStream(*sprites);
   DrawIndexed(d, *geometry);
   if (second) {
     d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);

@@ -248,4 +248,42 @@ TEST_F(RendererTest, TwoSidedMeshDrawsEachChildFromBothSides) {
   empty.children.clear();
 }
 
+TEST_F(RendererTest, QuadWritersSkipBuffersThatAreMissingOrDoNotLock) {
+  const DX_V::PT corners[4] = {{0, 2, 0, 0, 1}, {0, 0, 0, 0, 0}, {3, 2, 0, 1, 1}, {3, 0, 0, 1, 0}};
+  DS_SimpleMesh<DX_V::PT> quad;
+  SetQuadVerticesPT(quad, corners);
+  ASSERT_NE(quad.vertexBuffer, nullptr);
+  EXPECT_EQ(quad.vertexCount, 4u);
+  EXPECT_EQ(quad.primitiveCount, 2u);
+  EXPECT_EQ(geometry.lastVertexBuffer()->refs, 1);  // the quad's reference only
+  EXPECT_EQ(geometry.lastVertexBuffer()->pool, D3DPOOL_MANAGED);
+  EXPECT_EQ(geometry.lastVertexBuffer()->usage, (DWORD)D3DUSAGE_WRITEONLY);
+  const DX_V::PT* v = geometry.lastVertexBuffer()->As<DX_V::PT>();
+  EXPECT_EQ(v[2].x, 3.0f);
+  EXPECT_EQ(v[0].v, 1.0f);
+
+  // New positions keep the texture coordinates; a buffer that does not lock is left as it was.
+  const D3DXVECTOR3 moved[4] = {D3DXVECTOR3(1, 5, 0), D3DXVECTOR3(1, 1, 0), D3DXVECTOR3(4, 5, 0), D3DXVECTOR3(4, 1, 0)};
+  SetQuadPositionsPT(quad, moved);
+  EXPECT_EQ(v[2].x, 4.0f);
+  EXPECT_EQ(v[2].u, 1.0f);
+  geometry.lastVertexBuffer()->failLocks = true;
+  const D3DXVECTOR3 again[4] = {};
+  SetQuadPositionsPT(quad, again);
+  EXPECT_EQ(v[2].x, 4.0f);
+
+  // Without a buffer nothing is written, nothing is counted and nothing is drawn.
+  geometry.failVertexBuffers = true;
+  DS_SimpleMesh<DX_V::PT> none;
+  SetQuadVerticesPT(none, corners);
+  SetQuadPositionsPT(none, moved);
+  EXPECT_EQ(none.vertexBuffer, nullptr);
+  EXPECT_EQ(none.vertexCount, 0u);
+  EXPECT_EQ(none.primitiveCount, 0u);
+  int object = 0;
+  ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&object);
+  light.DrawWithEffect(&none, &effect);
+  EXPECT_TRUE(device.log.empty());
+}
+
 }  // namespace
