@@ -6,6 +6,7 @@
 #include "app/settings.h"
 
 class DS_Desktop;
+class SceneHost;
 
 // What the tray and the dialog ask of the rest of the program.
 class ShellServices {
@@ -25,6 +26,7 @@ struct AppRecord {
   HWND settingsDialog = nullptr;
   HWND pages[3] = {};  // a paged form of the dialog; this dialog has none
   DS_Desktop* desktop = nullptr;
+  SceneHost* sceneHost = nullptr;
   ShellServices* services = nullptr;
   HINSTANCE instance = nullptr;
   HWND manager = nullptr;
