@@ -1,8 +1,10 @@
 #include "scenec/scene_compiler.h"
+#include "scenec/slide_show_builders.h"
 
 // Each class that a scene description may name adds the registration of its builder here.
 void RegisterAllSceneBuilders() {
   static bool done = false;
   if (done) return;
   done = true;
+  RegisterSlideShowBuilders();
 }
