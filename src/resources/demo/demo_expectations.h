@@ -1,0 +1,29 @@
+// What the demo scene holds (demo.scene), for the tests that load its document.
+#pragma once
+
+#include "platform/types.h"
+
+struct DemoSlide {
+  const char16_t* name;
+  const char16_t* picture;  // the picture's key name (stamp 0)
+  UINT fadeIn, show, fadeOut;
+  UINT width, height;  // of the picture
+};
+
+const DemoSlide kDemoSlides[] = {
+    {u"Dusk over the lake", u"demo\\dusk.jpg", 2, 8, 1, 1600, 1200},
+    {u"Placement target", u"demo\\target.png", 1, 6, 2, 1000, 1400},
+    {u"Night panorama", u"demo\\night.png", 3, 10, 3, 2400, 800},
+    {u"Bright morning", u"demo\\morning.jpg", 0, 5, 1, 1024, 1024},
+};
+
+struct DemoTrack {
+  const char16_t* name;
+  const char16_t* file;
+  UINT milliseconds;  // 22050 Hz mono 16-bit
+};
+
+const DemoTrack kDemoTracks[] = {
+    {u"Chime", u"tones/chime.wav", 1600},
+    {u"Low bell", u"tones/bell.wav", 2400},
+};
