@@ -1,4 +1,5 @@
-// Native benchmarks of the scene document: loading the demo document the program embeds.
+// Native benchmarks of the demo scene the program embeds: loading its document, and one frame move of
+// its slide show (slide timing, the fade, the current picture's camera and render objects).
 //   benchmarks [--benchmark_...] [--document=<path>]
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lights/slide_show.h"
 #include "scene/doc_res_manager.h"
 #include "scene/scene_document.h"
 #include "support/fake_module_resources.h"
@@ -30,6 +32,13 @@ const std::vector<BYTE>& DemoDocument() {
   return bytes;
 }
 
+// False, with the benchmark skipped, when there is no document to read.
+bool HaveDocument(benchmark::State& state) {
+  if (!DemoDocument().empty()) return true;
+  state.SkipWithError(("no demo document at '" + g_documentPath + "'").c_str());
+  return false;
+}
+
 // The program's own file as the loader sees it: the document as "DDS" 107.
 struct EmbeddedDocument {
   FakeModuleResources modules;
@@ -46,10 +55,7 @@ void DestroyLoaded(DS_SlideShow_Light* root) {
 // with every embedded picture and track.
 void BM_LoadDemoDocument(benchmark::State& state) {
   const std::vector<BYTE>& doc = DemoDocument();
-  if (doc.empty()) {
-    state.SkipWithError(("no demo document at '" + g_documentPath + "'").c_str());
-    return;
-  }
+  if (!HaveDocument(state)) return;
   EmbeddedDocument embedded(doc);
   for (auto _ : state) {
     DS_SlideShow_Light* root = nullptr;
@@ -59,18 +65,41 @@ void BM_LoadDemoDocument(benchmark::State& state) {
       state.SkipWithError("the demo document does not load");
       return;
     }
-    benchmark::DoNotOptimize(root);
-    DestroyLoaded(root);
+    DestroyLoaded(root);  // uses the result, so the load cannot be left out
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(doc.size()));
 }
 BENCHMARK(BM_LoadDemoDocument)->Unit(benchmark::kMillisecond);
+
+// Frames at 60 a second from the start of the scene, so that slide changes and fades are among them.
+void BM_DemoFrameMove(benchmark::State& state) {
+  if (!HaveDocument(state)) return;
+  EmbeddedDocument embedded(DemoDocument());
+  std::unique_ptr<DS_SlideShow_Light> show;
+  try {
+    show.reset(LoadSceneDocument());
+  } catch (...) {
+    state.SkipWithError("the demo document does not load");
+    return;
+  }
+  for (const CountedPtr<DS_SlideContainer>& slide : show->slides) slide->CreateObjects();
+  double t = 0;
+  for (auto _ : state) {
+    show->FrameMove(t);
+    t += 1.0 / 60;
+  }
+  benchmark::DoNotOptimize(show->FadeAlpha());
+  show.reset();
+  DestroyLoaded(nullptr);
+}
+BENCHMARK(BM_DemoFrameMove);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "--document=", 11) == 0) g_documentPath = argv[i] + 11;
+  RegisterSlideShowReaders();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
