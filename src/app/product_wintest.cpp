@@ -148,7 +148,7 @@ bool ReadDword(const wchar_t* name, DWORD& value) {
          type == REG_DWORD;
 }
 
-void DeleteSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
+void DeleteSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvanta\\Lumivane Maker"); }
 
 // The Run value for one test: set to text, or removed when text is null; the previous value comes back.
 class RunValue {
@@ -330,6 +330,7 @@ class ProductRunTest : public ProductTest {
 
 TEST_F(ProductRunTest, RunsWithItsTrayIconSuspendsResumesAndExitsWithCode0) {
   RunValue noAutorun(nullptr);
+  DeleteSettingsKey();
   LRESULT adds = TrayIconMessages(0), deletes = TrayIconMessages(2);
   Product p(ProductExe());
   ASSERT_TRUE(WaitStarted(p, adds));
@@ -348,17 +349,31 @@ TEST_F(ProductRunTest, RunsWithItsTrayIconSuspendsResumesAndExitsWithCode0) {
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(manager) != FALSE; }, 10000));
   EXPECT_TRUE(WaitFor([&] { return TrayIconMessages(0) > addsBeforeResume; }, 10000));
 
-  // Settings from the tray menu's commands are written through at once.
+  // Settings from the tray menu's commands are written through at once (from the defaults: the key was
+  // removed before the start).
   struct Case {
     WPARAM command;
-    DWORD picPos;
-  } cases[] = {{IDM_PICPOS_STRETCH, 0}, {IDM_PICPOS_FILL, 2}, {IDM_PICPOS_FIT, 1}};
+    const wchar_t* name;
+    DWORD value;
+  } cases[] = {
+      {IDM_PICPOS_STRETCH, L"\"PicPos\"", 0},
+      {IDM_PICPOS_FILL, L"\"PicPos\"", 2},
+      {IDM_PICPOS_FIT, L"\"PicPos\"", 1},
+      {IDM_ICON_SMOOTHING, L"\"Icon smoothing\"", 1},
+      {IDM_MUTE, L"\"Mute\"", 0},
+  };
   for (const Case& c : cases) {
     SendMessageW(manager, WM_COMMAND, c.command, 0);
     DWORD value = 99;
-    EXPECT_TRUE(ReadDword(L"\"PicPos\"", value));
-    EXPECT_EQ(value, c.picPos) << c.command;
+    EXPECT_TRUE(ReadDword(c.name, value)) << c.command;
+    EXPECT_EQ(value, c.value) << c.command;
   }
+
+  // The shell's list view brought above the window: the next frames put the window back on top.
+  HWND shellList = FindWindowExW(view_, nullptr, L"SysListView32", nullptr);
+  ASSERT_NE(shellList, nullptr);
+  SetWindowPos(shellList, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(WaitFor([&] { return GetWindow(view_, GW_CHILD) == manager; }, 10000));
 
   // Exit from the tray menu: the icon goes, the window goes, exit code 0.
   PostMessageW(manager, WM_COMMAND, IDM_EXIT, 0);
