@@ -10,6 +10,7 @@
 #include "render/projection.h"
 #include "support/fake_geometry.h"
 #include "support/placement_fake.h"
+#include "support/recording_effect.h"
 #include "support/recording_light_device.h"
 
 namespace {
@@ -284,6 +285,23 @@ TEST_F(RendererTest, QuadWritersSkipBuffersThatAreMissingOrDoNotLock) {
   ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(&object);
   light.DrawWithEffect(&none, &effect);
   EXPECT_TRUE(device.log.empty());
+}
+
+TEST_F(RendererTest, EffectSettingsAndDrawsShareOneLog) {
+  lumi_test::CallLog calls;
+  lumi_test::RecordingEffect effect(calls, "fire");
+  device.shared = &calls;
+  DS_SimpleMesh<DX_V::PT> quad;
+  quad.CreateQuadStripOf<DX_V::PT>();
+  ID3DXEffect* e = &effect;
+  effect.SetTechnique("AsEffect");
+  light.DrawWithEffect(&quad, &e);
+  device.shared = nullptr;
+  const std::vector<std::string> fx = calls.With("fx");
+  ASSERT_FALSE(calls.calls.empty());
+  EXPECT_NE(calls.calls.front().find("AsEffect"), std::string::npos);  // set before the passes
+  EXPECT_EQ(fx.front(), "fx begin fire");
+  EXPECT_EQ(calls.With("draw 5 0 2").size(), 1u);
 }
 
 }  // namespace

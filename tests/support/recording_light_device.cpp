@@ -11,12 +11,16 @@ namespace {
 std::string Num(unsigned long long v) { return std::to_string(v); }
 }  // namespace
 
-void RecordingLightDevice::Add(const std::string& line) { log.push_back(line); }
+void RecordingLightDevice::Add(const std::string& line) {
+  log.push_back(line);
+  if (shared) shared->Add(line);
+}
 
 std::string RecordingLightDevice::Name(const void* p) const {
   if (!p) return "null";
   auto it = names.find(p);
   if (it != names.end()) return it->second;
+  if (shared && shared->names.count(p)) return shared->names.at(p);
   char buf[32];
   std::snprintf(buf, sizeof buf, "%p", p);
   return buf;

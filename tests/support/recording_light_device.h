@@ -1,6 +1,8 @@
 // A stand-in device for picture lights and renderer operations: records every call as a line of text and
 // keeps the last value of every state, so that tests check the order of draws and the states they leave.
-// Installs itself while it lives. Effect passes: each effect has as many passes as `passes` says.
+// Installs itself while it lives. Effect passes: each effect has as many passes as `passes` says. With a
+// shared call log, every line also goes there, so that a recording effect's technique and parameter lines
+// and the draws they are set for read in one list.
 #pragma once
 
 #include <map>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "lights/light_device.h"
+#include "support/recording_effect.h"
 
 namespace lumi_test {
 
@@ -50,6 +53,7 @@ class RecordingLightDevice : public LightDevice {
   bool HasRenderState(D3DRENDERSTATETYPE s) const { return renderStates.count((DWORD)s) != 0; }
 
   std::vector<std::string> log;
+  CallLog* shared = nullptr;
   std::map<DWORD, DWORD> renderStates, stageStates, samplerStates;
   IDirect3DTexture9* texture0 = nullptr;  // stage 0 texture now
   std::string target = "back";            // what draws land on: "back", or "rt0"/"rt1" of the pair
