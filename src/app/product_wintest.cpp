@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <string>
@@ -19,6 +21,9 @@ const wchar_t kSettingsKey[] = L"Software\\Corvanta\\Lumivane Maker\\";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"Lumivane";
 const DWORD kStartTimeoutMs = 60000;
+// What other programs send to suspend and resume the background.
+const UINT kSuspendWallpaper = 0x402;
+const UINT kResumeWallpaper = 0x403;
 
 std::wstring ProductExe() { return LUMI_PRODUCT_EXE; }
 std::wstring NoDocumentExe() { return LUMI_PRODUCT_NODOC_EXE; }
@@ -340,12 +345,12 @@ TEST_F(ProductRunTest, RunsWithItsTrayIconSuspendsResumesAndExitsWithCode0) {
   EXPECT_EQ(GetWindow(view_, GW_CHILD), manager);
 
   // Suspend hides the window and removes the icon; resume brings both back.
-  PostMessageW(manager, 0x402, 0, 0);
+  PostMessageW(manager, kSuspendWallpaper, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(manager); }, 10000));
   EXPECT_TRUE(WaitFor([&] { return TrayIconMessages(2) > deletes; }, 10000));
   LRESULT addsBeforeResume = TrayIconMessages(0), deletesBeforeExit = TrayIconMessages(2);
   EXPECT_TRUE(p.Running());
-  PostMessageW(manager, 0x403, 0, 0);
+  PostMessageW(manager, kResumeWallpaper, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(manager) != FALSE; }, 10000));
   EXPECT_TRUE(WaitFor([&] { return TrayIconMessages(0) > addsBeforeResume; }, 10000));
 
@@ -394,6 +399,46 @@ TEST_F(ProductRunTest, ASecondStartClosesTheFirst) {
   EXPECT_EQ(FindWindowExW(view_, manager, L"KVRManager", nullptr), nullptr);
   PostMessageW(manager, WM_COMMAND, IDM_EXIT, 0);
   EXPECT_EQ(second.WaitExit(20000), 0u);
+}
+
+// Version 5: a copy of the program that Wine reports that version to. No private view; the shell's own
+// list view draws only its icons above the manager window while the program runs.
+TEST_F(ProductRunTest, OnVersion5TheShellsListViewDrawsItsIconsAboveTheWindow) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring exe = std::wstring(temp) + L"lumivane_v5_test.exe";
+  ASSERT_TRUE(CopyFileW(ProductExe().c_str(), exe.c_str(), FALSE));
+  const wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\lumivane_v5_test.exe";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t kXp[] = L"winxp";
+  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kXp), sizeof(kXp));
+  RegCloseKey(key);
+  auto regional = [&] { return (shell_.Send(kStandinListViewExStyle) & LVS_EX_REGIONAL) != 0; };
+  auto atBottom = [](HWND w) { return GetWindow(w, GW_HWNDNEXT) == nullptr; };
+  {
+    Product p(exe);
+    ASSERT_TRUE(WaitStarted(p, TrayIconMessages(0)));
+    HWND manager = p.Manager(view_);
+    EXPECT_EQ(GetWindowLongW(manager, GWL_STYLE) & ~WS_VISIBLE,
+              static_cast<LONG>(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+    EXPECT_EQ(FindWindowExW(manager, nullptr, L"SHELLDLL_DefView", nullptr), nullptr);
+    EXPECT_TRUE(regional());
+    EXPECT_TRUE(atBottom(manager));
+
+    PostMessageW(manager, kSuspendWallpaper, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !regional(); }, 10000));
+    PostMessageW(manager, kResumeWallpaper, 0, 0);
+    EXPECT_TRUE(WaitFor(regional, 10000));
+    EXPECT_TRUE(WaitFor([&] { return atBottom(manager); }, 10000));
+
+    PostMessageW(manager, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(p.WaitExit(20000), 0u);
+    EXPECT_FALSE(regional());
+  }
+  RegDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
+  DeleteFileW(exe.c_str());
 }
 
 }  // namespace
