@@ -5,12 +5,17 @@
 #include <memory>
 
 #include "demo_expectations.h"
+#include "dxut/app_clock.h"
+#include "dxut/dxut.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
+#include "render/d3d_device.h"
 #include "render/doc_resource_device_win.h"
+#include "render/scene_host_win.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/readers.h"
 #include "scene/scene_document.h"
 #include "support/d3d_fixture_win.h"
 
@@ -49,6 +54,104 @@ TEST_F(DemoSceneOnDevice, EmbeddedDocumentLoadsWithEveryPicture) {
     EXPECT_EQ(static_cast<UINT>(set.width), kDemoSlides[i].width);
     EXPECT_EQ(static_cast<UINT>(set.height), kDemoSlides[i].height);
   }
+}
+
+// The embedded demo scene played by the scene host as the product plays it, in Fit mode on a 4:3 window,
+// the application clock driven by the test and every frame read back before it is presented.
+class ManualCounter : public CounterSource {
+ public:
+  bool Frequency(LONGLONG* f) override {
+    *f = 1000;
+    return true;
+  }
+  LONGLONG Now() override { return ms; }
+  LONGLONG ms = 0;
+};
+
+lumi_test::Pixels g_demoFrame;
+
+void RenderDemoAndReadBack(IDirect3DDevice9* device, double time, float elapsed) {
+  OnD3D9FrameRender(device, time, elapsed);
+  lumi_test::ReadBackBuffer(device, g_demoFrame);
+}
+
+bool IsBlack(DWORD c) { return (c & 0x00FFFFFF) == 0; }
+
+class DemoScenePlays : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterAllReaders();
+    SetModuleResources(&Win32ModuleResources());
+    window_ = lumi_test::CreateTestWindow(64, 48);
+    ASSERT_NE(nullptr, window_);
+    host_.reset(new SceneHost(true));
+    ASSERT_TRUE(host_->InitDevice(window_, window_));
+    DXUTTestSetCounter(&counter_);
+    DXUTSetCallbackFrameRender(RenderDemoAndReadBack);
+  }
+  void TearDown() override {
+    host_.reset();
+    DXUTShutdown();
+    DXUTTestSetCounter(nullptr);
+    g_D3DDevice = nullptr;
+    delete g_DocResManager;
+    g_DocResManager = nullptr;
+    SetModuleResources(nullptr);
+    if (window_) DestroyWindow(window_);
+  }
+  // Draws the frame at application time t; false when nothing was read back.
+  bool Frame(double t) {
+    counter_.ms = static_cast<LONGLONG>(t * 1000.0 + 0.5);
+    g_demoFrame.argb.clear();
+    DXUTRender3DEnvironment();
+    return !g_demoFrame.argb.empty();
+  }
+  DWORD Centre() const { return g_demoFrame.at(g_demoFrame.width / 2, g_demoFrame.height / 2); }
+  DWORD LeftEdge() const { return g_demoFrame.at(0, g_demoFrame.height / 2); }
+  int CurrentSlide() const {
+    const DS_SlideShow_Light* show = host_->Root();
+    for (size_t i = 0; i < show->slides.size(); ++i)
+      if (show->slides[i].Get() == show->current.Get()) return static_cast<int>(i);
+    return -1;
+  }
+
+  ManualCounter counter_;
+  HWND window_ = nullptr;
+  std::unique_ptr<SceneHost> host_;
+};
+
+TEST_F(DemoScenePlays, SlidesFollowEachOtherThroughBlackWithTheirPictures) {
+  host_->SetRoot(LoadSceneDocument());
+  ASSERT_NE(nullptr, host_->Root());
+  host_->StartScene();
+  host_->SetPicturePosition(1);  // Fit
+
+  ASSERT_TRUE(Frame(0.0));
+  EXPECT_FALSE(IsBlack(Centre())) << std::hex << Centre() << ": the first slide shows at once";
+  EXPECT_EQ(0, CurrentSlide());
+  EXPECT_EQ(0, host_->Playlist().Current()) << "the first track plays";
+
+  // Step through the first slide's time and into the second: a black frame at the switch, then the
+  // upright second picture in Fit mode, with black bars beside it on the 4:3 window.
+  bool sawBlack = false;
+  double t = 0.0;
+  while (CurrentSlide() == 0 && t < 30.0) {
+    t += 0.1;
+    ASSERT_TRUE(Frame(t)) << t;
+    if (IsBlack(Centre())) sawBlack = true;
+  }
+  EXPECT_TRUE(sawBlack) << "the slides meet in black";
+  ASSERT_EQ(1, CurrentSlide()) << "at " << t;
+  const double second = t;
+  const UINT secondFadeIn = kDemoSlides[1].fadeIn;
+  ASSERT_TRUE(Frame(second + secondFadeIn + 0.5));
+  EXPECT_FALSE(IsBlack(Centre())) << std::hex << Centre() << ": the second picture after its fade-in";
+  EXPECT_TRUE(IsBlack(LeftEdge())) << std::hex << LeftEdge() << ": Fit leaves bars beside an upright picture";
+
+  // Stretch fills the window with the same picture.
+  host_->SetPicturePosition(0);
+  ASSERT_TRUE(Frame(second + secondFadeIn + 0.6));
+  EXPECT_FALSE(IsBlack(LeftEdge())) << std::hex << LeftEdge();
 }
 
 }  // namespace
