@@ -6,18 +6,9 @@
 #include "app/memory_registry.h"
 #include "dxut/app_clock.h"
 #include "dxut/dxut.h"
+#include "support/manual_counter.h"
 
 namespace {
-
-// The application clock under the test's hand: one tick a millisecond.
-struct ManualCounter : CounterSource {
-  LONGLONG now = 0;
-  bool Frequency(LONGLONG* f) override {
-    *f = 1000;
-    return true;
-  }
-  LONGLONG Now() override { return now; }
-};
 
 class ManagerWindowTest : public ::testing::Test {
  protected:
@@ -60,7 +51,7 @@ class ManagerWindowTest : public ::testing::Test {
   }
 
   HANDLE lock_ = nullptr;
-  ManualCounter counter_;
+  lumi_test::ManualCounter counter_;
   MemoryRegistry registry_;
   SettingsStore settings_{registry_};
 };

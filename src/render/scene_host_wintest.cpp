@@ -17,19 +17,10 @@
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/d3d_fixture_win.h"
+#include "support/manual_counter.h"
 #include "support/tone_wav.h"
 
 namespace {
-
-class TestCounter : public CounterSource {
- public:
-  bool Frequency(LONGLONG* f) override {
-    *f = 1000;
-    return true;
-  }
-  LONGLONG Now() override { return ms; }
-  LONGLONG ms = 0;
-};
 
 lumi_test::Pixels g_frame;
 int g_frames = 0;
@@ -117,7 +108,7 @@ class SceneHostTest : public ::testing::Test {
   }
   // One frame of the framework at application time t; the centre pixel of what was drawn.
   DWORD Frame(double t) {
-    counter_.ms = static_cast<LONGLONG>(t * 1000.0 + 0.5);
+    counter_.SetSeconds(t);
     const int before = g_frames;
     DXUTRender3DEnvironment();
     EXPECT_EQ(before + 1, g_frames) << "a frame was drawn at " << t;
@@ -125,7 +116,7 @@ class SceneHostTest : public ::testing::Test {
     return g_frame.at(g_frame.width / 2, g_frame.height / 2);
   }
 
-  TestCounter counter_;
+  lumi_test::ManualCounter counter_;
   HWND window_ = nullptr;
   std::unique_ptr<SceneHost> host_;
   DS_DocResManager* savedManager_ = nullptr;

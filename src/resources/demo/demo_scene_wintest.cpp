@@ -18,6 +18,7 @@
 #include "scene/readers.h"
 #include "scene/scene_document.h"
 #include "support/d3d_fixture_win.h"
+#include "support/manual_counter.h"
 
 namespace {
 
@@ -58,16 +59,6 @@ TEST_F(DemoSceneOnDevice, EmbeddedDocumentLoadsWithEveryPicture) {
 
 // The embedded demo scene played by the scene host as the product plays it, in Fit mode on a 4:3 window,
 // the application clock driven by the test and every frame read back before it is presented.
-class ManualCounter : public CounterSource {
- public:
-  bool Frequency(LONGLONG* f) override {
-    *f = 1000;
-    return true;
-  }
-  LONGLONG Now() override { return ms; }
-  LONGLONG ms = 0;
-};
-
 lumi_test::Pixels g_demoFrame;
 
 void RenderDemoAndReadBack(IDirect3DDevice9* device, double time, float elapsed) {
@@ -101,7 +92,7 @@ class DemoScenePlays : public ::testing::Test {
   }
   // Draws the frame at application time t; false when nothing was read back.
   bool Frame(double t) {
-    counter_.ms = static_cast<LONGLONG>(t * 1000.0 + 0.5);
+    counter_.SetSeconds(t);
     g_demoFrame.argb.clear();
     DXUTRender3DEnvironment();
     return !g_demoFrame.argb.empty();
@@ -115,7 +106,7 @@ class DemoScenePlays : public ::testing::Test {
     return -1;
   }
 
-  ManualCounter counter_;
+  lumi_test::ManualCounter counter_;
   HWND window_ = nullptr;
   std::unique_ptr<SceneHost> host_;
 };
