@@ -13,9 +13,9 @@
 
 #include <d3d9.h>
 
+#include "app/scene_host_win.h"
 #include "dxut/dxut.h"
 #include "lights/slide_show.h"
-#include "render/scene_host_win.h"
 #include "scene/module_resources_win.h"
 #include "scene/scene_document.h"
 

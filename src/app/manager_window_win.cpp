@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "app/frame_pacing.h"
+#include "app/scene_host_win.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/desktop_view_win.h"
 #include "dxut/dxut.h"
-#include "render/scene_host_win.h"
 
 double g_NextFrameTime = 0.0;
 bool g_ManagerDestroyed = false;

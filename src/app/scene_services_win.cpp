@@ -1,9 +1,9 @@
 #include "app/scene_services_win.h"
 
 #include "app/browser.h"
+#include "app/scene_host_win.h"
 #include "desktop/desktop_host_win.h"
 #include "lights/audio_graph_win.h"
-#include "render/scene_host_win.h"
 
 void SceneShellServices::ApplyPicturePosition(int position) {
   if (g_App.sceneHost) g_App.sceneHost->SetPicturePosition(position);

@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "app/registry_win.h"
+#include "app/scene_host_win.h"
 #include "app/scene_services_win.h"
 #include "app/strings.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/desktop_view_win.h"
 #include "lights/audio_graph_win.h"
-#include "render/scene_host_win.h"
 #include "scene/module_resources_win.h"
 #include "scene/scene_document.h"
 

@@ -1,7 +1,7 @@
-#include "fx/fx_constructor.h"
+#include "scene/fx_constructor.h"
 
 #include "render/mesh.h"
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 DS_FX_Constructor::DS_FX_Constructor(const DS_FX_Constructor& o)
     : DS_ABObj_Constructor(o), mainFX(o.mainFX), maskKey(o.maskKey) {

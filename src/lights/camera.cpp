@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/noise.h"
+#include "platform/noise.h"
 #include "render/projection.h"
 #include "scene/readers.h"
 #include "scene/stream.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "render/noise.h"
+#include "platform/noise.h"
 #include "render/projection.h"
 #include "scene/readers.h"
 #include "scene/stream.h"

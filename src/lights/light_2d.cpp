@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "lights/light_device.h"
-#include "render/placement_device.h"
+#include "dxut/placement_device.h"
+#include "render/light_device.h"
 #include "render/projection.h"
-#include "render/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
 namespace {

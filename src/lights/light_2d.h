@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "lights/ab_render.h"
 #include "lights/camera.h"
+#include "render/ab_render.h"
 #include "render/quad_builders.h"
 #include "render/render_target_chain.h"
-#include "render/texture_types.h"
 #include "scene/file_link.h"
 #include "scene/media_param.h"
+#include "scene/texture_types.h"
 
 class DS_IOF_Virtual;
 

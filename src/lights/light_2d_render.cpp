@@ -1,6 +1,6 @@
 // The renderer operations of the picture light: what each drawing operation does on the device, in order.
 #include "lights/light_2d.h"
-#include "lights/light_device.h"
+#include "render/light_device.h"
 #include "render/projection.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "render/noise.h"
+#include "platform/noise.h"
 #include "render/projection.h"
-#include "render/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
 #include "support/placement_fake.h"

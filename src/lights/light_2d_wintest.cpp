@@ -4,12 +4,12 @@
 
 #include <memory>
 
+#include "dxut/d3d_device.h"
 #include "lights/light_2d.h"
-#include "lights/light_device.h"
-#include "lights/light_device_win.h"
-#include "render/d3d_device.h"
+#include "platform/noise.h"
 #include "render/device_services_win.h"
-#include "render/noise.h"
+#include "render/light_device.h"
+#include "render/light_device_win.h"
 #include "render/projection.h"
 #include "support/d3d_fixture_win.h"
 #include "support/recording_effect.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "lights/counted_ptr.h"
 #include "lights/slide_schedule.h"
+#include "platform/counted_ptr.h"
 #include "platform/types.h"
 #include "render/render_object.h"
 #include "scene/iof_item.h"

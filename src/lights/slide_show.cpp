@@ -1,11 +1,11 @@
 #include "lights/slide_show.h"
 
+#include "dxut/placement_device.h"
 #include "lights/light_2d.h"
-#include "render/placement_device.h"
 #include "render/quad_builders.h"
-#include "render/screen_quad.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
+#include "scene/screen_quad.h"
 #include "scene/stream.h"
 
 DS_SlideShow_Light::DS_SlideShow_Light() {}

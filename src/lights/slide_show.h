@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "lights/audio_file.h"
-#include "lights/counted_ptr.h"
 #include "lights/slide.h"
 #include "lights/slide_schedule.h"
+#include "platform/counted_ptr.h"
 #include "render/mesh.h"
 #include "render/vertex_formats.h"
 #include "scene/iof_item.h"

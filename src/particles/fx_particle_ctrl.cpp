@@ -1,7 +1,7 @@
-#include "particles/fx_particle_ctrl.h"
+#include "scene/fx_particle_ctrl.h"
 
 #include "render/mesh.h"
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 DS_FXParticleSystemCtrl::DS_FXParticleSystemCtrl(const DS_FXParticleSystemCtrl& o) : DS_ParticleSystemCtrl(o) {
   mesh_detail::Hold(effect, o.effect);

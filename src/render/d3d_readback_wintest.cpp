@@ -2,7 +2,7 @@
 // render-target texture, with the alpha byte kept.
 #include "support/d3d_fixture_win.h"
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "render/device_services_win.h"
 
-#include "render/d3d_device.h"
-#include "render/geometry_device.h"
+#include "dxut/d3d_device.h"
+#include "dxut/geometry_device.h"
+#include "dxut/placement_device.h"
 #include "render/glow_target.h"
-#include "render/placement_device.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 
 CacheDocResourceDevice::~CacheDocResourceDevice() {
   if (&CurrentDocResourceDevice() == this) SetDocResourceDevice(nullptr);

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
 #include "scene/module_resources_win.h"

@@ -1,4 +1,4 @@
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "render/glow_target.h"
 
 namespace {

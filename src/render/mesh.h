@@ -8,9 +8,9 @@
 
 #include <vector>
 
+#include "dxut/geometry_device.h"
 #include "platform/d3d9_types.h"
 #include "render/frame.h"
-#include "render/geometry_device.h"
 #include "render/vertex_formats.h"
 
 class DS_ImageFileLink;

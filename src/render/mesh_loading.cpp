@@ -1,8 +1,8 @@
 // Meshes and mesh parts from the document's resources.
 #include "render/mesh.h"
-#include "render/texture_types.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
+#include "scene/texture_types.h"
 
 template <>
 bool DS_IndexedMesh<DX_V::PNT>::LoadMesh(const DS_MeshFile& link) {

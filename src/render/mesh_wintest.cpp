@@ -1,7 +1,7 @@
 // Meshes, quads and the letterbox bars drawn on a real device and read back.
 #include <gtest/gtest.h>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "render/device_services_win.h"
 #include "render/mesh.h"
 #include "render/particle_geometry.h"

@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "render/noise.h"
+#include "platform/noise.h"
 #include "scene/sprite_prop.h"
 
 ParticleGeomArray::ParticleGeomArray() : item(nullptr), sheetSwitchTime(0), sheetFrame(0) {

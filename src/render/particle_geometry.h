@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "render/mesh.h"
-#include "render/particle.h"
-#include "render/texture_types.h"
 #include "scene/media_param.h"
+#include "scene/particle.h"
+#include "scene/texture_types.h"
 
 class DS_BaseSpriteProp;
 

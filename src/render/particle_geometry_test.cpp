@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "render/noise.h"
+#include "platform/noise.h"
 #include "scene/doc_res_manager.h"
 #include "scene/sprite_prop.h"
 #include "support/fake_geometry.h"

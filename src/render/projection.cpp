@@ -1,7 +1,8 @@
 #include "render/projection.h"
+#include "scene/screen_mapping.h"
 
+#include "dxut/placement_device.h"
 #include "platform/x86_convert.h"
-#include "render/placement_device.h"
 #include "render/quad_builders.h"
 
 LetterboxProjection g_LetterboxProjection;
@@ -101,6 +102,7 @@ void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int 
   invScaleY = 1 / ky;
   offsetX = offX;
   offsetY = offY;
+  SetScreenModeScale(invScaleX, invScaleY, offsetX, offsetY);
   D3DXMatrixTranslation(&modeOffset, offX, offY, 0);
 }
 

@@ -5,8 +5,8 @@
 
 #include "platform/types.h"
 #include "render/mesh.h"
-#include "render/screen_quad.h"
-#include "render/texture_types.h"
+#include "scene/screen_quad.h"
+#include "scene/texture_types.h"
 
 namespace PicturePosition {
 enum Value {

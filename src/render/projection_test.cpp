@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "render/screen_mapping.h"
+#include "scene/screen_mapping.h"
 #include "support/fake_geometry.h"
 #include "support/placement_fake.h"
 

@@ -1,7 +1,7 @@
 // The letterbox bars on the device.
 #include "render/projection.h"
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "render/projection_win.h"
 
 void BindRhwColorStream(const DS_SimpleMesh<DX_V::RHWC>& mesh) {

@@ -6,8 +6,8 @@
 
 #include "platform/types.h"
 #include "render/mesh.h"
-#include "render/screen_quad.h"
-#include "render/texture_types.h"
+#include "scene/screen_quad.h"
+#include "scene/texture_types.h"
 
 // A textured four-vertex strip for screen overlays (pre-transformed RHWCT vertices).
 class TexQuad : public DS_SimpleMesh<DX_V::RHWCT> {

@@ -1,5 +1,5 @@
 // Texture copies for quads on the device.
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "render/quad_builders.h"
 #include "render/texture_cache.h"
 

@@ -1,9 +1,9 @@
 #include "render/render_objects.h"
 
-#include "fx/fx_constructor.h"
-#include "particles/fx_particle_ctrl.h"
-#include "render/screen_quad.h"
 #include "scene/doc_res_manager.h"
+#include "scene/fx_constructor.h"
+#include "scene/fx_particle_ctrl.h"
+#include "scene/screen_quad.h"
 #include "scene/sprite_prop.h"
 
 // ---- full-screen effect items

@@ -4,11 +4,11 @@
 // references.
 #pragma once
 
-#include "lights/ab_render.h"
 #include "platform/d3dx_effect.h"
-#include "render/render_object.h"
+#include "render/ab_render.h"
 #include "render/glow_target.h"
 #include "render/particle_geometry.h"
+#include "render/render_object.h"
 
 class DS_FX_Constructor;
 class DS_BaseSpriteProp;

@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "fx/fx_constructor.h"
-#include "particles/fx_particle_ctrl.h"
-#include "render/noise.h"
-#include "render/screen_mapping.h"
+#include "platform/noise.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
-#include "scene/stream.h"
+#include "scene/fx_constructor.h"
+#include "scene/fx_particle_ctrl.h"
+#include "scene/screen_mapping.h"
 #include "scene/sprite_prop.h"
+#include "scene/stream.h"
 #include "support/fake_geometry.h"
 #include "support/fake_module_resources.h"
 #include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
 #include "support/recording_renderer.h"
-#include "render/render_test_items.h"
+#include "support/render_test_items.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
+#include "platform/noise.h"
 #include "render/device_services_win.h"
-#include "render/noise.h"
-#include "render/render_test_items.h"
 #include "support/d3d_fixture_win.h"
 #include "support/fake_geometry.h"
 #include "support/recording_effect.h"
 #include "support/recording_renderer.h"
+#include "support/render_test_items.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The pair's lifetime and releases: no device call, so objects that own a pair also build natively.
 #include "render/render_target_chain.h"
 
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 RenderTargetChain::RenderTargetChain()
     : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),

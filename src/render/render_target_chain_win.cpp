@@ -1,8 +1,8 @@
 #include "render/render_target_chain.h"
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "render/texture_cache.h"
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 namespace {
 // Level 0 of tex as render target 0.

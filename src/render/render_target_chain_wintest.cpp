@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "render/screen_mapping.h"
+#include "scene/screen_mapping.h"
 
 #include <gtest/gtest.h>
 

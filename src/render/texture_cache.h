@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "platform/types.h"
-#include "render/texture_types.h"
 #include "scene/stream.h"
+#include "scene/texture_types.h"
 
 // Every lookup is find-or-insert of an empty value; an entry whose texture is null is decoded again at
 // the next request for its key. Entries are never removed; modules are never freed.

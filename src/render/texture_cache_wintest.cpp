@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 #include "scene/module_resources_win.h"
 #include "support/d3d_fixture_win.h"
 

@@ -9,8 +9,8 @@
 
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
-#include "render/texture_types.h"
 #include "scene/stream.h"
+#include "scene/texture_types.h"
 
 #ifndef _WIN32
 struct ID3DXEffect;  // only passed through the device interface natively

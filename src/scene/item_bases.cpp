@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "platform/noise.h"
 #include "platform/x86_convert.h"
-#include "render/noise.h"
-#include "render/particle.h"
-#include "render/screen_mapping.h"
+#include "scene/particle.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
 namespace {

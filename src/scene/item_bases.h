@@ -3,10 +3,10 @@
 #pragma once
 
 #include "platform/types.h"
-#include "render/screen_quad.h"
 #include "scene/iof_item.h"
 #include "scene/media_param.h"
 #include "scene/scaled_params.h"
+#include "scene/screen_quad.h"
 
 class DS_IOF_Virtual;
 class DS_ABObj;  // the render object an item makes

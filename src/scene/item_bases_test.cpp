@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/noise.h"
-#include "render/particle.h"
-#include "render/screen_mapping.h"
+#include "platform/noise.h"
+#include "scene/particle.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 

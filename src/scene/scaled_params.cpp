@@ -1,6 +1,6 @@
 #include "scene/scaled_params.h"
 
-#include "render/screen_mapping.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
 void MediaSpeedParam::Advance(float t) {

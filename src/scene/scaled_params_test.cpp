@@ -5,8 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/projection.h"
-#include "render/screen_mapping.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 
@@ -157,10 +156,9 @@ class RectangleHitTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = *GetScreenMapping();
-    savedProjection_ = g_LetterboxProjection;
-    g_LetterboxProjection.invScaleX = g_LetterboxProjection.invScaleY = 1.0f;  // Stretch: no mode scale
-    g_LetterboxProjection.offsetX = g_LetterboxProjection.offsetY = 0.0f;
     ScreenMapping* m = GetScreenMapping();
+    m->invScaleX = m->invScaleY = 1.0f;  // Stretch: no mode scale
+    m->offsetX = m->offsetY = 0.0f;
     m->scaleX = 2.0f;
     m->scaleY = 2.0f;
     ScreenQuad::Init(m->picture);
@@ -170,10 +168,8 @@ class RectangleHitTest : public ::testing::Test {
   }
   void TearDown() override {
     *GetScreenMapping() = saved_;
-    g_LetterboxProjection = savedProjection_;
   }
   ScreenMapping saved_;
-  LetterboxProjection savedProjection_;
 };
 
 TEST_F(RectangleHitTest, EdgesAreInsideAndPointsMapThroughTheBackBuffer) {

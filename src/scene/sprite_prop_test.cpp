@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "render/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 #include "support/recording_doc_device.h"

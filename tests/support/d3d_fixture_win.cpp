@@ -1,6 +1,6 @@
 #include "support/d3d_fixture_win.h"
 
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
 
 namespace lumi_test {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "dxut/geometry_device.h"
 #include "platform/d3d9_types.h"
-#include "render/geometry_device.h"
 
 namespace lumi_test {
 

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "render/placement_device.h"
+#include "dxut/placement_device.h"
 
 namespace lumi_test {
 

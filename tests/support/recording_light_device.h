@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "lights/light_device.h"
+#include "render/light_device.h"
 #include "support/recording_effect.h"
 
 namespace lumi_test {

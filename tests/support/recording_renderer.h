@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lights/ab_render.h"
+#include "render/ab_render.h"
 #include "support/recording_effect.h"
 
 namespace lumi_test {

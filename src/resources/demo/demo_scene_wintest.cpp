@@ -4,15 +4,15 @@
 
 #include <memory>
 
+#include "app/scene_host_win.h"
 #include "demo_expectations.h"
 #include "dxut/app_clock.h"
+#include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
-#include "render/d3d_device.h"
 #include "render/doc_resource_device_win.h"
-#include "render/scene_host_win.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
 #include "scene/readers.h"

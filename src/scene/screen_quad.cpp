@@ -1,6 +1,6 @@
-#include "render/screen_quad.h"
+#include "scene/screen_quad.h"
 
-#include "render/placement_device.h"
+#include "dxut/placement_device.h"
 
 ScreenQuad& ScreenQuad::Init(ScreenQuad& quad) {
   static const float uv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};

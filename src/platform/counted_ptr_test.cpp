@@ -1,4 +1,4 @@
-#include "lights/counted_ptr.h"
+#include "platform/counted_ptr.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "render/particle.h"
+#include "scene/particle.h"
 
+#include "platform/noise.h"
 #include "platform/x86_convert.h"
-#include "render/noise.h"
 #include "scene/doc_res_manager.h"
 #include "scene/sprite_prop.h"
 

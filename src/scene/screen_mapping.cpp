@@ -1,13 +1,13 @@
-#include "render/screen_mapping.h"
+#include "scene/screen_mapping.h"
 
-#include "render/placement_device.h"
-#include "render/projection.h"
+#include "dxut/placement_device.h"
 
 namespace {
 ScreenMapping& MappingRecord() {
   static ScreenMapping g_ScreenMapping = [] {
     ScreenMapping m = {};
     ScreenQuad::Init(m.picture);
+    m.invScaleX = m.invScaleY = 1.0f;
     return m;
   }();
   return g_ScreenMapping;
@@ -33,8 +33,16 @@ void SetScreenMapping(const ScreenQuad& fitted, int targetWidth, int targetHeigh
   m.pictureHeight = pictureHeight;
 }
 
+void SetScreenModeScale(float invScaleX, float invScaleY, float offsetX, float offsetY) {
+  ScreenMapping& m = MappingRecord();
+  m.invScaleX = invScaleX;
+  m.invScaleY = invScaleY;
+  m.offsetX = offsetX;
+  m.offsetY = offsetY;
+}
+
 D3DXVECTOR3 MapScreenPointToPicture(const ScreenMapping* mapping, float x, float y, float z) {
-  const LetterboxProjection& p = g_LetterboxProjection;
+  const ScreenMapping& p = *mapping;
   const ScreenQuad& q = mapping->picture;
   float px = Scaled(mapping->pictureWidth, x, q.Left(), q.Right()) * p.invScaleX - p.offsetX;
   float py = Scaled(mapping->pictureHeight, y, q.Top(), q.Bottom()) * p.invScaleY - p.offsetY;

@@ -1,4 +1,4 @@
-#include "render/noise.h"
+#include "platform/noise.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/types.h"
-#include "render/screen_quad.h"
+#include "scene/screen_quad.h"
 
 struct ScreenMapping {
   float scaleX;        // back-buffer width / target width
@@ -11,13 +11,20 @@ struct ScreenMapping {
   ScreenQuad picture;  // the fitted picture in back-buffer pixels
   int pictureWidth;    // 0 until the first placement
   int pictureHeight;
+  // The picture position's scale about the centre and its offsets, as the last projection set them
+  // (1, 1, 0, 0 until then); a mapped point undoes them.
+  float invScaleX, invScaleY;
+  float offsetX, offsetY;
 };
 
-// The one mapping; its quad is initialised on first use, every other field starts at 0.
+// The one mapping; its quad and its scale (1) are initialised on first use, every other field starts at 0.
 ScreenMapping* GetScreenMapping();
 
 void SetScreenMapping(const ScreenQuad& fitted, int targetWidth, int targetHeight, int pictureWidth,
                       int pictureHeight);
+
+// Records the picture position's inverse scale and offsets (written by the projection).
+void SetScreenModeScale(float invScaleX, float invScaleY, float offsetX, float offsetY);
 
 // A back-buffer point in picture pixels: undoes the placement and the picture position's scale about the
 // centre (not the camera zoom). z passes through. An axis on which the mapped quad has no extent maps

@@ -1,17 +1,17 @@
 // The scene host on a real device: a test document of plain picture slides, written through the save
 // methods and read back, played on a top-level test window with the application clock driven by the
 // test. Frames are read back inside the frame-render callback, before they are presented.
-#include "render/scene_host_win.h"
+#include "app/scene_host_win.h"
 
 #include <gtest/gtest.h>
 
 #include "desktop/desktop_host_win.h"
 #include "dxut/app_clock.h"
+#include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
 #include "lights/audio_graph_win.h"
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
-#include "render/d3d_device.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
 #include "scene/readers.h"

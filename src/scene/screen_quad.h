@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/types.h"
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 struct ScreenQuadVertex {
   float x, y, z, u, v;

@@ -1,4 +1,4 @@
-#include "lights/light_device.h"
+#include "render/light_device.h"
 
 namespace {
 

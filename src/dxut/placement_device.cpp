@@ -1,4 +1,4 @@
-#include "render/placement_device.h"
+#include "dxut/placement_device.h"
 
 namespace {
 PlacementDevice* g_placementDevice = nullptr;

@@ -1,4 +1,4 @@
-#include "render/texture_types.h"
+#include "scene/texture_types.h"
 
 #include <gtest/gtest.h>
 

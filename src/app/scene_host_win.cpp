@@ -1,16 +1,16 @@
-#include "render/scene_host_win.h"
+#include "app/scene_host_win.h"
 
 #include "desktop/desktop_host_win.h"
 #include "desktop/icon_layer.h"
+#include "dxut/d3d_device.h"
 #include "lights/audio_graph_win.h"
-#include "lights/light_device_win.h"
 #include "lights/slide_show.h"
-#include "render/d3d_device.h"
 #include "render/device_services_win.h"
 #include "render/doc_resource_device_win.h"
-#include "render/screen_quad.h"
+#include "render/light_device_win.h"
 #include "render/texture_cache.h"
-#include "render/texture_types.h"
+#include "scene/screen_quad.h"
+#include "scene/texture_types.h"
 
 SceneHost* g_SceneHost = nullptr;
 RECT g_WindowRect = {0, 0, 0, 0};

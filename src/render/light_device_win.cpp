@@ -1,9 +1,9 @@
-#include "lights/light_device_win.h"
+#include "render/light_device_win.h"
 
 #include <d3dx9.h>
 
-#include "lights/light_device.h"
-#include "render/d3d_device.h"
+#include "dxut/d3d_device.h"
+#include "render/light_device.h"
 #include "render/projection.h"
 #include "render/render_target_chain.h"
 #include "render/texture_cache.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "fx/fx_constructor.h"
-#include "particles/fx_particle_ctrl.h"
 #include "render/render_objects.h"
+#include "scene/fx_constructor.h"
+#include "scene/fx_particle_ctrl.h"
 #include "support/recording_effect.h"
 
 namespace render_test {

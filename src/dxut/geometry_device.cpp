@@ -1,4 +1,4 @@
-#include "render/geometry_device.h"
+#include "dxut/geometry_device.h"
 
 namespace {
 GeometryDevice* g_geometryDevice = nullptr;
