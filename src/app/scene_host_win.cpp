@@ -161,11 +161,22 @@ HRESULT SceneHost::Render() {
   return S_OK;
 }
 
-HRESULT SceneHost::OnResetDevice() {
+void SceneHost::CreateDeviceObjects() {
   if (iconQuad_ && !IconTexture()) {
     CreateIconTexture();
     mesh_detail::Hold(iconQuad_->texture, *iconTexture_);
   }
+}
+
+void SceneHost::InvalidateDeviceObjects() {
+  if (iconQuad_) {
+    mesh_detail::Drop(iconQuad_->texture);
+    SafeRelease(iconTexture_.get());
+  }
+}
+
+HRESULT SceneHost::OnResetDevice() {
+  CreateAllDeviceObjects();
   // The private list view inside the private shell view paints again, which uploads the icons anew.
   if (iconQuad_ && deviceWindow_) {
     HWND view = GetWindow(deviceWindow_, GW_CHILD);
@@ -178,11 +189,8 @@ HRESULT SceneHost::OnResetDevice() {
 }
 
 void SceneHost::OnLostDevice() {
-  if (iconQuad_) {
-    mesh_detail::Drop(iconQuad_->texture);
-    SafeRelease(iconTexture_.get());
-  }
   if (root_) root_->OnLostDevice();
+  InvalidateAllDeviceObjects();
 }
 
 void UploadIconLayer() {

@@ -2,7 +2,8 @@
 // the manager window, owns the scene root and, on Windows versions after 5, the icon layer (a
 // full-window textured quad showing the desktop icons over the scene), renders each frame, survives
 // device loss, and keeps the playlist position of the scene's sound tracks. The device callbacks are
-// thin forwarders into it. Windows only; everything runs on the UI thread.
+// thin forwarders into it; its lost and reset handlers drive every registered device-objects owner.
+// Windows only; everything runs on the UI thread.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <memory>
 
+#include "dxut/device_objects.h"
 #include "dxut/dxut.h"
 #include "lights/sound_playlist.h"
 #include "render/quad_builders.h"
@@ -17,12 +19,12 @@
 class DS_SlideShow_Light;
 class IconLayerSink;
 
-class SceneHost {
+class SceneHost : private DeviceObjects {
  public:
   // iconLayer: true on every Windows version other than 5.
   explicit SceneHost(bool iconLayer);
   // Clears g_SceneHost, stops and releases the sound graph, deletes the root and the icon layer.
-  ~SceneHost();
+  ~SceneHost() override;
   SceneHost(const SceneHost&) = delete;
   SceneHost& operator=(const SceneHost&) = delete;
 
@@ -38,7 +40,9 @@ class SceneHost {
 
   // The frame-render body: E_FAIL without a root, else S_OK.
   HRESULT Render();
+  // Every registered device-objects owner (the icon texture among them) is made again, then the root.
   HRESULT OnResetDevice();
+  // The root first, then every registered owner lets go of its default-pool objects.
   void OnLostDevice();
 
   // The sound graph reports a finished track: the next one plays (wrapping to the first).
@@ -62,6 +66,9 @@ class SceneHost {
 
  private:
   bool CreateIconTexture();
+  // The icon texture, a dynamic default-pool texture: released at loss, made again at reset.
+  void CreateDeviceObjects() override;
+  void InvalidateDeviceObjects() override;
   void DrawIconLayer();
   bool PlayTrack(int track);
 

@@ -18,6 +18,8 @@
 #include "scene/stream.h"
 #include "support/d3d_fixture_win.h"
 #include "support/manual_counter.h"
+#include "support/recording_effect.h"
+#include "support/render_test_items.h"
 #include "support/tone_wav.h"
 
 namespace {
@@ -227,6 +229,37 @@ TEST_F(SceneHostTest, IconLayerShowsPaintedIconsOverTheSceneAndHidesWithThem) {
   UploadIconLayer();
   EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
   EXPECT_NE(nullptr, host_->IconTexture());
+}
+
+// A glow item holds a default-pool render-target pair of its own: unless the device loss releases it, the
+// framework's Reset fails and no frame is drawn again.
+TEST_F(SceneHostTest, GlowItemSurvivesAForcedDeviceLossAndFramesAreDrawnAfterIt) {
+  lumi_test::CallLog log;
+  lumi_test::RecordingEffect effect(log, "glow fx");
+  DS_SlideShow_Light* root = WriteAndReadShow(1, 0, 10, 0);
+  render_test::TestGlow* glow = new render_test::TestGlow;
+  glow->count.Raw() = 4;
+  glow->effect = &effect;
+  effect.AddRef();
+  root->slides[0]->items.emplace_back(glow);
+  Start(root, 0);
+  ASSERT_EQ(1u, root->slides[0]->renderObjects.size());
+  DS_GlowingObj* object = dynamic_cast<DS_GlowingObj*>(root->slides[0]->renderObjects[0].Get());
+  ASSERT_NE(nullptr, object);
+
+  const DWORD before = Frame(0.5);
+  ASSERT_TRUE(object->glowTarget.Ready());
+  DXUTTestForceDeviceReset();
+  for (double t : {1.0, 1.5}) {
+    const DWORD after = Frame(t);  // fails unless the reset succeeded and the frame was drawn
+    EXPECT_EQ(before, after) << std::hex << before << " " << after << " at " << t;
+  }
+  ASSERT_TRUE(object->glowTarget.Ready()) << "made again at the reset";
+  D3DSURFACE_DESC desc;
+  ASSERT_HRESULT_SUCCEEDED(object->glowTarget.Texture()->GetLevelDesc(0, &desc));
+  EXPECT_EQ(512u, desc.Width);
+  EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
+  host_->SetRoot(nullptr);  // before the effect goes
 }
 
 class SceneHostWithoutIconLayerTest : public SceneHostTest {

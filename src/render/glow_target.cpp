@@ -2,24 +2,13 @@
 
 namespace {
 GlowTargetDevice* g_glowDevice = nullptr;
-GlowTarget* g_liveTargets = nullptr;
 }  // namespace
 
 void SetGlowTargetDevice(GlowTargetDevice* device) { g_glowDevice = device; }
 
-GlowTarget::GlowTarget() : width_(0), height_(0), released_(false), begun_(false), next_(g_liveTargets) {
-  g_liveTargets = this;
-}
+GlowTarget::GlowTarget() : width_(0), height_(0), released_(false), begun_(false) {}
 
-GlowTarget::~GlowTarget() {
-  End();
-  for (GlowTarget** p = &g_liveTargets; *p; p = &(*p)->next_) {
-    if (*p == this) {
-      *p = next_;
-      break;
-    }
-  }
-}
+GlowTarget::~GlowTarget() { End(); }
 
 bool GlowTarget::Create(int width, int height) {
   width_ = width;
@@ -34,8 +23,10 @@ bool GlowTarget::EnsureMade() {
   return released_ && Create(width_, height_);
 }
 
-void GlowTarget::ReleaseAll() {
-  for (GlowTarget* t = g_liveTargets; t; t = t->next_) t->Release();
+void GlowTarget::InvalidateDeviceObjects() { Release(); }
+
+void GlowTarget::CreateDeviceObjects() {
+  if (released_) Create(width_, height_);
 }
 
 void GlowTarget::Release() {

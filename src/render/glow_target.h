@@ -1,9 +1,10 @@
 // The off-screen target a glow object draws its particles into: a render-target pair of its own.
-// Default-pool textures, so every live target lets go of them at device loss (GlowTarget::ReleaseAll,
-// from the device-lost callback) and is made again at its next use. The device side is installed
+// Default-pool textures, so every live target is a registered device-objects owner: it lets go of them
+// at device loss and makes them again, with the size they had, at the reset. The device side is installed
 // (InstallGlowTargetDevice, with the other device services); without it a target is never made.
 #pragma once
 
+#include "dxut/device_objects.h"
 #include "platform/d3d9_types.h"
 #include "render/render_target_chain.h"
 
@@ -27,21 +28,24 @@ void SetGlowTargetDevice(GlowTargetDevice* device);
 void InstallGlowTargetDevice();
 #endif
 
-class GlowTarget {
+class GlowTarget : public DeviceObjects {
  public:
   GlowTarget();
-  ~GlowTarget();
+  ~GlowTarget() override;
   GlowTarget(const GlowTarget&) = delete;
   GlowTarget& operator=(const GlowTarget&) = delete;
 
   // Makes the textures of this size; false when they cannot be made.
   bool Create(int width, int height);
-  // True when the textures exist; a target released at device loss is made again here, with the size
-  // it had. A target whose creation failed otherwise is not tried again.
+  // True when the textures exist; a target released at device loss and not yet made again at the reset
+  // is made here, with the size it had. A target whose creation failed otherwise is not tried again.
   bool EnsureMade();
   bool Ready() const { return chain_.current != nullptr; }
-  // Device loss: every live target releases its textures.
-  static void ReleaseAll();
+
+  // Device loss: the textures go (a target that had none stays as it was).
+  void InvalidateDeviceObjects() override;
+  // Reset: a target released at the loss is made again.
+  void CreateDeviceObjects() override;
 
   // Drawing into the current texture, from Begin to End; nothing happens when the target is not made.
   void Begin();
@@ -59,5 +63,4 @@ class GlowTarget {
   int width_, height_;
   bool released_;  // released at device loss: made again at the next use
   bool begun_;
-  GlowTarget* next_;
 };

@@ -494,7 +494,7 @@ TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTargetAndTheNextUseMakesItAgai
   glowDevice.fail = false;
   EXPECT_EQ(glowDevice.textures[0].refs, 5);  // ours, two pairs' first texture and current texture
 
-  GlowTarget::ReleaseAll();
+  InvalidateAllDeviceObjects();
   EXPECT_FALSE(first->glowTarget.Ready());
   EXPECT_FALSE(second->glowTarget.Ready());
   EXPECT_EQ(glowDevice.textures[0].refs, 1);
@@ -507,8 +507,27 @@ TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTargetAndTheNextUseMakesItAgai
   EXPECT_EQ(log.calls, (Lines{"target create 512x512", "target create 512x512"}));
   second.reset();
   failed.reset();
-  GlowTarget::ReleaseAll();  // a destroyed target is no longer reached
+  InvalidateAllDeviceObjects();  // a destroyed target is no longer reached
   EXPECT_EQ(glowDevice.textures[0].refs, 1);
+}
+
+TEST_F(GlowObjectTest, ResetMakesTheTargetsReleasedAtTheLossAgainAndLeavesTheOthers) {
+  std::unique_ptr<DS_GlowingObj> made = MakeGlow();
+  glowDevice.fail = true;
+  std::unique_ptr<DS_GlowingObj> failed = MakeGlow();
+  glowDevice.fail = false;
+
+  InvalidateAllDeviceObjects();
+  log.calls.clear();
+  CreateAllDeviceObjects();
+  EXPECT_EQ(log.calls, (Lines{"target create 512x512"})) << "only the target released at the loss";
+  EXPECT_TRUE(made->glowTarget.Ready());
+  EXPECT_FALSE(failed->glowTarget.Ready());
+  log.calls.clear();
+  EXPECT_EQ(made->NeedsSourceTexture(), 1);
+  EXPECT_TRUE(log.calls.empty()) << "made at the reset, not again at its use";
+  CreateAllDeviceObjects();  // a second reset without a loss makes nothing
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST_F(RenderObjectsTest, EffectParticlesSetTheirParametersRightBeforeTheDraw) {

@@ -129,26 +129,6 @@ TEST_F(RenderObjectsDeviceTest, GlowDrawsIntoItsOwnClearedTargetAndPutsTheSceneT
   EXPECT_EQ(Pixel(glow->glowTarget.Texture(), 511, 511), 0x00000000u);
 }
 
-TEST_F(RenderObjectsDeviceTest, DeviceLossReleasesGlowTargetsSoTheDeviceResetsAndTheNextUseMakesThemAgain) {
-  std::unique_ptr<DS_GlowingObj> glow = MakeGlow();
-  ASSERT_TRUE(glow->glowTarget.Ready());
-
-  GlowTarget::ReleaseAll();
-  EXPECT_FALSE(glow->glowTarget.Ready());
-  EXPECT_EQ(glow->glowTarget.Chain()->textures[0], nullptr);
-  EXPECT_EQ(glow->glowTarget.Chain()->textures[1], nullptr);
-  D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-  ASSERT_EQ(device()->Reset(&pp), D3D_OK);
-
-  EXPECT_EQ(glow->NeedsSourceTexture(), 1);
-  ASSERT_TRUE(glow->glowTarget.Ready());
-  D3DSURFACE_DESC desc;
-  glow->glowTarget.Texture()->GetLevelDesc(0, &desc);
-  EXPECT_EQ(desc.Width, 512u);
-  EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
-
-}
-
 TEST_F(RenderObjectsDeviceTest, SpriteArrayFillsItsDeviceBufferWithOneQuadPerParticle) {
   TestSprites item;
   item.count.Raw() = 3;
