@@ -20,7 +20,7 @@ extern const wchar_t kStartFailedCaption[];
 extern HINSTANCE g_hInstance;
 // Application-clock time at or after which the loop draws the next frame.
 extern double g_NextFrameTime;
-// Set when the manager window is destroyed: no frame is drawn into it afterwards.
+// Set when the manager window is destroyed or found gone: no frame is drawn into it afterwards.
 extern bool g_ManagerDestroyed;
 
 // At load: the desktop host, the scene host, the settings over the registry and the services the tray and
@@ -41,6 +41,13 @@ int StartRendering();
 
 // Window style of the manager window for a Windows major version of 5 or not.
 DWORD ManagerWindowStyle(bool nt5);
+
+// True when the manager window, or the desktop view above it, no longer exists (also where this process
+// was never told: see WindowAndParentsExist).
+bool ManagerWindowGone();
+// Ends the program as the manager window's destruction does: the desktop restored, the tray icon
+// removed, no frame drawn any more and the loop told to end with exit code 0. Once only.
+void EndProgram();
 
 UINT GetFrameIntervalMs();
 void ArmFrameTimer(HWND window);

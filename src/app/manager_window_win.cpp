@@ -23,6 +23,9 @@ void SetRegional(HWND listView, bool on) {
   SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_REGIONAL, on ? LVS_EX_REGIONAL : 0);
 }
 
+// How often the loop looks whether the desktop view is still there while no frame does.
+const DWORD kShellWatchMs = 100;
+
 }  // namespace
 
 UINT GetFrameIntervalMs() { return g_App.settings ? g_App.settings->GetFrameIntervalMs() : FrameIntervalForSleepTime(1); }
@@ -33,10 +36,26 @@ void ArmFrameTimer(HWND window) {
   SetTimer(window, IDT_FRAME, interval, nullptr);
 }
 
+bool ManagerWindowGone() { return g_App.manager && !WindowAndParentsExist(g_App.manager); }
+
+void EndProgram() {
+  if (g_ManagerDestroyed) return;
+  g_ManagerDestroyed = true;
+  RestoreDesktop();
+  RemoveTrayIcon();
+  PostQuitMessage(0);
+}
+
 void RunFrame() {
   // A frame still due in the loop pass that destroyed the window would present into a window that is
   // gone and mirror icons for nothing.
   if (g_ManagerDestroyed) return;
+  // The shell's process ended, taking the desktop view and the manager window in it along without a
+  // WM_DESTROY: end as after Exit rather than draw into a window that no longer exists.
+  if (ManagerWindowGone()) {
+    EndProgram();
+    return;
+  }
   DXUTRender3DEnvironment();
   if (g_App.desktop) g_App.desktop->SyncIcons();
   if (!IsNt5() && g_App.manager && GetWindow(g_App.manager, GW_HWNDPREV))
@@ -47,8 +66,14 @@ int RunMessageLoop() {
   MSG msg = {};
   msg.message = 0;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  DWORD watched = GetTickCount();
   while (msg.message != WM_QUIT) {
     bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+    // Also while no frame runs (suspended, or the clock stands): the window's timer goes with it.
+    if (GetTickCount() - watched >= kShellWatchMs) {
+      watched = GetTickCount();
+      if (!g_ManagerDestroyed && ManagerWindowGone()) EndProgram();
+    }
     if (LoopFrameDue(DXUTGetTime(), g_NextFrameTime, GetFrameIntervalMs())) RunFrame();
     if (got) {
       TranslateMessage(&msg);
@@ -96,10 +121,7 @@ LRESULT CALLBACK ManagerWndProcThunk(HWND window, UINT message, WPARAM wParam, L
 LRESULT ManagerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
-      g_ManagerDestroyed = true;
-      RestoreDesktop();
-      RemoveTrayIcon();
-      PostQuitMessage(0);
+      EndProgram();
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;

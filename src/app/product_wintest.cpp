@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -105,6 +106,19 @@ class Product {
     GetExitCodeProcess(process_, &code);
     return code;
   }
+  // The same, handling this thread's messages meanwhile (for windows the program sends to).
+  DWORD WaitExitPumping(DWORD timeoutMs) const {
+    if (!process_) return STILL_ACTIVE;
+    const DWORD start = GetTickCount();
+    for (;;) {
+      DWORD waited = GetTickCount() - start;
+      if (waited >= timeoutMs) return WaitExit(0);
+      if (MsgWaitForMultipleObjects(1, &process_, FALSE, timeoutMs - waited, QS_ALLINPUT) == WAIT_OBJECT_0)
+        return WaitExit(0);
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+  }
 
   // Its manager window under the desktop view.
   HWND Manager(HWND view) const {
@@ -115,8 +129,10 @@ class Product {
   }
 
   // Its top-level message box with the program's caption.
-  HWND MessageBoxWindow() const {
-    BoxSearch s = {pid_, nullptr};
+  HWND MessageBoxWindow() const { return Dialog(L"Lumivane Manager"); }
+  // Its top-level dialog window with this caption.
+  HWND Dialog(const wchar_t* caption) const {
+    BoxSearch s = {pid_, caption, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
     return s.found;
   }
@@ -124,11 +140,12 @@ class Product {
  private:
   struct BoxSearch {
     DWORD pid;
+    const wchar_t* caption;
     HWND found;
   };
   static BOOL CALLBACK FindBox(HWND w, LPARAM p) {
     BoxSearch* s = reinterpret_cast<BoxSearch*>(p);
-    if (OwnerOf(w) == s->pid && ClassOf(w) == L"#32770" && TextOf(w) == L"Lumivane Manager") {
+    if (OwnerOf(w) == s->pid && ClassOf(w) == L"#32770" && TextOf(w) == s->caption) {
       s->found = w;
       return FALSE;
     }
@@ -322,6 +339,60 @@ TEST(ProductWithoutShell, EndsWithCode1AndNoMessage) {
   CloseHandle(lock);
 }
 
+// A taskbar of the test's own, made after the stand-in's and so the one the program finds first: it
+// counts the notify-icon messages also after the stand-in has gone. Its messages arrive while the test
+// waits with WaitPumping or Product::WaitExitPumping.
+class TestTaskbar {
+ public:
+  TestTaskbar() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+    adds_ = deletes_ = 0;
+  }
+  ~TestTaskbar() {
+    if (window_) DestroyWindow(window_);
+    UnregisterClassW(L"Shell_TrayWnd", GetModuleHandleW(nullptr));
+  }
+  TestTaskbar(const TestTaskbar&) = delete;
+  TestTaskbar& operator=(const TestTaskbar&) = delete;
+
+  HWND window() const { return window_; }
+  int adds() const { return adds_; }
+  int deletes() const { return deletes_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+      const COPYDATASTRUCT* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+      if (cds->dwData == NIM_ADD) ++adds_;
+      if (cds->dwData == NIM_DELETE) ++deletes_;
+      return TRUE;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+  }
+  static int adds_, deletes_;
+  HWND window_ = nullptr;
+};
+int TestTaskbar::adds_;
+int TestTaskbar::deletes_;
+
+template <typename Pred>
+bool WaitPumping(Pred pred, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  return true;
+}
+
 // A full run: needs the embedded scene.
 class ProductRunTest : public ProductTest {
  protected:
@@ -385,6 +456,50 @@ TEST_F(ProductRunTest, RunsWithItsTrayIconSuspendsResumesAndExitsWithCode0) {
   EXPECT_EQ(p.WaitExit(20000), 0u);
   EXPECT_GT(TrayIconMessages(2), deletesBeforeExit);
   EXPECT_EQ(FindWindowExW(view_, nullptr, L"KVRManager", nullptr), nullptr);
+}
+
+// The shell goes away while the program plays, by its process ending (as when it crashes or is killed:
+// no WM_DESTROY reaches the program's window) or by its desktop window being destroyed. The program ends
+// as after Exit: its tray icon removed, exit code 0, within the limit.
+TEST_F(ProductRunTest, EndsAsAfterExitWhenTheShellGoesAway) {
+  const DWORD kLimitMs = 2000;
+  struct Case {
+    const char* how;
+    bool killShell;
+  } cases[] = {
+      {"the shell's process ends", true},
+      {"the shell's desktop window is destroyed", false},
+  };
+  bool first = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    if (!first) {
+      shell_.Stop();
+      StartShell();
+    }
+    first = false;
+    TestTaskbar taskbar;
+    ASSERT_NE(taskbar.window(), nullptr);
+    ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), taskbar.window());
+    DeleteSettingsKey();  // the settings dialog shows at the start
+    Product p(ProductExe());
+    ASSERT_TRUE(WaitPumping([&] { return !p.Running() || taskbar.adds() > 0; }, kStartTimeoutMs));
+    ASSERT_TRUE(p.Running());
+    ASSERT_NE(p.Manager(view_), nullptr);
+    HWND dialog = p.Dialog(L"Settings");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    WaitPumping([] { return false; }, 500);  // plays a little
+    const int deletesBefore = taskbar.deletes();
+
+    if (c.killShell)
+      ASSERT_TRUE(shell_.Kill());
+    else
+      ASSERT_EQ(shell_.Send(kStandinDestroyView), 1);
+    const DWORD code = p.WaitExitPumping(kLimitMs);
+    EXPECT_EQ(code, 0u) << (code == STILL_ACTIVE ? "still running" : "ended with another code");
+    EXPECT_GT(taskbar.deletes(), deletesBefore) << "tray icon removed";
+  }
 }
 
 TEST_F(ProductRunTest, ASecondStartClosesTheFirst) {

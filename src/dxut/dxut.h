@@ -48,6 +48,13 @@ void DXUTRender3DEnvironment();
 // Counted pauses of the clock and of rendering; false undoes one true, never below 0.
 void DXUTPause(bool pauseTime, bool pauseRendering);
 
+// Whether the window and every parent above it still exist. When the process that owns a parent ends,
+// the system destroys the child windows of other processes inside it without a WM_DESTROY reaching
+// them, and the child's own process may go on answering for the child's handle: only the parent, which
+// belonged to the process that ended, shows that the child is gone. A frame call draws nothing once the
+// device window fails this.
+bool WindowAndParentsExist(HWND window);
+
 HWND DXUTGetHWND();  // the windowed device window
 IDirect3D9* DXUTGetD3DObject();
 IDirect3DDevice9* DXUTGetD3DDevice();

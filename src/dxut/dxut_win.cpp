@@ -135,6 +135,7 @@ class RealDevice : public FrameDevice {
     return FAILED(hr) ? PresentResult::kFailed : PresentResult::kOk;
   }
   void Sleep(DWORD ms) override { ::Sleep(ms); }
+  bool WindowExists() override { return WindowAndParentsExist(g_fw.deviceWindow); }
 };
 
 // The first depth-stencil format the device supports with this back buffer; D3DFMT_UNKNOWN if none.
@@ -149,6 +150,15 @@ D3DFORMAT ChooseDepthStencil(UINT adapter, D3DFORMAT adapterFormat, D3DFORMAT ba
 }
 
 }  // namespace
+
+bool WindowAndParentsExist(HWND window) {
+  for (int depth = 0; window && depth < 64; ++depth) {
+    if (!IsWindow(window)) return false;
+    if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return true;
+    window = GetParent(window);
+  }
+  return false;
+}
 
 void DXUTSetCallbackFrameMove(FrameMoveCallback callback) { g_fw.frameMove = callback; }
 void DXUTSetCallbackDeviceCreated(DeviceCreatedCallback callback) { g_fw.created = callback; }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "standin_shell/standin_launcher.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -89,6 +90,9 @@ class FrameworkTest : public ::testing::Test {
     g_target = nullptr;
     window_ = lumi_test::CreateTestWindow(80, 60);
     ASSERT_NE(window_, nullptr);
+    StartFramework(window_);
+  }
+  void StartFramework(HWND window) {
     DXUTSetCallbackFrameMove(Move);
     DXUTSetCallbackDeviceCreated(Created);
     DXUTSetCallbackFrameRender(Render);
@@ -96,7 +100,7 @@ class FrameworkTest : public ::testing::Test {
     DXUTSetCallbackDeviceLost(Lost);
     ASSERT_EQ(DXUTInit(false, false, false), S_OK);  // no message boxes in tests
     DXUTSetCursorSettings(true, true);
-    ASSERT_EQ(DXUTSetWindow(window_, window_, window_), S_OK);
+    ASSERT_EQ(DXUTSetWindow(window, window, window), S_OK);
   }
   void TearDown() override {
     if (g_target) g_target->Release();
@@ -214,6 +218,46 @@ TEST_F(FrameworkTest, ResetBlockedByAnUnreleasedObjectIsRetriedEachFrame) {
   g_target = nullptr;
   DXUTRender3DEnvironment();
   EXPECT_EQ(TakeLog(), (Log{"reset", "move", "render"}));
+}
+
+// The device window inside another process's window, as the manager window lives in the shell's desktop
+// view: once that window goes, by its process ending or by its destruction, frame calls neither draw
+// nor call the program.
+TEST_F(FrameworkTest, FramesStopWhenTheParentWindowOfAnotherProcessGoes) {
+  if (!StandinShell::Available()) GTEST_SKIP() << "no stand-in shell";
+  struct Case {
+    const char* how;
+    bool kill;
+  } cases[] = {
+      {"its process ends", true},
+      {"it is destroyed", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    StandinShell shell;
+    ASSERT_TRUE(shell.Start(L""));
+    HWND view = FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr);
+    ASSERT_NE(view, nullptr);
+    HWND child = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 80, 60, view, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+    DXUTShutdown();
+    StartFramework(child);
+    ASSERT_EQ(Create(), S_OK);
+    EXPECT_TRUE(WindowAndParentsExist(child));
+    DXUTRender3DEnvironment();
+    TakeLog();
+    DXUTRender3DEnvironment();
+    EXPECT_EQ(TakeLog(), (Log{"move", "render"}));
+
+    if (c.kill)
+      ASSERT_TRUE(shell.Kill());
+    else
+      ASSERT_EQ(shell.Send(kStandinDestroyView), 1);
+    EXPECT_FALSE(WindowAndParentsExist(child));
+    for (int i = 0; i < 3; ++i) DXUTRender3DEnvironment();
+    EXPECT_TRUE(TakeLog().empty());
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@ void PauseCounts::Pause(bool pauseTime, bool pauseRendering) {
 
 bool FrameSequence::DeviceMade(FrameCallbacks& callbacks) {
   hasDevice_ = false;
+  windowGone_ = false;
   lost_ = false;
   objectsReset_ = false;
   if (!callbacks.DeviceCreated()) return false;
@@ -22,6 +23,7 @@ bool FrameSequence::DeviceMade(FrameCallbacks& callbacks) {
 
 void FrameSequence::DeviceGone() {
   hasDevice_ = false;
+  windowGone_ = false;
   lost_ = false;
   objectsReset_ = false;
 }
@@ -50,7 +52,12 @@ bool FrameSequence::Recover(FrameDevice& device, FrameCallbacks& callbacks) {
 }
 
 void FrameSequence::RenderFrame(FrameDevice& device, FrameCallbacks& callbacks) {
-  if (!hasDevice_) return;
+  if (!hasDevice_ || windowGone_) return;
+  // A window that is gone does not come back: a handle of the same value would be another window.
+  if (!device.WindowExists()) {
+    windowGone_ = true;
+    return;
+  }
   const bool renderingPaused = pauses_.RenderingPaused();
   if (lost_ || renderingPaused) device.Sleep(kIdleSleepMs);
   if (lost_ && (renderingPaused || !Recover(device, callbacks))) return;

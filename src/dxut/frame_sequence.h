@@ -25,6 +25,8 @@ class FrameDevice {
   virtual bool Reset() = 0;
   virtual PresentResult Present() = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
+  // False once the window the device presents into no longer exists.
+  virtual bool WindowExists() = 0;
 };
 
 class FrameCallbacks {
@@ -62,12 +64,15 @@ class FrameSequence {
   // The device was released: frame calls return at once again.
   void DeviceGone();
   bool HasDevice() const { return hasDevice_; }
+  // The device window was found gone: no frame call touches the device or the program again.
+  bool WindowGone() const { return windowGone_; }
   bool IsLost() const { return lost_; }
   bool ObjectsReset() const { return objectsReset_; }
 
-  // One frame. Without a device nothing happens. A lost device is restored first; while it stays lost
-  // no frame is moved or drawn, so nothing creates device objects on a lost device. Frame move runs
-  // also while rendering is paused (with the clock as it stands); render and present do not.
+  // One frame. Without a device, or once its window is gone, nothing happens. A lost device is restored
+  // first; while it stays lost no frame is moved or drawn, so nothing creates device objects on a lost
+  // device. Frame move runs also while rendering is paused (with the clock as it stands); render and
+  // present do not.
   void RenderFrame(FrameDevice& device, FrameCallbacks& callbacks);
 
   // Counts the pause and stops or starts the clock when time pausing begins or ends.
@@ -86,6 +91,7 @@ class FrameSequence {
   AppClock* clock_;
   PauseCounts pauses_;
   bool hasDevice_ = false;
+  bool windowGone_ = false;
   bool lost_ = false;
   bool objectsReset_ = false;  // the device objects of the last reset exist (device-lost not yet called)
   bool moved_ = false;         // a frame has been moved: elapsed counts from it

@@ -61,6 +61,7 @@ class Recorder : public FrameDevice, public FrameCallbacks {
   CooperativeLevel level = CooperativeLevel::kNotReset;
   bool resetOk = true, createdOk = true, resetCallbackOk = true;
   PresentResult present = PresentResult::kOk;
+  bool windowExists = true;
 
   CooperativeLevel TestCooperativeLevel() override {
     log.push_back("tcl");
@@ -75,6 +76,7 @@ class Recorder : public FrameDevice, public FrameCallbacks {
     return present;
   }
   void Sleep(DWORD ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  bool WindowExists() override { return windowExists; }
   bool DeviceCreated() override {
     log.push_back("created");
     return createdOk;
@@ -225,6 +227,39 @@ TEST_F(FrameSequenceTest, PausedRenderingOnlyMovesAndPausedTimeFreezesTheClock) 
   EXPECT_EQ(rec.Take(), (Log{"sleep 100", "tcl", "lost", "device reset", "reset", "move", "render", "present"}));
   EXPECT_DOUBLE_EQ(rec.times.back(), 1.5) << "the pause is not counted";
   EXPECT_FLOAT_EQ(rec.elapsed.back(), 0.5f);
+}
+
+// Once the device window is gone, whatever state the device was in, a frame call neither sleeps, nor
+// touches the device, nor calls the program, and stays so; a new device starts afresh.
+TEST_F(FrameSequenceTest, FramesStopForGoodWhenTheDeviceWindowIsGone) {
+  struct Case {
+    const char* state;
+    bool lost;
+    bool paused;
+  } cases[] = {
+      {"playing", false, false},
+      {"lost", true, false},
+      {"paused", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.state);
+    rec.windowExists = true;
+    MakeDevice();
+    if (c.lost) seq.MarkLost();
+    if (c.paused) seq.Pause(true, true);
+    rec.windowExists = false;
+    seq.RenderFrame(rec, rec);
+    EXPECT_TRUE(rec.Take().empty());
+    EXPECT_TRUE(seq.WindowGone());
+    rec.windowExists = true;  // the same handle value again is not the window the device was made for
+    seq.RenderFrame(rec, rec);
+    EXPECT_TRUE(rec.Take().empty());
+    if (c.paused) seq.Pause(false, false);
+  }
+  MakeDevice();
+  EXPECT_FALSE(seq.WindowGone());
+  seq.RenderFrame(rec, rec);
+  EXPECT_EQ(rec.Take(), (Log{"move", "render", "present"}));
 }
 
 TEST(PauseCountsTest, CountedAndNeverBelowZero) {

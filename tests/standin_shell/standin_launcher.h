@@ -78,6 +78,14 @@ class StandinShell {
     mutex_ = nullptr;
   }
 
+  // Ends its process at once, as a shell that crashes or is killed ends; true once it has ended. Stop
+  // still releases the lock afterwards.
+  bool Kill() {
+    if (!process_ || !TerminateProcess(process_, 1)) return false;
+    control_ = nullptr;
+    return WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0;
+  }
+
   LRESULT Send(StandinCommand command, int index = 0, int x = 0, int y = 0, int flag = 0,
                const wchar_t* text = nullptr) {
     StandinRequest r = {index, x, y, flag, {}};

@@ -20,6 +20,7 @@ enum StandinCommand {
   kStandinTrayCommands,      // -> how many WM_COMMAND 419 its "Shell_TrayWnd" received
   kStandinTrayIconMessages,  // index: a notify-icon message (0 add, 1 modify, 2 delete) -> how many arrived
   kStandinQuit,              // -> 1, then the stand-in ends
+  kStandinDestroyView,       // -> 1 once its desktop view (and the windows in it) is destroyed
 };
 
 struct StandinRequest {

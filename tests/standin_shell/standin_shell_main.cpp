@@ -24,6 +24,7 @@
 
 namespace {
 
+HWND g_View;
 HWND g_ListView;
 int g_TrayCommands;
 int g_TrayIconMessages[3];
@@ -72,6 +73,11 @@ LRESULT HandleCommand(ULONG_PTR command, const StandinRequest& r) {
       return r.index >= 0 && r.index < 3 ? g_TrayIconMessages[r.index] : -1;
     case kStandinQuit:
       PostQuitMessage(0);
+      return 1;
+    case kStandinDestroyView:
+      if (!g_View || !DestroyWindow(g_View)) return 0;
+      g_View = nullptr;
+      g_ListView = nullptr;
       return 1;
   }
   return -1;
@@ -165,6 +171,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   }
   HWND view = CreateWindowExW(0, L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, w, h, host,
                               nullptr, instance, nullptr);
+  g_View = view;
   g_ListView = CreateWindowExW(0, WC_LISTVIEWW, L"FolderView",
                                WS_CHILD | (hidden ? 0 : WS_VISIBLE) | LVS_ICON | LVS_SHOWSELALWAYS, 0, 0, w, h, view,
                                nullptr, instance, nullptr);
