@@ -411,6 +411,53 @@ bool ReadEffect(const void* data, size_t size, Effect* out, std::string* error) 
   return true;
 }
 
+namespace {
+
+uint32_t Le32(const uint8_t* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// A NUL-terminated string at an offset inside a block of `size` bytes.
+bool StringInside(const uint8_t* block, size_t size, uint32_t offset) {
+  if (offset >= size) return false;
+  return std::memchr(block + offset, 0, size - offset) != nullptr;
+}
+
+// A type record of the constant table (class, type, rows, columns, elements, members as 16-bit words,
+// then the offset of the member records), its members' names and types within the table.
+bool CtabTypeInside(const uint8_t* t, size_t size, uint32_t offset, int depth) {
+  if (depth > 4 || offset > size || size - offset < 16) return false;
+  const uint16_t members = Le16(t + offset + 10);
+  if (members == 0) return true;
+  const uint32_t member_info = Le32(t + offset + 12);
+  if (member_info > size || (size - member_info) / 8 < members) return false;
+  for (uint16_t i = 0; i < members; ++i) {
+    const uint8_t* m = t + member_info + 8u * i;
+    if (!StringInside(t, size, Le32(m)) || !CtabTypeInside(t, size, Le32(m + 4), depth + 1)) return false;
+  }
+  return true;
+}
+
+// The constant table D3DX reads to bind parameters to registers: every offset it follows stays inside.
+bool CtabInside(const uint8_t* t, size_t size) {
+  if (size < 28 || Le32(t) < 28) return false;
+  const uint32_t creator = Le32(t + 4), constants = Le32(t + 12), info = Le32(t + 16), target = Le32(t + 24);
+  if ((creator && !StringInside(t, size, creator)) || (target && !StringInside(t, size, target))) return false;
+  if (info > size || (size - info) / 20 < constants) return false;
+  for (uint32_t i = 0; i < constants; ++i) {
+    const uint8_t* c = t + info + 20u * i;
+    const uint32_t default_value = Le32(c + 16);
+    if (!StringInside(t, size, Le32(c)) || !CtabTypeInside(t, size, Le32(c + 12), 0)) return false;
+    if (default_value && default_value >= size) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IsWellFormedShader(const uint8_t* data, size_t size) {
   if (!data || size < 8 || size % 4) return false;
   size_t count = size / 4;
@@ -426,8 +473,14 @@ bool IsWellFormedShader(const uint8_t* data, size_t size) {
     uint32_t w = word(i);
     if (w == 0x0000FFFFu) return i == count - 1;  // the end token closes the stream
     // A comment carries its length in bits 16-30, an instruction its operand count in bits 24-27.
-    size_t len = (w & 0xFFFFu) == 0xFFFEu ? (w >> 16) & 0x7FFFu : (w >> 24) & 0xFu;
+    const bool comment = (w & 0xFFFFu) == 0xFFFEu;
+    size_t len = comment ? (w >> 16) & 0x7FFFu : (w >> 24) & 0xFu;
     if (len > count - 1 - i) return false;
+    if (comment && len >= 1) {
+      const uint32_t fourcc = word(i + 1);
+      if (fourcc == 0x42415443u && !CtabInside(data + 4 * (i + 2), 4 * (len - 1))) return false;  // "CTAB"
+      if (fourcc == 0x53455250u) return false;  // "PRES": preshaders are never ours
+    }
     i += len;
   }
   return false;

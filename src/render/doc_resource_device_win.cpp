@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dxut/d3d_device.h"
+#include "platform/effect_binary.h"
 
 CacheDocResourceDevice::~CacheDocResourceDevice() {
   if (&CurrentDocResourceDevice() == this) SetDocResourceDevice(nullptr);
@@ -43,6 +44,12 @@ void CacheDocResourceDevice::LoadMesh(const BYTE* data, INT size, int stride, Me
 
 ID3DXEffect* CacheDocResourceDevice::CreateEffect(const BYTE* data, INT size) {
   if (!g_D3DDevice || !data || size <= 0) return nullptr;
+  // The loader follows every offset and count of a compiled effect unchecked: a damaged or truncated
+  // one would crash it, so it is read through our bounded reader first and refused when it does not fit.
+  fxbin::Effect checked;
+  if (fxbin::HasCompiledTag(data, static_cast<size_t>(size)) &&
+      !fxbin::ReadEffect(data, static_cast<size_t>(size), &checked, nullptr))
+    return nullptr;
   ID3DXEffect* effect = nullptr;
   ID3DXBuffer* errors = nullptr;
   HRESULT hr = D3DXCreateEffect(g_D3DDevice, data, static_cast<UINT>(size), nullptr, nullptr, 0, nullptr, &effect,

@@ -1,5 +1,9 @@
 #include "support/d3d_fixture_win.h"
 
+#include <d3dx9.h>
+
+#include <map>
+
 #include "dxut/d3d_device.h"
 
 namespace lumi_test {
@@ -32,6 +36,27 @@ DWORD Expand565(WORD c) {
   g = (g << 2) | (g >> 4);
   b = (b << 3) | (b >> 2);
   return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+// Writes a frame a test reads back as a PNG into the frames folder of the build (LUMI_FRAMES_DIR), named
+// after the running test and numbered when a test reads several, so that a person can look at what
+// was checked. Nothing when no test is running or the folder is not configured.
+void KeepFrame(IDirect3DSurface9* copy) {
+#ifdef LUMI_FRAMES_DIR
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (!test) return;
+  std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  for (char& c : name)
+    if (c == '/' || c == '\\' || c == ':') c = '_';
+  static std::map<std::string, int> counts;
+  int n = ++counts[name];
+  if (n > 1) name += "-" + std::to_string(n);
+  const std::string dir = LUMI_FRAMES_DIR;
+  CreateDirectoryA(dir.c_str(), nullptr);
+  D3DXSaveSurfaceToFileA((dir + "/" + name + ".png").c_str(), D3DXIFF_PNG, copy, nullptr, nullptr);
+#else
+  (void)copy;
+#endif
 }
 
 }  // namespace
@@ -156,6 +181,7 @@ bool ReadRenderTarget(IDirect3DDevice9* device, IDirect3DSurface9* target, Pixel
     }
     copy->UnlockRect();
   }
+  if (ok) KeepFrame(copy);
   copy->Release();
   if (!ok) out = Pixels();
   return ok;

@@ -251,6 +251,17 @@ TEST(EffectReader, ShaderTokenStreams) {
       {"operands past the end", words({0xFFFF0200u, 0x05000001u, 0x0000FFFFu}), false},
       {"words after the end token", words({0xFFFF0200u, 0x0000FFFFu, 0u}), false},
       {"not a shader", words({0x00000200u, 0x0000FFFFu}), false},
+      // a constant table of no constants, then one whose constant records lie past its end
+      {"empty constant table", words({0xFFFF0200u, 0x0008FFFEu, 0x42415443u, 28, 0, 0xFFFF0200u, 0, 28, 0, 0,
+                                      0x0000FFFFu}),
+       true},
+      {"constant records outside the table", words({0xFFFF0200u, 0x0008FFFEu, 0x42415443u, 28, 0, 0xFFFF0200u, 1,
+                                                    28, 0, 0, 0x0000FFFFu}),
+       false},
+      {"creator name outside the table", words({0xFFFF0200u, 0x0008FFFEu, 0x42415443u, 28, 400, 0xFFFF0200u, 0, 28,
+                                                0, 0, 0x0000FFFFu}),
+       false},
+      {"preshader", words({0xFFFF0200u, 0x0002FFFEu, 0x53455250u, 0, 0x0000FFFFu}), false},
       {"ragged length", std::vector<uint8_t>(kShader.begin(), kShader.end() - 1), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsWellFormedShader(c.code.data(), c.code.size()), c.ok) << c.name;

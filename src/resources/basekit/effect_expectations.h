@@ -1,0 +1,76 @@
+// What the effects of basekit.dll must offer their callers: per resource id, the techniques and the
+// parameters the drawing code sets (with the type it sets them as and the default the effect carries),
+// and pixels a technique must draw from known inputs. basekit_effects_wintest.cpp checks every entry,
+// besides the checks it makes on every effect of the module. One entry per effect; add yours.
+#pragma once
+
+#include <windows.h>
+#include <d3dx9.h>
+
+#include <vector>
+
+namespace basekit_effects {
+
+struct ParameterExpectation {
+  const char* name;
+  D3DXPARAMETER_CLASS klass;
+  D3DXPARAMETER_TYPE type;
+  UINT rows, columns;
+  std::vector<float> defaults;  // numbers only; empty: not checked
+};
+
+struct TextureFill {
+  const char* parameter;
+  DWORD argb;  // every texel of a 4 x 4 A8R8G8B8 texture
+};
+
+struct FloatValues {
+  const char* parameter;
+  std::vector<float> values;
+};
+
+// One quad over the whole 64 x 64 target (pre-transformed, uv 0..1, this vertex colour), drawn through
+// every pass of the technique after clearing the target; the centre pixel must be `expected`, each channel
+// within `tolerance`.
+struct PixelExpectation {
+  const char* technique;
+  DWORD clear;
+  DWORD vertexColour;
+  std::vector<TextureFill> textures;
+  std::vector<FloatValues> floats;
+  DWORD expected;
+  int tolerance;
+};
+
+struct EffectExpectation {
+  int id;
+  std::vector<const char*> techniques;
+  std::vector<ParameterExpectation> parameters;
+  std::vector<PixelExpectation> pixels;
+};
+
+inline const std::vector<EffectExpectation>& Expectations() {
+  static const std::vector<EffectExpectation> all = {
+      // 97: glow of the glow particle items.
+      {97,
+       {"Blend_Max", "Blend_Screen", "Blend_Normal", "Common"},
+       {{"Texture1", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"Texture2", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"BlendColor", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 4, {1, 1, 1, 1}}},
+       {// overlapping glows keep the brightest value of each channel
+        {"Blend_Max", 0x00602000, 0xFF40FF80, {{"Texture1", 0xFF808080}}, {}, 0xFF608040, 2},
+        // screen: 1 - (1 - scene)(1 - glow * colour * strength)
+        {"Blend_Screen", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
+         {{"BlendColor", {1, 0, 0, 1}}}, 0xFFA04040, 2},
+        {"Blend_Screen", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
+         {{"BlendColor", {1, 0, 0, 0}}}, 0xFF404040, 2},
+        // normal: the colour laid over the scene by the glow's coverage times the strength
+        {"Blend_Normal", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
+         {{"BlendColor", {1, 0, 0, 1}}}, 0xFFA02020, 2},
+        // the sprites on top, added by their alpha
+        {"Common", 0xFF102030, 0x80FFFFFF, {{"Texture1", 0xFF808080}}, {}, 0xFF506070, 3}}},
+  };
+  return all;
+}
+
+}  // namespace basekit_effects

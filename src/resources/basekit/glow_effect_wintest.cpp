@@ -1,0 +1,175 @@
+// The glow object drawing through the module's glow effect (97) in a picture light's effect chain: the
+// sprites' glow goes into the object's own target, where overlapping glows keep the brightest value,
+// and is laid over the scene, which comes out brighter around the sprites and unchanged elsewhere.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "lights/light_2d.h"
+#include "platform/counted_ptr.h"
+#include "render/device_services_win.h"
+#include "render/light_device.h"
+#include "render/light_device_win.h"
+#include "render/projection.h"
+#include "render/render_objects.h"
+#include "scene/fx_particle_ctrl.h"
+#include "support/d3d_fixture_win.h"
+
+namespace {
+
+const DWORD kScene = 0xFF404040;
+
+// A glow item whose sprites sit where the test puts them: square, white, fully opaque.
+class PlacedGlow : public DS_GlowEffectCtrl {
+ public:
+  PlacedGlow() = default;
+  PlacedGlow(const PlacedGlow& o) : DS_GlowEffectCtrl(o), centres(o.centres), half(o.half) {}
+  DS_ABObj* CreateRenderObject() override { return new DS_GlowingObj(new PlacedGlow(*this)); }
+  void LoadEffect() override {}  // the test hands the effect and the textures over
+  void InitParticle(Particle* p) override {
+    p->centre = centres[next++ % centres.size()];
+    p->halfWidth = p->halfHeight = half;
+    p->color = 0xFFFFFFFF;
+  }
+  std::vector<D3DXVECTOR3> centres;
+  float half = 8;
+  size_t next = 0;
+};
+
+IDirect3DTexture9* Solid(IDirect3DDevice9* device, UINT size, DWORD argb) {
+  IDirect3DTexture9* t = nullptr;
+  if (FAILED(device->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr))) return nullptr;
+  D3DLOCKED_RECT lr;
+  if (SUCCEEDED(t->LockRect(0, &lr, nullptr, 0))) {
+    for (UINT y = 0; y < size; ++y)
+      for (UINT x = 0; x < size; ++x) reinterpret_cast<DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch)[x] = argb;
+    t->UnlockRect(0);
+  }
+  return t;
+}
+
+ID3DXEffect* ModuleEffect(IDirect3DDevice9* device, WORD id) {
+  HMODULE module = LoadLibraryExW(L"basekit.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return nullptr;
+  ID3DXEffect* effect = nullptr;
+  HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL data = info ? LoadResource(module, info) : nullptr;
+  if (data)
+    D3DXCreateEffect(device, LockResource(data), SizeofResource(module, info), nullptr, nullptr, 0, nullptr, &effect,
+                     nullptr);
+  FreeLibrary(module);
+  return effect;
+}
+
+int Red(DWORD c) { return static_cast<int>((c >> 16) & 0xFF); }
+int Green(DWORD c) { return static_cast<int>((c >> 8) & 0xFF); }
+
+// A 64 x 64 back buffer, a picture light showing a uniform grey 64 x 64 picture stretched over it, and a
+// glow object with two overlapping sprites and one apart, drawn through effect 97.
+class GlowEffectTest : public lumi_test::D3DFixture {
+ protected:
+  void SetUp() override {
+    lumi_test::D3DFixture::SetUp();
+    InstallDeviceServices();
+    InstallLightDevice();
+    g_LetterboxProjection = LetterboxProjection();
+    light.reset(new DS_2D_Light);
+    light->OnCreateDevice();
+    light->Resize(1, 1);
+    IDirect3DTexture9* picture = Solid(device(), 64, kScene);
+    ASSERT_NE(picture, nullptr);
+    light->pictureQuad.info.Assign(picture, 64, 64);
+    SetPictureQuadTexture(light->pictureQuad.info, light->pictureQuad);
+    picture->Release();
+    light->Resize(64, 64);
+    light->OnResetDevice();
+    light->SetPicturePosition(PicturePosition::Stretch);
+    effect = ModuleEffect(device(), 97);
+    ASSERT_NE(effect, nullptr) << "basekit.dll has no loadable effect 97";
+  }
+  void TearDown() override {
+    objects.clear();
+    if (effect) effect->Release();
+    light.reset();
+    g_LetterboxProjection = LetterboxProjection();
+    SetLightDevice(nullptr);
+    lumi_test::D3DFixture::TearDown();
+  }
+
+  // glowTexel: every texel of the sprites' glow texture; the main texture adds nothing (alpha 0).
+  void MakeGlow(int blendMode, DWORD glowTexel) {
+    PlacedGlow item;
+    item.centres = {D3DXVECTOR3(16, 16, 0), D3DXVECTOR3(22, 16, 0), D3DXVECTOR3(48, 48, 0)};
+    item.count.Raw() = 3;
+    item.blendMode.Raw() = blendMode;
+    item.glowColour.Raw() = 0x000000FF;  // red
+    item.effect = effect;
+    effect->AddRef();
+    item.glowTexture = Solid(device(), 4, glowTexel);
+    item.mainTexture = Solid(device(), 4, 0x00000000);
+    glow = static_cast<DS_GlowingObj*>(item.CreateRenderObject());
+    objects.push_back(CountedPtr<DS_ABObj>(glow));
+  }
+
+  lumi_test::Pixels Frame() {
+    glow->Update(0.1);
+    device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+    device()->BeginScene();
+    const int n = 1;
+    light->BeginOffscreen();
+    light->RenderBackground();
+    DS_2D_Light::ApplyEffectChain(light.get(), objects, n);
+    light->PostRender();
+    device()->EndScene();
+    return BackBuffer();
+  }
+
+  std::unique_ptr<DS_2D_Light> light;
+  ID3DXEffect* effect = nullptr;
+  DS_GlowingObj* glow = nullptr;
+  std::vector<CountedPtr<DS_ABObj>> objects;
+};
+
+TEST_F(GlowEffectTest, ScreenGlowBrightensTheSceneAroundTheSpritesOnly) {
+  MakeGlow(1, 0xFF808080);
+  lumi_test::Pixels frame = Frame();
+  ASSERT_EQ(frame.width, 64u);
+  // Away from the sprites: the scene as it was.
+  EXPECT_NEAR(Red(frame.at(40, 8)), 0x40, 3);
+  EXPECT_NEAR(Green(frame.at(40, 8)), 0x40, 3);
+  // Under a sprite: screen of the grey scene with the red glow, 1 - (1 - 0.25)(1 - 0.5).
+  for (auto xy : {std::make_pair(48u, 48u), std::make_pair(12u, 16u), std::make_pair(19u, 16u)}) {
+    DWORD c = frame.at(xy.first, xy.second);
+    EXPECT_NEAR(Red(c), 0xA0, 6) << xy.first << "," << xy.second;
+    EXPECT_NEAR(Green(c), 0x40, 6) << xy.first << "," << xy.second;
+  }
+}
+
+TEST_F(GlowEffectTest, OverlappingGlowsKeepTheBrightestValue) {
+  MakeGlow(1, 0xFF808080);
+  Frame();
+  lumi_test::Pixels target;
+  ASSERT_TRUE(lumi_test::ReadRenderTargetTexture(device(), glow->glowTarget.Texture(), target));
+  // The glow target covers the picture at 512 x 512: texel = picture pixel * 8. Where the first two
+  // sprites overlap (picture x 14..24), one glow, not their sum; nothing outside the sprites.
+  EXPECT_NEAR(Red(target.at(19 * 8, 16 * 8)), 0x80, 3);
+  EXPECT_NEAR(Red(target.at(10 * 8, 16 * 8)), 0x80, 3);
+  EXPECT_EQ(target.at(40 * 8, 8 * 8), 0x00000000u);
+  int brightest = 0;
+  for (DWORD c : target.argb) brightest = std::max(brightest, Red(c));
+  EXPECT_LE(brightest, 0x82);
+}
+
+TEST_F(GlowEffectTest, NormalGlowLaysTheColourOverByCoverage) {
+  MakeGlow(0, 0x80FFFFFF);
+  lumi_test::Pixels frame = Frame();
+  // lerp(scene, red, glow alpha 0.5 x strength 1)
+  DWORD c = frame.at(48, 48);
+  EXPECT_NEAR(Red(c), 0xA0, 6);
+  EXPECT_NEAR(Green(c), 0x20, 6);
+  EXPECT_NEAR(Red(frame.at(40, 8)), 0x40, 3);
+}
+
+}  // namespace
