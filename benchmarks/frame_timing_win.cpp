@@ -13,8 +13,11 @@
 
 #include <d3d9.h>
 
+#include "bench_window_win.h"
+
 #include "app/scene_host_win.h"
 #include "dxut/dxut.h"
+#include "lights/light_2d.h"
 #include "lights/slide_show.h"
 #include "scene/module_resources_win.h"
 #include "scene/scene_document.h"
@@ -32,24 +35,6 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-HWND CreateTimingWindow(int width, int height) {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"LumivaneFrameTiming";
-  RegisterClassW(&wc);
-  return CreateWindowExW(0, wc.lpszClassName, L"Lumivane frame timing", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                         nullptr, nullptr, wc.hInstance, nullptr);
-}
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 // Waits until the device has carried out every command given so far: drawing is queued, so a frame's
 // calls return before its pixels are made.
 void FinishDrawing() {
@@ -61,22 +46,18 @@ void FinishDrawing() {
   query->Release();
 }
 
-int Argument(int argc, char** argv, int i, int fallback, int least) {
-  return argc > i ? std::max(least, std::atoi(argv[i])) : fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int frames = Argument(argc, argv, 1, 300, 1);
-  const int width = Argument(argc, argv, 2, 1920, 1);
-  const int height = Argument(argc, argv, 3, 1080, 1);
-  const int position = std::min(2, Argument(argc, argv, 4, 1, 0));
+  const int frames = bench::Argument(argc, argv, 1, 300, 1);
+  const int width = bench::Argument(argc, argv, 2, 1920, 1);
+  const int height = bench::Argument(argc, argv, 3, 1080, 1);
+  const int position = std::min(2, bench::Argument(argc, argv, 4, 1, 0));
   SetModuleResources(&Win32ModuleResources());
   RegisterSlideShowReaders();
 
   const double start = Now();
-  HWND window = CreateTimingWindow(width, height);
+  HWND window = bench::CreateWindowOfSize(L"LumivaneFrameTiming", L"Lumivane frame timing", width, height);
   if (!window) {
     std::fprintf(stderr, "frame_timing: no window\n");
     return 1;
@@ -103,7 +84,7 @@ int main(int argc, char** argv) {
   std::vector<double> times;
   times.reserve(frames);
   for (int i = 0; i < frames; ++i) {
-    PumpMessages();
+    bench::PumpMessages();
     const double t0 = Now();
     DXUTRender3DEnvironment();
     times.push_back(Now() - t0);
