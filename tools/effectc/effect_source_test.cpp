@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "effectc/shader_compiler.h"
@@ -244,6 +248,64 @@ TEST(ShaderCompiler, CompilesAndReportsAgainstTheEffectSource) {
   effectc::ShaderResult absent = effectc::CompileShader("/nonexistent/compiler", good_source, "x.fx", "ps_2_0", "Good");
   EXPECT_FALSE(absent.ok);
   EXPECT_NE(absent.messages.find("scripts/setup"), std::string::npos);
+}
+
+// The tool as the build runs it: an effect written and readable on success; on an error in the effect
+// part or in a shader function, the file, line and message on its output, exit code 1 and no file.
+TEST(Effectc, WritesTheEffectOrStopsWithFileLineAndMessage) {
+  char dir_template[] = "/tmp/effectc-test.XXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  const std::string dir = dir_template;
+  struct Case {
+    const char* name;
+    const char* source;
+    const char* message;  // empty: compiles
+  };
+  const Case cases[] = {
+      {"good", "float4 Tint = {1, 0, 0, 1};\nfloat4 F(float2 uv : TEXCOORD0) : COLOR0 { return Tint; }\n"
+               "technique Main { pass P0 { AlphaBlendEnable = FALSE; PixelShader = compile ps_2_0 F(); } }\n", ""},
+      {"effect_error", "float4 Tint;\ntechnique Main { pass P0 { AlphaBlend = FALSE; } }\n",
+       "effect_error.fx:2:28: error: unknown state 'AlphaBlend'"},
+      {"shader_error", "float4 Tint;\n\nfloat4 F(float2 uv : TEXCOORD0) : COLOR0 { return Missing; }\n"
+                       "technique Main { pass P0 { PixelShader = compile ps_2_0 F(); } }\n",
+       "shader_error.fx:3:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string in = dir + "/" + c.name + ".fx", out = dir + "/" + c.name + ".fxo";
+    FILE* f = std::fopen(in.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(c.source, f);
+    std::fclose(f);
+    const std::string command = std::string(LUMI_TEST_EFFECTC) + " --compiler " + LUMI_TEST_HLSL_COMPILER + " " + in +
+                                " " + out + " 2>&1";
+    FILE* p = popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string printed;
+    char buf[256];
+    while (std::fgets(buf, sizeof(buf), p)) printed += buf;
+    const int status = pclose(p);
+    FILE* written = std::fopen(out.c_str(), "rb");
+    if (*c.message == 0) {
+      EXPECT_EQ(status, 0) << printed;
+      ASSERT_NE(written, nullptr);
+      std::vector<uint8_t> bytes(1 << 16);
+      bytes.resize(std::fread(bytes.data(), 1, bytes.size(), written));
+      Effect e;
+      std::string error;
+      ASSERT_TRUE(ReadEffect(bytes.data(), bytes.size(), &e, &error)) << error;
+      ASSERT_EQ(e.techniques.size(), 1u);
+      EXPECT_FALSE(FindState(e.techniques[0].passes[0].states, "PixelShader")->value.shader.empty());
+    } else {
+      EXPECT_NE(status, 0);
+      EXPECT_EQ(written, nullptr);
+      EXPECT_NE(printed.find(dir + "/" + c.message), std::string::npos) << printed;
+    }
+    if (written) std::fclose(written);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+  }
+  rmdir(dir.c_str());
 }
 #endif
 
