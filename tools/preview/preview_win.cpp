@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "dxut/dxut.h"
+#include "lights/light_2d.h"
 #include "lights/slide_show.h"
 #include "app/scene_host_win.h"
 #include "scene/module_resources_win.h"
