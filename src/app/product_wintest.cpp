@@ -459,16 +459,19 @@ TEST_F(ProductRunTest, RunsWithItsTrayIconSuspendsResumesAndExitsWithCode0) {
 }
 
 // The shell goes away while the program plays, by its process ending (as when it crashes or is killed:
-// no WM_DESTROY reaches the program's window) or by its desktop window being destroyed. The program ends
-// as after Exit: its tray icon removed, exit code 0, within the limit.
+// no WM_DESTROY reaches the program's window) or by its desktop window being destroyed, and while it is
+// suspended, when no frame runs. The program ends as after Exit: its tray icon removed, exit code 0,
+// within the limit.
 TEST_F(ProductRunTest, EndsAsAfterExitWhenTheShellGoesAway) {
   const DWORD kLimitMs = 2000;
   struct Case {
     const char* how;
     bool killShell;
+    bool suspended;
   } cases[] = {
-      {"the shell's process ends", true},
-      {"the shell's desktop window is destroyed", false},
+      {"the shell's process ends", true, false},
+      {"the shell's desktop window is destroyed", false, false},
+      {"the shell's process ends while the program is suspended", true, true},
   };
   bool first = true;
   for (const Case& c : cases) {
@@ -490,6 +493,11 @@ TEST_F(ProductRunTest, EndsAsAfterExitWhenTheShellGoesAway) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsWindowVisible(dialog));
     WaitPumping([] { return false; }, 500);  // plays a little
+    if (c.suspended) {
+      HWND manager = p.Manager(view_);
+      PostMessageW(manager, kSuspendWallpaper, 0, 0);
+      ASSERT_TRUE(WaitPumping([&] { return !IsWindowVisible(manager); }, 10000));
+    }
     const int deletesBefore = taskbar.deletes();
 
     if (c.killShell)
