@@ -86,6 +86,7 @@ class GlowEffectTest : public lumi_test::D3DFixture {
     light->Resize(64, 64);
     light->OnResetDevice();
     light->SetPicturePosition(PicturePosition::Stretch);
+    device()->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // as the scene host leaves it: no alpha writes
     effect = ModuleEffect(device(), 97);
     ASSERT_NE(effect, nullptr) << "basekit.dll has no loadable effect 97";
   }

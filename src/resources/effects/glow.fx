@@ -48,6 +48,8 @@ float4 NormalOver(float2 uv : TEXCOORD0) : COLOR0 {
 
 technique Blend_Max {
   pass P0 {
+    // The scene host writes colour only; the glow target needs its alpha too (the coverage of "Blend_Normal").
+    ColorWriteEnable = RED | GREEN | BLUE | ALPHA;
     AlphaBlendEnable = TRUE;
     BlendOp = MAX;
     SrcBlend = ONE;
