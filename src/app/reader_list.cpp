@@ -2,6 +2,7 @@
 
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
+#include "objects3d/object_array.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
@@ -10,4 +11,5 @@ void RegisterAllReaders() {
   done = true;
   RegisterPictureLightReader();
   RegisterSlideShowReaders();
+  RegisterObjects3DReaders();
 }

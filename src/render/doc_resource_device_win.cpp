@@ -42,6 +42,10 @@ void CacheDocResourceDevice::LoadMesh(const BYTE* data, INT size, int stride, Me
   MeshData::LoadFromMemory(data, size, stride, out);
 }
 
+void CacheDocResourceDevice::GetMesh(const DocResourceRecord& record, int stride, MeshData* out) {
+  TextureCache::GetMesh(record, g_TextureCache, *out, stride);
+}
+
 ID3DXEffect* CacheDocResourceDevice::CreateEffect(const BYTE* data, INT size) {
   if (!g_D3DDevice || !data || size <= 0) return nullptr;
   // The loader follows every offset and count of a compiled effect unchecked: a damaged or truncated

@@ -21,6 +21,7 @@ class CacheDocResourceDevice : public DocResourceDevice {
   TextureInfo GetTexture(const DocResourceRecord& record) override;
   TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) override;
   void LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) override;
+  void GetMesh(const DocResourceRecord& record, int stride, MeshData* out) override;
   ID3DXEffect* CreateEffect(const BYTE* data, INT size) override;
   void AddRefEffect(ID3DXEffect* effect) override;
   void ReleaseEffect(ID3DXEffect* effect) override;

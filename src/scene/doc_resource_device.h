@@ -33,6 +33,11 @@ class DocResourceDevice {
   virtual TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) = 0;
   // X mesh data into *out with the given vertex stride; *out stays empty when it cannot be decoded.
   virtual void LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) = 0;
+  // The mesh of one record (its module's resource, cached by resource id, else its own bytes); *out stays
+  // empty when it cannot be decoded. By default the record's bytes through LoadMesh.
+  virtual void GetMesh(const DocResourceRecord& record, int stride, MeshData* out) {
+    LoadMesh(record.blob.Data(), record.blob.Size(), stride, out);
+  }
   // An effect from source or compiled bytes, one reference for the caller; null on failure.
   virtual ID3DXEffect* CreateEffect(const BYTE* data, INT size) = 0;
   virtual void AddRefEffect(ID3DXEffect* effect) = 0;
