@@ -69,6 +69,7 @@ TEST(PictureKindsTest, EveryKindIsDeterministicAndSurvivesPng) {
   const std::map<std::string, bool> alpha = {
       {"landscape", false}, {"target", false}, {"gradient", false}, {"noise", false}, {"haze", false},
       {"flame", true},      {"glyphs", true},  {"lens", true},      {"shadow", true},
+      {"body", false},      {"wing", true},    {"clockface", true}, {"hand", true},    {"leaf", true},
   };
   ASSERT_EQ(PictureKinds().size(), alpha.size()) << "a kind without a row here";
   for (const std::string& kind : PictureKinds()) {

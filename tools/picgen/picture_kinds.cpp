@@ -6,6 +6,8 @@
 #include <functional>
 #include <set>
 
+#include "picgen/object_pictures.h"
+
 namespace {
 
 const double kPi = 3.14159265358979323846;
@@ -308,6 +310,8 @@ const std::map<std::string, std::function<Picture(const PictureRequest&)>>& Kind
   static const std::map<std::string, std::function<Picture(const PictureRequest&)>> kinds = {
       {"landscape", Landscape}, {"target", Target}, {"gradient", Gradient}, {"noise", Noise}, {"haze", Haze},
       {"flame", Flame},         {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
+      {"body", ButterflyBodyPicture}, {"wing", WingPicture}, {"clockface", ClockFacePicture},
+      {"hand", ClockHandPicture}, {"leaf", LeafPicture},
   };
   return kinds;
 }

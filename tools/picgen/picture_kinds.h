@@ -12,6 +12,7 @@
 //                                                    horizontal bands, one glyph a band
 //   lens       variant=1|2                           RGBA highlight overlay of a glass ball
 //   shadow     (none)                                RGBA soft elliptic shadow
+//   body, wing, clockface, hand, leaf                the 3D objects' textures (object_pictures.h)
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "scenec/scene_compiler.h"
+#include "scenec/objects3d_builders.h"
 #include "scenec/slide_show_builders.h"
 
 // Each class that a scene description may name adds the registration of its builder here.
@@ -7,4 +8,5 @@ void RegisterAllSceneBuilders() {
   if (done) return;
   done = true;
   RegisterSlideShowBuilders();
+  RegisterObjects3DBuilders();
 }

@@ -110,6 +110,8 @@ void AddResources(const SceneNode& block, SceneBuildContext& ctx) {
 
 }  // namespace
 
+DocResourceRecord SceneBuildContext::RecordArgs(const SceneNode& node) { return Record(node, *this); }
+
 void RegisterSceneBuilder(const std::string& className, SceneObjectBuilder builder) {
   Builders()[className] = builder;
 }

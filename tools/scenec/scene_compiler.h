@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/types.h"
+#include "scene/stream.h"
 #include "scenec/scene_text.h"
 
 class DS_DocResManager;
@@ -53,6 +54,8 @@ class SceneBuildContext {
   DS_DocResManager& Manager() { return manager_; }
   std::unique_ptr<DS_IOF_Item> Build(const SceneNode& node);
   std::vector<BYTE> ReadFile(const SceneNode& at, const std::string& path);
+  // A resource record from the statement's arguments: [module "<file>" <id>] [file "<path>"] [name "<name>"].
+  DocResourceRecord RecordArgs(const SceneNode& node);
 
   static const std::string& Arg(const SceneNode& node, size_t i);
   static INT64 IntArg(const SceneNode& node, size_t i);

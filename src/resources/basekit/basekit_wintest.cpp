@@ -26,6 +26,11 @@ const KitPicture kPictures[] = {
     {59, 512, 512, true},
     {60, 512, 256, true},    // glass ball shadow
     {62, 256, 256, false},   // heat haze distortion
+    {6, 64, 128, false},     // butterfly body
+    {71, 512, 512, true},    // clock face
+    {72, 32, 256, true},     // clock hands
+    {73, 256, 256, true},    // butterfly wings
+    {74, 256, 256, true},
 };
 
 DocResourceRecord KitRecord(int id) { return DocResourceRecord(id, kBasekit); }
@@ -77,6 +82,24 @@ TEST_F(BasekitTest, DefaultPicturesLoadThroughTheTextureCache) {
   EXPECT_NE(holder.cache->modules.begin()->second, nullptr);
 }
 
+TEST_F(BasekitTest, MeshesLoadThroughTheTextureCache) {
+  struct KitMesh {
+    int id;
+    float minRadius, maxRadius;  // of the bounding sphere, mesh units
+  };
+  // Butterfly body (40 long), one wing (36 by 30), the clock face (100 square).
+  const KitMesh meshes[] = {{68, 19, 22}, {69, 23, 24}, {70, 70, 71}};
+  for (const KitMesh& m : meshes) {
+    SCOPED_TRACE(m.id);
+    MeshData data;
+    TextureCache::GetMesh(KitRecord(m.id), &holder, data, 32);
+    ASSERT_FALSE(data.Empty());
+    EXPECT_GT(data.faceCount, 1);
+    EXPECT_GE(data.radius, m.minRadius);
+    EXPECT_LE(data.radius, m.maxRadius);
+  }
+}
+
 TEST_F(BasekitTest, GlyphSheetHasTwelveBands) {
   TextureInfo info;
   TextureCache::GetTexture(KitRecord(40), &holder, info);
@@ -85,7 +108,7 @@ TEST_F(BasekitTest, GlyphSheetHasTwelveBands) {
 }
 
 TEST_F(BasekitTest, IdsTheModuleDoesNotHoldGiveNoPicture) {
-  for (int id : {1, 6, 107, 9001}) {
+  for (int id : {1, 4, 107, 9001}) {
     TextureInfo info;
     TextureCache::GetTexture(KitRecord(id), &holder, info);
     EXPECT_EQ(info.texture, nullptr) << id;

@@ -15,6 +15,9 @@ const DemoSlide kDemoSlides[] = {
     {u"Placement target", u"demo\\target.png", 1, 6, 2, 1000, 1400},
     {u"Night panorama", u"demo\\night.png", 3, 10, 3, 2400, 800},
     {u"Bright morning", u"demo\\morning.jpg", 0, 5, 1, 1024, 1024},
+    {u"Butterflies over the meadow", u"demo\\meadow.jpg", 1, 9, 1, 1366, 768},
+    {u"The clock", u"demo\\clock.png", 1, 7, 1, 1500, 1000},
+    {u"Autumn leaves", u"demo\\autumn.jpg", 1, 9, 2, 1100, 1400},
 };
 
 struct DemoTrack {
