@@ -13,9 +13,14 @@
 #include "render/light_device.h"
 #include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/doc_resource_device_win.h"
 #include "render/render_objects.h"
+#include "render/texture_cache.h"
+#include "scene/doc_res_manager.h"
+#include "scene/file_link.h"
 #include "scene/fx_particle_ctrl.h"
 #include "support/d3d_fixture_win.h"
+#include "support/fake_module_resources.h"
 
 namespace {
 
@@ -50,16 +55,25 @@ IDirect3DTexture9* Solid(IDirect3DDevice9* device, UINT size, DWORD argb) {
   return t;
 }
 
-ID3DXEffect* ModuleEffect(IDirect3DDevice9* device, WORD id) {
+// The bytes of an RT_RCDATA resource of the real basekit.dll.
+std::vector<BYTE> ModuleBytes(WORD id) {
+  std::vector<BYTE> out;
   HMODULE module = LoadLibraryExW(L"basekit.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!module) return nullptr;
-  ID3DXEffect* effect = nullptr;
+  if (!module) return out;
   HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
   HGLOBAL data = info ? LoadResource(module, info) : nullptr;
-  if (data)
-    D3DXCreateEffect(device, LockResource(data), SizeofResource(module, info), nullptr, nullptr, 0, nullptr, &effect,
-                     nullptr);
+  const BYTE* bytes = data ? static_cast<const BYTE*>(LockResource(data)) : nullptr;
+  if (bytes) out.assign(bytes, bytes + SizeofResource(module, info));
   FreeLibrary(module);
+  return out;
+}
+
+ID3DXEffect* ModuleEffect(IDirect3DDevice9* device, WORD id) {
+  std::vector<BYTE> bytes = ModuleBytes(id);
+  ID3DXEffect* effect = nullptr;
+  if (!bytes.empty())
+    D3DXCreateEffect(device, bytes.data(), static_cast<UINT>(bytes.size()), nullptr, nullptr, 0, nullptr, &effect,
+                     nullptr);
   return effect;
 }
 
@@ -100,14 +114,15 @@ class GlowEffectTest : public lumi_test::D3DFixture {
   }
 
   // glowTexel: every texel of the sprites' glow texture; the main texture adds nothing (alpha 0).
-  void MakeGlow(int blendMode, DWORD glowTexel) {
+  void MakeGlow(int blendMode, DWORD glowTexel) { MakeGlowWith(effect, blendMode, glowTexel); }
+  void MakeGlowWith(ID3DXEffect* itemEffect, int blendMode, DWORD glowTexel) {
     PlacedGlow item;
     item.centres = {D3DXVECTOR3(16, 16, 0), D3DXVECTOR3(22, 16, 0), D3DXVECTOR3(48, 48, 0)};
     item.count.Raw() = 3;
     item.blendMode.Raw() = blendMode;
     item.glowColour.Raw() = 0x000000FF;  // red
-    item.effect = effect;
-    effect->AddRef();
+    item.effect = itemEffect;
+    if (itemEffect) itemEffect->AddRef();
     item.glowTexture = Solid(device(), 4, glowTexel);
     item.mainTexture = Solid(device(), 4, 0x00000000);
     glow = static_cast<DS_GlowingObj*>(item.CreateRenderObject());
@@ -118,8 +133,10 @@ class GlowEffectTest : public lumi_test::D3DFixture {
     glow->Update(0.1);
     device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
     device()->BeginScene();
-    const int n = 1;
-    light->BeginOffscreen();
+    // As a slide does: an off-screen pass only when an object reads the scene composed so far.
+    int n = 0;
+    for (const CountedPtr<DS_ABObj>& o : objects) n += o->NeedsSourceTexture() != 0 ? 1 : 0;
+    if (n > 0) light->BeginOffscreen();
     light->RenderBackground();
     DS_2D_Light::ApplyEffectChain(light.get(), objects, n);
     light->PostRender();
@@ -171,6 +188,41 @@ TEST_F(GlowEffectTest, NormalGlowLaysTheColourOverByCoverage) {
   EXPECT_NEAR(Red(c), 0xA0, 6);
   EXPECT_NEAR(Green(c), 0x20, 6);
   EXPECT_NEAR(Red(frame.at(40, 8)), 0x40, 3);
+}
+
+// A module whose glow effect is cut short: the document's resource manager makes no effect of it (the
+// loader never sees the bytes), and the glow item drawing with that null effect leaves the scene as it was.
+TEST_F(GlowEffectTest, CutShortModuleEffectGivesNoEffectAndTheGlowDrawsNothing) {
+  std::vector<BYTE> bytes = ModuleBytes(97);
+  ASSERT_FALSE(bytes.empty());
+  FakeModuleResources module;
+  HMODULE kit = module.AddModule(u"basekit.dll");
+  module.Add(kit, 97, ModuleResourceType::kRcData, std::vector<BYTE>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  module.Add(kit, 98, ModuleResourceType::kRcData, bytes);
+  TextureCacheHolder initial;
+  TextureCacheHolder* savedCache = g_TextureCache;
+  g_TextureCache = &initial;
+  CacheDocResourceDevice resources;
+  SetDocResourceDevice(&resources);
+  ID3DXEffect* cut = nullptr;
+  ID3DXEffect* whole = nullptr;
+  {
+    DS_DocResManager manager;
+    EXPECT_EQ(manager.GetEffect(&cut, DS_HLSLEffectFile(DS_FileLink3(97, u"basekit.dll"))), nullptr);
+    EXPECT_EQ(cut, nullptr);
+    EXPECT_NE(manager.GetEffect(&whole, DS_HLSLEffectFile(DS_FileLink3(98, u"basekit.dll"))), nullptr);
+  }
+  SetDocResourceDevice(nullptr);
+  g_TextureCache = savedCache;
+  if (whole) whole->Release();
+
+  MakeGlowWith(cut, 1, 0xFF808080);
+  EXPECT_EQ(glow->NeedsSourceTexture(), 0);
+  lumi_test::Pixels frame = Frame();
+  for (auto xy : {std::make_pair(48u, 48u), std::make_pair(16u, 16u), std::make_pair(40u, 8u)}) {
+    EXPECT_NEAR(Red(frame.at(xy.first, xy.second)), 0x40, 3) << xy.first << "," << xy.second;
+    EXPECT_NEAR(Green(frame.at(xy.first, xy.second)), 0x40, 3) << xy.first << "," << xy.second;
+  }
 }
 
 }  // namespace
