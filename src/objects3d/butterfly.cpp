@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "platform/noise.h"
-#include "scene/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "platform/d3dx_math.h"
 #include "platform/noise.h"
-#include "scene/screen_mapping.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/crt_sequence.h"
 #include "support/item_round_trip.h"

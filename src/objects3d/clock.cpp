@@ -3,9 +3,9 @@
 #include <ctime>
 #include <memory>
 
-#include "scene/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
 // ---- local time

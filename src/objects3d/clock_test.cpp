@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/d3dx_math.h"
-#include "scene/screen_mapping.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 #include "support/item_round_trip.h"

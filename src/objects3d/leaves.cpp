@@ -3,12 +3,12 @@
 #include <cmath>
 #include <memory>
 
-#include "render/ab_render.h"
 #include "objects3d/object_array.h"
 #include "platform/noise.h"
-#include "scene/screen_mapping.h"
+#include "render/ab_render.h"
 #include "scene/doc_resource_device.h"
 #include "scene/readers.h"
+#include "scene/screen_mapping.h"
 
 float g_LeafTime = 0.0f;
 

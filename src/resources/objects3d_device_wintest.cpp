@@ -10,20 +10,21 @@
 #include <memory>
 #include <string>
 
+#include "dxut/d3d_device.h"
+#include "dxut/device_objects.h"
 #include "lights/light_2d.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "objects3d/butterfly.h"
 #include "objects3d/clock.h"
 #include "objects3d/leaves.h"
-#include "dxut/d3d_device.h"
+#include "platform/noise.h"
 #include "render/device_services_win.h"
 #include "render/doc_resource_device_win.h"
-#include "platform/noise.h"
+#include "render/light_device.h"
+#include "render/light_device_win.h"
 #include "render/projection.h"
-#include "scene/screen_mapping.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/screen_mapping.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -130,12 +131,14 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
     device()->EndScene();
     return BackBuffer();
   }
-  // Everything the light and the manager hold on the device let go, the device reset, then made again.
+  // As the scene host does it: everything held on the device let go, the device reset, then made again.
   void LoseAndResetDevice() {
+    InvalidateAllDeviceObjects();
     light->OnLostDevice();
     manager_->OnLostDevice();
     D3DPRESENT_PARAMETERS pp = test_.presentParameters();
     ASSERT_EQ(D3D_OK, device()->Reset(&pp));
+    CreateAllDeviceObjects();
     light->OnResetDevice();
     manager_->OnResetDevice();
   }
