@@ -3,6 +3,7 @@
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
 #include "objects3d/object_array.h"
+#include "particles/particle_readers.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
@@ -12,4 +13,5 @@ void RegisterAllReaders() {
   RegisterPictureLightReader();
   RegisterSlideShowReaders();
   RegisterObjects3DReaders();
+  RegisterParticleReaders();
 }

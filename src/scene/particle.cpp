@@ -1,5 +1,7 @@
 #include "scene/particle.h"
 
+#include <cmath>
+
 #include "platform/noise.h"
 #include "platform/x86_convert.h"
 #include "scene/doc_res_manager.h"
@@ -47,4 +49,37 @@ void Particle::UpdateColor(const DS_BaseSpriteProp& item) {
   DWORD c = item.colour.GetValue();
   DWORD a = TruncToByte((float)item.transparency.GetResult() * phase);
   color = (a << 24) | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+D3DXVECTOR3 Particle::GetCorner() const { return centre - axisX * halfWidth - axisY * halfHeight; }
+
+bool Particle::IsLeftOfRect(const DS_ViewObjCtrl& item) const {
+  return item.GetLeftPx() > centre.x + std::fabs(halfWidth);
+}
+bool Particle::IsRightOfRect(const DS_ViewObjCtrl& item) const {
+  return item.GetRightPx() < centre.x - std::fabs(halfWidth);
+}
+bool Particle::IsAboveRect(const DS_ViewObjCtrl& item) const {
+  return item.GetTopPx() > centre.y + std::fabs(halfHeight);
+}
+bool Particle::IsBelowRect(const DS_ViewObjCtrl& item) const {
+  return item.GetBottomPx() < centre.y - std::fabs(halfHeight);
+}
+bool Particle::CrossesLeftEdge(const DS_ViewObjCtrl& item) const { return item.GetLeftPx() > centre.x - halfWidth; }
+bool Particle::CrossesRightEdge(const DS_ViewObjCtrl& item) const { return item.GetRightPx() < centre.x + halfWidth; }
+bool Particle::CrossesTopEdge(const DS_ViewObjCtrl& item) const { return item.GetTopPx() > centre.y - halfHeight; }
+bool Particle::CrossesBottomEdge(const DS_ViewObjCtrl& item) const {
+  return item.GetBottomPx() < centre.y + halfHeight;
+}
+
+void Particle::AdvancePhase(DS_BaseSpriteProp& item, bool rebirth) {
+  phase += item.delta * phaseRate;
+  if (item.phaseMin > phase) {
+    if (rebirth) item.InitParticle(this);
+    phase = item.phaseMin;
+    phaseRate = -phaseRate;
+  } else if (item.phaseMax < phase) {
+    phase = item.phaseMax;
+    phaseRate = -phaseRate;
+  }
 }

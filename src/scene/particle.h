@@ -5,6 +5,7 @@
 #include "platform/types.h"
 
 class DS_BaseSpriteProp;
+class DS_ViewObjCtrl;
 
 struct Particle {
   D3DXVECTOR3 bounce;    // extra velocity of the flowing items
@@ -32,6 +33,24 @@ struct Particle {
   void SetHalfSize(UINT size);
   // The item's colour (a COLORREF) as ARGB, with its alpha byte scaled by the phase.
   void UpdateColor(const DS_BaseSpriteProp& item);
+
+  // centre - halfWidth * axisX - halfHeight * axisY: the corner the quad is built from.
+  D3DXVECTOR3 GetCorner() const;
+
+  // Against the item's view rectangle in picture pixels, all strict. Wholly outside: with the absolute
+  // half sizes. Crossing an edge: with the signed ones, so a mirrored sprite crosses with its other side.
+  bool IsLeftOfRect(const DS_ViewObjCtrl& item) const;
+  bool IsRightOfRect(const DS_ViewObjCtrl& item) const;
+  bool IsAboveRect(const DS_ViewObjCtrl& item) const;
+  bool IsBelowRect(const DS_ViewObjCtrl& item) const;
+  bool CrossesLeftEdge(const DS_ViewObjCtrl& item) const;
+  bool CrossesRightEdge(const DS_ViewObjCtrl& item) const;
+  bool CrossesTopEdge(const DS_ViewObjCtrl& item) const;
+  bool CrossesBottomEdge(const DS_ViewObjCtrl& item) const;
+
+  // phase += item step * phaseRate; below the item's minimum the particle is placed anew (when rebirth is
+  // set) and restarts at the minimum with the rate turned; above the maximum it stops there and turns.
+  void AdvancePhase(DS_BaseSpriteProp& item, bool rebirth);
 };
 
 // range[0] + rand() / 32767 x (range[1] - range[0]).

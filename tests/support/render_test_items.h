@@ -50,6 +50,7 @@ class TestGlow : public DS_GlowEffectCtrl {
   TestGlow(const TestGlow& o) : DS_GlowEffectCtrl(o) {}
   ~TestGlow() override { ++g_itemsDeleted; }
   DS_ABObj* CreateRenderObject() override { return new DS_GlowingObj(new TestGlow(*this)); }
+  DS_ParticleSystemCtrl* Clone() const override { return new TestGlow(*this); }
   void LoadEffect() override { Log("LoadEffect"); }
   void UpdateEffect() override { Log("UpdateEffect clock " + std::to_string(clock)); }
   void UpdateParticle(Particle*) override { Log("UpdateParticle clock " + std::to_string(clock)); }
@@ -61,6 +62,7 @@ class TestFX : public DS_BaseFXCtrl {
   TestFX(const TestFX& o) : DS_BaseFXCtrl(o) {}
   ~TestFX() override { ++g_itemsDeleted; }
   DS_ABObj* CreateRenderObject() override { return new DS_FXObj(new TestFX(*this)); }
+  DS_ParticleSystemCtrl* Clone() const override { return new TestFX(*this); }
   void LoadEffect() override { Log("LoadEffect"); }
   void ApplyEffectParams() override {
     Log("ApplyEffectParams");

@@ -32,6 +32,7 @@ class PlacedGlow : public DS_GlowEffectCtrl {
   PlacedGlow() = default;
   PlacedGlow(const PlacedGlow& o) : DS_GlowEffectCtrl(o), centres(o.centres), half(o.half) {}
   DS_ABObj* CreateRenderObject() override { return new DS_GlowingObj(new PlacedGlow(*this)); }
+  DS_ParticleSystemCtrl* Clone() const override { return new PlacedGlow(*this); }
   void LoadEffect() override {}  // the test hands the effect and the textures over
   void InitParticle(Particle* p) override {
     p->centre = centres[next++ % centres.size()];
