@@ -70,6 +70,7 @@ TEST(PictureKindsTest, EveryKindIsDeterministicAndSurvivesPng) {
       {"landscape", false}, {"target", false}, {"gradient", false}, {"noise", false}, {"haze", false},
       {"flame", true},      {"glyphs", true},  {"lens", true},      {"shadow", true},
       {"body", false},      {"wing", true},    {"clockface", true}, {"hand", true},    {"leaf", true},
+      {"sprite", true},     {"bolt", true},
   };
   ASSERT_EQ(PictureKinds().size(), alpha.size()) << "a kind without a row here";
   for (const std::string& kind : PictureKinds()) {
@@ -231,3 +232,34 @@ TEST(PictureKindsTest, LandscapesDifferBySeedAndPalette) {
 }
 
 }  // namespace
+
+TEST(PictureKindsTest, BoltHoldsTwoVariantsWithEndCapsThatFadeOut) {
+  Picture bolt = DrawPicture(Request("bolt", 256, 64));
+  auto columnAlpha = [&](int x, int y0, int y1) {
+    double sum = 0;
+    for (int y = y0; y < y1; ++y) sum += bolt.At(x, y).a;
+    return sum;
+  };
+  // Both halves carry a bolt across the middle part; the outermost columns are (nearly) empty.
+  for (int half = 0; half < 2; ++half) {
+    EXPECT_GT(columnAlpha(128, half * 32, half * 32 + 32), 1.0) << half;
+    EXPECT_LT(columnAlpha(0, half * 32, half * 32 + 32), 0.3) << half;
+    EXPECT_LT(columnAlpha(255, half * 32, half * 32 + 32), 0.3) << half;
+  }
+  bool differ = false;
+  for (int y = 0; y < 32 && !differ; ++y) differ = bolt.At(100, y).a != bolt.At(100, y + 32).a;
+  EXPECT_TRUE(differ) << "the two variants are different bolts";
+}
+
+TEST(PictureKindsTest, SpriteSheetsHoldOneShapeAFrameAndRejectUnknownShapes) {
+  Picture sheet = DrawPicture(Request("sprite", 128, 32, {{"shape", "flash"}, {"frames", "4"}}));
+  bool differ = false;
+  for (int y = 0; y < 32 && !differ; ++y)
+    for (int x = 0; x < 32 && !differ; ++x) differ = sheet.At(x, y).a != sheet.At(x + 32, y).a;
+  EXPECT_TRUE(differ) << "frames of a flash sheet differ";
+  Picture fish = DrawPicture(Request("sprite", 64, 32, {{"shape", "fish"}, {"colour", "ff8000"}}));
+  EXPECT_GT(fish.At(24, 16).a, 0.9f);
+  EXPECT_FLOAT_EQ(fish.At(24, 16).g, fish.At(24, 16).r * 128.0f / 255.0f);
+  EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"shape", "cube"}})), PictureRequestError);
+  EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"frames", "9"}})), PictureRequestError);
+}

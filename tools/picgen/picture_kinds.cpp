@@ -7,6 +7,7 @@
 #include <set>
 
 #include "picgen/object_pictures.h"
+#include "picgen/sprite_kinds.h"
 
 namespace {
 
@@ -312,6 +313,7 @@ const std::map<std::string, std::function<Picture(const PictureRequest&)>>& Kind
       {"flame", Flame},         {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
       {"body", ButterflyBodyPicture}, {"wing", WingPicture}, {"clockface", ClockFacePicture},
       {"hand", ClockHandPicture}, {"leaf", LeafPicture},
+      {"sprite", DrawSprite},   {"bolt", DrawBolt},
   };
   return kinds;
 }

@@ -13,6 +13,7 @@
 //   lens       variant=1|2                           RGBA highlight overlay of a glass ball
 //   shadow     (none)                                RGBA soft elliptic shadow
 //   body, wing, clockface, hand, leaf                the 3D objects' textures (object_pictures.h)
+//   sprite, bolt                                     particle pictures (sprite_kinds.h)
 #pragma once
 
 #include <cstdint>

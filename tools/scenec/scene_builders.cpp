@@ -1,5 +1,6 @@
 #include "scenec/scene_compiler.h"
 #include "scenec/objects3d_builders.h"
+#include "scenec/particle_builders.h"
 #include "scenec/slide_show_builders.h"
 
 // Each class that a scene description may name adds the registration of its builder here.
@@ -9,4 +10,5 @@ void RegisterAllSceneBuilders() {
   done = true;
   RegisterSlideShowBuilders();
   RegisterObjects3DBuilders();
+  RegisterParticleBuilders();
 }

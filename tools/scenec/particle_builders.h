@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the builders of the fifteen particle classes.
+void RegisterParticleBuilders();
