@@ -18,6 +18,9 @@ const DemoSlide kDemoSlides[] = {
     {u"Butterflies over the meadow", u"demo\\meadow.jpg", 1, 9, 1, 1366, 768},
     {u"The clock", u"demo\\clock.png", 1, 7, 1, 1500, 1000},
     {u"Autumn leaves", u"demo\\autumn.jpg", 1, 9, 2, 1100, 1400},
+    {u"Sky over the lake", u"demo\\lake_sky.jpg", 1, 8, 1, 1600, 800},
+    {u"Rain over the hills", u"demo\\rain_hills.jpg", 1, 8, 1, 1280, 1024},
+    {u"Sparks at night", u"demo\\night_sparks.jpg", 1, 8, 1, 1440, 1000},
 };
 
 struct DemoTrack {

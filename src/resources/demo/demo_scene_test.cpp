@@ -2,18 +2,25 @@
 // pictures' formats and aspects (so that the picture positions look different), and its sound tracks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <set>
+#include <typeinfo>
 
 #include "demo_expectations.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "picgen/picture_files.h"
+#include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
+#include "scene/fx_particle_ctrl.h"
+#include "scene/particle.h"
 #include "scene/scene_document.h"
+#include "scene/screen_mapping.h"
 #include "support/fake_module_resources.h"
 
 namespace {
@@ -98,6 +105,40 @@ TEST_F(DemoSceneTest, SavingTheLoadedSceneGivesTheSameDocument) {
   show->Save(&stream);
   g_DocResManager->Save(&stream);
   EXPECT_EQ(writer.Bytes(), ReadDocument());
+}
+
+TEST_F(DemoSceneTest, ParticleSlidesShowEveryParticleClassAndKeepTheirParticlesNearTheirRectangles) {
+  std::set<std::string> classes;
+  for (const auto& slide : show->slides) {
+    const DemoSlide* want = nullptr;
+    for (const DemoSlide& d : kDemoSlides)
+      if (slide->name.GetValue() == d.name) want = &d;
+    ASSERT_NE(want, nullptr);
+    ScreenMapping* mapping = GetScreenMapping();
+    mapping->pictureWidth = static_cast<int>(want->width);
+    mapping->pictureHeight = static_cast<int>(want->height);
+    for (const auto& item : slide->items) {
+      auto* particles = dynamic_cast<DS_ParticleSystemCtrl*>(item.get());
+      if (!particles) continue;
+      classes.insert(typeid(*particles).name());
+      SCOPED_TRACE(std::string(typeid(*particles).name()));
+      std::unique_ptr<DS_ABObj> object(particles->CreateRenderObject());
+      auto* geometry = dynamic_cast<ParticleGeomArray*>(object.get());
+      ASSERT_NE(geometry, nullptr);
+      for (int frame = 1; frame <= 600; ++frame) object->Update(frame / 60.0);
+      const DS_BaseSpriteProp& clone = *geometry->item;
+      for (const Particle* p : geometry->particles) {
+        const float margin = 2 * std::max(std::fabs(p->halfWidth), std::fabs(p->halfHeight)) + 50;
+        ASSERT_TRUE(std::isfinite(p->centre.x) && std::isfinite(p->centre.y));
+        EXPECT_GE(p->centre.x, clone.GetLeftPx() - margin);
+        EXPECT_LE(p->centre.x, clone.GetRightPx() + margin);
+        EXPECT_GE(p->centre.y, clone.GetTopPx() - margin);
+        EXPECT_LE(p->centre.y, clone.GetBottomPx() + margin);
+      }
+    }
+  }
+  EXPECT_EQ(classes.size(), 15u) << "every particle class at least once";
+  GetScreenMapping()->pictureWidth = GetScreenMapping()->pictureHeight = 0;
 }
 
 }  // namespace
