@@ -33,6 +33,8 @@ class DS_3D_Obj_Ctrl : public DS_ViewObjCtrl {
   DS_3D_Obj_Ctrl(const DS_3D_Obj_Ctrl& o);
   ~DS_3D_Obj_Ctrl() override {}
 
+  // The base section; the concrete items write their own section before it.
+  void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // A new DS_3DObjArray owning Clone().
   DS_ABObj* CreateRenderObject() override;
 
