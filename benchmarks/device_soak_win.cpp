@@ -19,7 +19,7 @@
 
 #include <d3d9.h>
 
-#include "bench_window_win.h"
+#include "bench_timing_win.h"
 
 #include "app/scene_host_win.h"
 #include "dxut/dxut.h"
@@ -81,25 +81,6 @@ HRESULT CountedReset(IDirect3DDevice9* device, const D3DSURFACE_DESC* backBuffer
   return OnD3D9ResetDevice(device, backBuffer);
 }
 
-// Committed private memory of this process, summed over its address space (the same on Windows and under
-// Wine, whose process counters leave the private figure out).
-SIZE_T PrivateBytes() {
-  SIZE_T total = 0;
-  MEMORY_BASIC_INFORMATION info;
-  for (const BYTE* at = nullptr; VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
-       at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize) {
-    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-    if (info.RegionSize == 0) break;
-  }
-  return total;
-}
-
-SIZE_T WorkingSet() {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof(counters);
-  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) ? counters.WorkingSetSize : 0;
-}
-
 double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 }  // namespace
@@ -133,7 +114,7 @@ int main(int argc, char** argv) {
   DXUTSetCallbackDeviceReset(CountedReset);
   g_readBack = true;
   DXUTRender3DEnvironment();
-  const SIZE_T started = PrivateBytes();
+  const SIZE_T started = bench::PrivateBytes();
 
   std::vector<SIZE_T> memory, workingSets;
   int readFailures = 0, lit = 0;
@@ -150,8 +131,8 @@ int main(int argc, char** argv) {
     if (g_readOk && g_litFraction > 0.0) ++lit;
     leastLit = std::min(leastLit, g_litFraction);
     mostLit = std::max(mostLit, g_litFraction);
-    memory.push_back(PrivateBytes());
-    workingSets.push_back(WorkingSet());
+    memory.push_back(bench::PrivateBytes());
+    workingSets.push_back(bench::WorkingSet());
   }
   const double seconds = (GetTickCount() - start) / 1000.0;
 

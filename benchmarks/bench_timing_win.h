@@ -1,0 +1,91 @@
+// What the timing programs under Wine share besides their window: the clock, waiting for the device to
+// finish, the process's memory, and the timed frame loop with the lines it prints.
+#pragma once
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <d3d9.h>
+
+#include "bench_window_win.h"
+
+namespace bench {
+
+inline double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits until the device has carried out every command given so far: drawing is queued, so a frame's
+// calls return before its pixels are made.
+inline void FinishDrawing(IDirect3DDevice9* device) {
+  IDirect3DQuery9* query = nullptr;
+  if (!device || FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) return;
+  query->Issue(D3DISSUE_END);
+  while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) Sleep(0);
+  query->Release();
+}
+
+// Committed private memory of this process, summed over its address space (the same on Windows and under
+// Wine, whose process counters leave the private figure out).
+inline SIZE_T PrivateBytes() {
+  SIZE_T total = 0;
+  MEMORY_BASIC_INFORMATION info;
+  for (const BYTE* at = nullptr; VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
+       at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+    if (info.RegionSize == 0) break;
+  }
+  return total;
+}
+
+inline SIZE_T WorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) ? counters.WorkingSetSize : 0;
+}
+
+inline void PrintMemory(int frame) {
+  std::printf("memory at frame %d: private %llu kB, working set %llu kB\n", frame,
+              static_cast<unsigned long long>(PrivateBytes() / 1024),
+              static_cast<unsigned long long>(WorkingSet() / 1024));
+  std::fflush(stdout);
+}
+
+// Runs frame() `frames` times, pumping messages between frames and timing each call; with a memory
+// interval the memory is printed every that many frames. Prints the frame-time line, which includes in
+// its mean the wait for the last frame's drawing (single frames may return before theirs is done).
+template <class Frame>
+void TimeFrames(int frames, int memoryInterval, IDirect3DDevice9* device, Frame frame) {
+  std::vector<double> times;
+  times.reserve(static_cast<size_t>(frames));
+  if (memoryInterval) PrintMemory(0);
+  const double start = Now();
+  for (int i = 0; i < frames; ++i) {
+    PumpMessages();
+    const double t0 = Now();
+    frame();
+    times.push_back(Now() - t0);
+    if (memoryInterval && (i + 1) % memoryInterval == 0) PrintMemory(i + 1);
+  }
+  FinishDrawing(device);
+  const double total = Now() - start;
+  std::sort(times.begin(), times.end());
+  const double median = times[times.size() / 2];
+  const double p95 = times[std::min(times.size() - 1, times.size() * 95 / 100)];
+  std::printf("frame time: mean %.2f ms, median %.2f ms, 95th percentile %.2f ms, fastest %.2f ms\n",
+              total / frames * 1000, median * 1000, p95 * 1000, times.front() * 1000);
+}
+
+}  // namespace bench
