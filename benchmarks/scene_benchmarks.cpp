@@ -96,6 +96,17 @@ BENCHMARK(BM_DemoFrameMove);
 
 }  // namespace
 
+std::unique_ptr<DS_SlideShow_Light> LoadDemoForBenchmark(benchmark::State& state) {
+  if (!HaveDocument(state)) return nullptr;
+  static EmbeddedDocument embedded(DemoDocument());
+  try {
+    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
+  } catch (...) {
+    state.SkipWithError("the demo document does not load");
+    return nullptr;
+  }
+}
+
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "--document=", 11) == 0) g_documentPath = argv[i] + 11;

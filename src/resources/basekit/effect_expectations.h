@@ -69,6 +69,24 @@ inline const std::vector<EffectExpectation>& Expectations() {
          {{"BlendColor", {1, 0, 0, 1}}}, 0xFFA02020, 2},
         // the sprites on top, added by their alpha
         {"Common", 0xFF102030, 0x80FFFFFF, {{"Texture1", 0xFF808080}}, {}, 0xFF506070, 3}}},
+      // 99: fireball of the explosion particle items.
+      {99,
+       {"Main"},
+       {{"GradientTex", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"NoiseTex1", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"NoiseTex2", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"color1", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 3, {1.0f, 0.7f, 0.2f}},
+        {"color2", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 3, {0.6f, 0.1f, 0.0f}},
+        {"noise_shift1", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {0, 0}},
+        {"noise_shift2", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {0, 0}},
+        {"time", D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, {0}}},
+       {// the hot centre of the ball at the start: color1 at 0.6 under a black gradient, added by the alpha
+        {"Main", 0xFF000000, 0xFFFFFFFF,
+         {{"GradientTex", 0xFF000000}, {"NoiseTex1", 0xFF808080}, {"NoiseTex2", 0xFF808080}},
+         {{"color1", {1, 0.5f, 0}}, {"time", {0}}}, 0xFF994C00, 3},
+        {"Main", 0xFF000000, 0x80FFFFFF,
+         {{"GradientTex", 0xFF000000}, {"NoiseTex1", 0xFF808080}, {"NoiseTex2", 0xFF808080}},
+         {{"color1", {1, 0.5f, 0}}, {"time", {0}}}, 0xFF4D2600, 3}}},
   };
   return all;
 }
