@@ -96,15 +96,8 @@ BENCHMARK(BM_DemoFrameMove);
 
 }  // namespace
 
-std::unique_ptr<DS_SlideShow_Light> LoadDemoForBenchmark(benchmark::State& state) {
-  if (!HaveDocument(state)) return nullptr;
-  static EmbeddedDocument embedded(DemoDocument());
-  try {
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
-  } catch (...) {
-    state.SkipWithError("the demo document does not load");
-    return nullptr;
-  }
+const std::vector<BYTE>* DemoDocumentFor(benchmark::State& state) {
+  return HaveDocument(state) ? &DemoDocument() : nullptr;
 }
 
 int main(int argc, char** argv) {

@@ -2,7 +2,11 @@
 // with the picture of every slide decoded through the texture cache at its own size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/scene_host_win.h"
 #include "demo_expectations.h"
@@ -13,7 +17,9 @@
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "render/doc_resource_device_win.h"
+#include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
+#include "scene/fx_particle_ctrl.h"
 #include "scene/module_resources_win.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
@@ -73,7 +79,7 @@ class DemoScenePlays : public ::testing::Test {
   void SetUp() override {
     RegisterAllReaders();
     SetModuleResources(&Win32ModuleResources());
-    window_ = lumi_test::CreateTestWindow(64, 48);
+    window_ = lumi_test::CreateTestWindow(WindowWidth(), WindowHeight());
     ASSERT_NE(nullptr, window_);
     host_.reset(new SceneHost(true));
     ASSERT_TRUE(host_->InitDevice(window_, window_));
@@ -90,6 +96,8 @@ class DemoScenePlays : public ::testing::Test {
     SetModuleResources(nullptr);
     if (window_) DestroyWindow(window_);
   }
+  virtual UINT WindowWidth() const { return 64; }
+  virtual UINT WindowHeight() const { return 48; }
   // Draws the frame at application time t; false when nothing was read back.
   bool Frame(double t) {
     counter_.SetSeconds(t);
@@ -143,6 +151,128 @@ TEST_F(DemoScenePlays, SlidesFollowEachOtherThroughBlackWithTheirPictures) {
   host_->SetPicturePosition(0);
   ASSERT_TRUE(Frame(second + secondFadeIn + 0.6));
   EXPECT_FALSE(IsBlack(LeftEdge())) << std::hex << LeftEdge();
+}
+
+// The particle slides on a square window in Fit mode, so that every picture has black bars beside it.
+class ParticleSlidesPlay : public DemoScenePlays {
+ protected:
+  UINT WindowWidth() const override { return 256; }
+  UINT WindowHeight() const override { return 256; }
+
+  // Plays frames 0.1 s apart from t until the named slide is current and past its fade-in; its index.
+  int PlayTo(const char16_t* name, double& t) {
+    DS_SlideShow_Light* show = host_->Root();
+    int index = -1;
+    for (size_t i = 0; i < show->slides.size(); ++i)
+      if (show->slides[i]->name.GetValue() == name) index = static_cast<int>(i);
+    if (index < 0) return -1;
+    while (CurrentSlide() != index && t < 300.0) Frame(t += 0.1);
+    const double start = t;
+    while (t < start + show->slides[index]->fadeIn.GetValue() + 0.6) Frame(t += 0.1);
+    return index;
+  }
+  // The frame at t with the slide's render object `without` taken away, or all of them (the bare picture).
+  lumi_test::Pixels BarePicture(int index, double t, const DS_ABObj* without = nullptr) {
+    DS_SlideContainer& slide = *host_->Root()->slides[index];
+    std::vector<CountedPtr<DS_ABObj>> objects = slide.renderObjects, kept;
+    for (const CountedPtr<DS_ABObj>& o : objects)
+      if (without && o.Get() != without) kept.push_back(o);
+    slide.renderObjects = kept;
+    Frame(t);
+    slide.renderObjects = objects;
+    return g_demoFrame;
+  }
+  // Pixels of a and b whose colours differ by more than a little; in the rows top..bottom.
+  static int Differing(const lumi_test::Pixels& a, const lumi_test::Pixels& b, UINT top, UINT bottom, UINT left = 0,
+                       UINT right = 0xFFFF) {
+    int n = 0;
+    for (UINT y = top; y < bottom && y < a.height; ++y)
+      for (UINT x = left; x < right && x < a.width; ++x) {
+        const DWORD p = a.at(x, y), q = b.at(x, y);
+        int d = 0;
+        for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(static_cast<int>((p >> s) & 0xFF) - static_cast<int>((q >> s) & 0xFF)));
+        if (d > 8) ++n;
+      }
+    return n;
+  }
+  // The rows the fitted picture covers on the square window (the pictures are all wider than tall).
+  static void PictureRows(const DemoSlide& slide, UINT size, UINT* top, UINT* bottom) {
+    const double h = static_cast<double>(size) * slide.height / slide.width;
+    *top = static_cast<UINT>((size - h) / 2 + 1);
+    *bottom = static_cast<UINT>((size + h) / 2 - 1);
+  }
+};
+
+TEST_F(ParticleSlidesPlay, ParticlesDrawOverThePictureAndNothingOutsideIt) {
+  host_->SetRoot(LoadSceneDocument());
+  ASSERT_NE(nullptr, host_->Root());
+  host_->StartScene();
+  host_->SetPicturePosition(1);  // Fit
+  double t = 0;
+  for (const DemoSlide& want : kDemoSlides) {
+    const std::u16string name(want.name);
+    if (name != u"Sky over the lake" && name != u"Rain over the hills" && name != u"Sparks at night") continue;
+    SCOPED_TRACE(std::string(name.begin(), name.end()));
+    const int index = PlayTo(want.name, t);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(Frame(t += 0.1));
+    const lumi_test::Pixels particles = g_demoFrame;
+    const lumi_test::Pixels bare = BarePicture(index, t);
+    UINT top, bottom;
+    PictureRows(want, particles.height, &top, &bottom);
+    const int inside = Differing(particles, bare, top, bottom);
+    EXPECT_GT(inside, static_cast<int>(particles.width * (bottom - top) / 200)) << "particles over the picture";
+    // The bars above and below the picture stay black.
+    for (UINT y = 0; y + 2 < top; ++y)
+      for (UINT x = 0; x < particles.width; ++x) ASSERT_TRUE(IsBlack(particles.at(x, y))) << x << "," << y;
+    for (UINT y = bottom + 2; y < particles.height; ++y)
+      for (UINT x = 0; x < particles.width; ++x) ASSERT_TRUE(IsBlack(particles.at(x, y))) << x << "," << y;
+  }
+}
+
+TEST_F(ParticleSlidesPlay, BoltGlowsAndTheExplosionBurnsThroughTheirEffectsAndADeviceResetKeepsThemDrawing) {
+  host_->SetRoot(LoadSceneDocument());
+  ASSERT_NE(nullptr, host_->Root());
+  host_->StartScene();
+  host_->SetPicturePosition(1);
+  double t = 0;
+  const int index = PlayTo(u"Sparks at night", t);
+  ASSERT_GE(index, 0);
+  DS_SlideContainer& slide = *host_->Root()->slides[index];
+  DS_GlowingObj* glow = nullptr;
+  DS_FXObj* explosion = nullptr;
+  for (const CountedPtr<DS_ABObj>& o : slide.renderObjects) {
+    if (auto* g = dynamic_cast<DS_GlowingObj*>(o.Get())) glow = g;
+    if (auto* e = dynamic_cast<DS_FXObj*>(o.Get())) explosion = e;
+  }
+  ASSERT_NE(glow, nullptr);
+  ASSERT_NE(explosion, nullptr);
+  EXPECT_NE(glow->glowItem->effect, nullptr) << "effect 97 from the resource module";
+  EXPECT_NE(explosion->effectItem->effect, nullptr) << "effect 99 from the resource module";
+  EXPECT_EQ(glow->NeedsSourceTexture(), 1);
+
+  const DemoSlide* want = nullptr;
+  for (const DemoSlide& d : kDemoSlides)
+    if (std::u16string(d.name) == u"Sparks at night") want = &d;
+  ASSERT_NE(want, nullptr);
+  UINT top, bottom;
+  PictureRows(*want, 256, &top, &bottom);
+  const double scale = 256.0 / want->width;
+  // The bolt runs from (200, 250) to (700, 450) of the picture; the explosion sits at its centre.
+  const UINT boltX = static_cast<UINT>(450 * scale), boltY = top + static_cast<UINT>(350 * scale);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round ? "after a device reset" : "before");
+    if (round) {
+      DXUTTestForceDeviceReset();
+      for (int k = 0; k < 3; ++k) ASSERT_TRUE(Frame(t += 0.1));
+    }
+    ASSERT_TRUE(Frame(t += 0.1));
+    const lumi_test::Pixels drawn = g_demoFrame;
+    const lumi_test::Pixels noBolt = BarePicture(index, t, glow);
+    EXPECT_GT(Differing(drawn, noBolt, boltY - 12, boltY + 12, boltX - 30, boltX + 30), 20) << "the bolt";
+    const lumi_test::Pixels noExplosion = BarePicture(index, t, explosion);
+    EXPECT_GT(Differing(drawn, noExplosion, 118, 138, 118, 138), 20) << "the explosion";
+  }
 }
 
 }  // namespace
