@@ -1,8 +1,9 @@
 // Frame time of the demo's particle slides beside a plain picture slide of the same scene, in one run on
 // the device: each slide alone as the scene (no fades), its frames timed after a warm-up.
 //   particle_frame_timing [frames] [width] [height]   defaults: 300 frames, 1920 x 1080 (Fit)
-// Prints the median and mean frame time of each slide and the ratio of each particle slide to the plain
-// one; exits non-zero when the scene host does not come up.
+// Prints the median and mean frame time of each slide, the ratio of each particle slide to the plain one,
+// and each slide's time with its items dropped (its picture alone); exits non-zero when the scene host does
+// not come up.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include <d3d9.h>
 
+#include "bench_timing_win.h"
 #include "bench_window_win.h"
 
 #include "app/scene_host_win.h"
@@ -25,26 +27,6 @@
 #include "scene/scene_document.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void FinishDrawing() {
-  IDirect3DDevice9* device = DXUTGetD3DDevice();
-  IDirect3DQuery9* query = nullptr;
-  if (!device || FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) return;
-  query->Issue(D3DISSUE_END);
-  while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) Sleep(0);
-  query->Release();
-}
 
 struct Timing {
   double median = 0, mean = 0;
@@ -65,24 +47,26 @@ DS_SlideShow_Light* SceneOf(const std::u16string& name) {
   return show;
 }
 
-bool TimeSlide(SceneHost& host, const std::u16string& name, int frames, Timing* out) {
+// bare: the slide's render objects are dropped once made, leaving its picture alone.
+bool TimeSlide(SceneHost& host, const std::u16string& name, bool bare, int frames, Timing* out) {
   DS_SlideShow_Light* show = SceneOf(name);
   if (show->slides.empty()) return false;
   host.SetRoot(show);
   host.StartScene();
+  if (bare) show->slides[0]->renderObjects.clear();
   host.SetPicturePosition(1);
   for (int i = 0; i < 30; ++i) DXUTRender3DEnvironment();  // warm-up: textures, effects, targets made
-  FinishDrawing();
+  bench::FinishDrawing(DXUTGetD3DDevice());
   std::vector<double> times;
-  const double start = Now();
+  const double start = bench::Now();
   for (int i = 0; i < frames; ++i) {
     bench::PumpMessages();
-    const double t0 = Now();
+    const double t0 = bench::Now();
     DXUTRender3DEnvironment();
-    times.push_back(Now() - t0);
+    times.push_back(bench::Now() - t0);
   }
-  FinishDrawing();
-  out->mean = (Now() - start) / frames;
+  bench::FinishDrawing(DXUTGetD3DDevice());
+  out->mean = (bench::Now() - start) / frames;
   std::sort(times.begin(), times.end());
   out->median = times[times.size() / 2];
   return true;
@@ -106,16 +90,16 @@ int main(int argc, char** argv) {
   std::vector<Timing> timings;
   std::printf("size %d x %d, Fit, %d frames a slide\n", width, height, frames);
   for (const char16_t* name : slides) {
-    Timing t;
-    if (!TimeSlide(*host, name, frames, &t)) {
+    Timing t, bare;
+    if (!TimeSlide(*host, name, false, frames, &t) || !TimeSlide(*host, name, true, frames, &bare)) {
       std::fprintf(stderr, "particle_frame_timing: the demo scene has no slide '%ls'\n",
                    std::wstring(name, name + std::char_traits<char16_t>::length(name)).c_str());
       return 1;
     }
     timings.push_back(t);
     const std::string n(name, name + std::char_traits<char16_t>::length(name));
-    std::printf("%-22s median %7.2f ms, mean %7.2f ms, ratio to the plain slide %.2f\n", n.c_str(), t.median * 1000,
-                t.mean * 1000, t.median / timings[0].median);
+    std::printf("%-22s median %7.2f ms, mean %7.2f ms, ratio to the plain slide %.2f; its picture alone %7.2f ms\n",
+                n.c_str(), t.median * 1000, t.mean * 1000, t.median / timings[0].median, bare.median * 1000);
   }
   host.reset();
   DXUTShutdown();
