@@ -97,6 +97,7 @@ bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
     CreateIconTexture();
     ScreenQuad full;
     iconQuad_->SetTexture(iconTexture_.get(), ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
+    SetIconCoverage(RECT{0, 0, 0, 0});  // nothing painted yet
   }
   g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // red, green, blue; alpha never written
   AudioGraph::Init(deviceWindow);
@@ -139,12 +140,19 @@ void SceneHost::SetPicturePosition(int mode) {
   if (root_) root_->SetPicturePosition(mode);
 }
 
+void SceneHost::SetIconCoverage(const RECT& r) { iconCoverage_ = r; }
+
 void SceneHost::DrawIconLayer() {
   if (!iconQuad_ || !iconsVisible_ || !IconTexture()) return;
   IDirect3DDevice9* d = g_D3DDevice;
   d->SetSamplerState(0, D3DSAMP_MINFILTER, iconFilter_);
   d->SetSamplerState(0, D3DSAMP_MAGFILTER, iconFilter_);
+  // The quad still spans the window, so that every pixel samples the texture as it always does; the
+  // scissor keeps the device from filling where the layer is transparent anyway.
+  d->SetScissorRect(&iconCoverage_);
+  d->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   if (!root_->DrawIconLayer(iconQuad_.get())) DrawTexturedQuadRhw(iconQuad_.get());
+  d->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
   d->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   d->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
 }
@@ -172,6 +180,7 @@ void SceneHost::InvalidateDeviceObjects() {
   if (iconQuad_) {
     mesh_detail::Drop(iconQuad_->texture);
     SafeRelease(iconTexture_.get());
+    SetIconCoverage(RECT{0, 0, 0, 0});  // the texture made at the reset is blank until the next upload
   }
 }
 
@@ -200,6 +209,9 @@ void UploadIconLayer() {
   if (g_IconBits) ApplyIconKey(g_IconBits, g_IconBitsSize.cx, g_IconBitsSize.cy, g_IconBounds);
   IDirect3DTexture9* texture = host->IconTexture();
   if (!texture || !g_IconDC) return;
+  // The layer is drawn only over what the icons cover: every other pixel of it is transparent. Two
+  // pixels more on each side keep a filtered edge whole.
+  if (g_IconBits) host->SetIconCoverage(IconCoverage(g_IconBits, g_IconBitsSize.cx, g_IconBitsSize.cy, 2));
   IDirect3DSurface9* surface = nullptr;
   if (FAILED(texture->GetSurfaceLevel(0, &surface)) || !surface) return;
   HDC dc = nullptr;

@@ -61,6 +61,10 @@ class SceneHost : private DeviceObjects {
   bool IconsVisible() const { return iconsVisible_; }
 
   TexQuad* IconQuad() const { return iconQuad_.get(); }
+  // The icon layer is drawn only inside r (window pixels, right and bottom exclusive; empty: nowhere).
+  // Each upload sets it to what the icons cover; empty until the first upload and after a device loss.
+  void SetIconCoverage(const RECT& r);
+  const RECT& IconCoverageRect() const { return iconCoverage_; }
   // Null without an icon layer, and while the device is lost or the texture could not be made.
   IDirect3DTexture9* IconTexture() const { return iconTexture_ ? *iconTexture_ : nullptr; }
 
@@ -80,6 +84,7 @@ class SceneHost : private DeviceObjects {
   int iconFilter_ = D3DTEXF_POINT;
   SoundPlaylist playlist_;
   HWND deviceWindow_ = nullptr;
+  RECT iconCoverage_ = {0, 0, 0, 0};
 };
 
 // Set once the device is up; null before, and again after the host is destroyed.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "desktop/desktop_host_win.h"
 #include "dxut/app_clock.h"
 #include "dxut/d3d_device.h"
@@ -229,6 +232,75 @@ TEST_F(SceneHostTest, IconLayerShowsPaintedIconsOverTheSceneAndHidesWithThem) {
   UploadIconLayer();
   EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
   EXPECT_NE(nullptr, host_->IconTexture());
+}
+
+// The icon layer is drawn over what the icons cover (with a margin) and nothing else: before the first
+// upload not at all, whatever the new texture holds; afterwards the frame is the one the layer gives
+// drawn over the whole window, with either filter.
+TEST_F(SceneHostTest, IconLayerIsDrawnOnlyOverThePaintedIcons) {
+  Start(WriteAndReadShow(1, 1, 10, 1), 0);
+  const int w = g_WindowRect.right - g_WindowRect.left, h = g_WindowRect.bottom - g_WindowRect.top;
+  auto fillTexture = [&](DWORD argb) {
+    D3DLOCKED_RECT locked;
+    ASSERT_HRESULT_SUCCEEDED(host_->IconTexture()->LockRect(0, &locked, nullptr, 0));
+    for (int y = 0; y < h; ++y) {
+      DWORD* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      std::fill(row, row + w, argb);
+    }
+    host_->IconTexture()->UnlockRect(0);
+  };
+  auto allGreen = [&] {
+    int green = 0;
+    for (DWORD c : g_frame.argb) green += IsGreen(c);
+    return green == w * h;
+  };
+  fillTexture(0xFFFF0000);  // what a new texture holds is undefined: never shown before an upload
+  Frame(0.0);
+  EXPECT_TRUE(allGreen()) << "nothing painted, nothing drawn";
+
+  IconBitmap icons(w, h);
+  const RECT block = {20, 10, 26, 15};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      BYTE* p = icons.At(x, y);
+      const bool icon = x >= block.left && x < block.right && y >= block.top && y < block.bottom;
+      p[0] = icon ? 0 : 1;
+      p[1] = icon ? 0 : 1;
+      p[2] = icon ? 255 : 1;
+      p[3] = 0;
+    }
+  UploadIconLayer();
+  const RECT& r = host_->IconCoverageRect();
+  EXPECT_EQ((std::vector<LONG>{18, 8, 28, 17}), (std::vector<LONG>{r.left, r.top, r.right, r.bottom}));
+
+  double t = 0.0;
+  for (bool smoothing : {false, true}) {
+    host_->SetIconSmoothing(smoothing);
+    Frame(t += 0.1);
+    ASSERT_EQ(static_cast<size_t>(w) * h, g_frame.argb.size());
+    const std::vector<DWORD> covered = g_frame.argb;
+    if (!smoothing) {
+      int wrong = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const bool icon = x >= block.left && x < block.right && y >= block.top && y < block.bottom;
+          const DWORD c = g_frame.at(x, y);
+          if (icon ? (c & 0xFFFFFF) != 0xFF0000u : !IsGreen(c)) ++wrong;
+        }
+      EXPECT_EQ(0, wrong) << "point filtering shows the painted pixels exactly";
+    }
+    host_->SetIconCoverage(RECT{0, 0, w, h});
+    Frame(t += 0.1);
+    EXPECT_TRUE(covered == g_frame.argb) << (smoothing ? "linear" : "point") << " filtering";
+    UploadIconLayer();
+  }
+
+  // After a device loss the new texture is not drawn until the list view paints again.
+  OnD3D9LostDevice();
+  EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
+  fillTexture(0xFFFF0000);
+  Frame(t += 0.1);
+  EXPECT_TRUE(allGreen()) << "after the reset, before the next upload";
 }
 
 // A glow item holds a default-pool render-target pair of its own: unless the device loss releases it, the

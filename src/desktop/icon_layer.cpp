@@ -23,3 +23,25 @@ void ApplyIconKey(BYTE* bits, int width, int height, const IconBounds& b) {
     }
   }
 }
+
+RECT IconCoverage(const BYTE* bits, int width, int height, int margin) {
+  RECT r = {0, 0, 0, 0};
+  if (!bits || width <= 0 || height <= 0) return r;
+  LONG left = width, top = height, right = -1, bottom = -1;
+  for (int y = 0; y < height; ++y) {
+    const BYTE* row = bits + static_cast<size_t>(height - 1 - y) * width * 4;
+    for (int x = 0; x < width; ++x) {
+      if (row[4 * x + 3] == 0) continue;
+      if (x < left) left = x;
+      if (x > right) right = x;
+      if (y < top) top = y;
+      bottom = y;
+    }
+  }
+  if (right < 0) return r;
+  r.left = left > margin ? left - margin : 0;
+  r.top = top > margin ? top - margin : 0;
+  r.right = right + 1 + margin < width ? right + 1 + margin : width;
+  r.bottom = bottom + 1 + margin < height ? bottom + 1 + margin : height;
+  return r;
+}

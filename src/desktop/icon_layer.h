@@ -22,3 +22,9 @@ const BYTE kIconKey = 1;
 // of exactly the key colour keeps its alpha and stays transparent; every other pixel with alpha 0 becomes
 // opaque. Pixels outside are not touched; min x is not used.
 void ApplyIconKey(BYTE* bits, int width, int height, const IconBounds& bounds);
+
+// The part of the prepared bitmap (as above) that the icon layer shows: the smallest rectangle, in
+// picture coordinates counted from the top, holding every pixel whose alpha is not 0, widened by margin
+// pixels on every side (room for a filtered edge) and clipped to the bitmap. Right and bottom are
+// exclusive; an empty rectangle (all 0) when every pixel is transparent.
+RECT IconCoverage(const BYTE* bits, int width, int height, int margin);

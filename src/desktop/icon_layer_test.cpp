@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,6 +108,42 @@ TEST(IconUpload, BoundsBeyondTheBitmapOrInvertedAreSafe) {
     EXPECT_EQ(opaque, c.opaque) << c.what;
   }
   ApplyIconKey(nullptr, W, H, IconBounds{0, 0, W, H});  // no bitmap: nothing happens
+}
+
+TEST(IconUpload, CoverageHoldsEveryVisiblePixelWithItsMargin) {
+  const int W = 10, H = 8;
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> visible;  // x, y from the top
+    int margin;
+    RECT expected;
+  } cases[] = {
+      {"nothing visible", {}, 2, {0, 0, 0, 0}},
+      {"one pixel", {{4, 3}}, 0, {4, 3, 5, 4}},
+      {"one pixel with a margin", {{4, 3}}, 2, {2, 1, 7, 6}},
+      {"two corners apart", {{1, 6}, {7, 2}}, 1, {0, 1, 9, 8}},
+      {"the margin stops at the bitmap's edges", {{0, 0}, {9, 7}}, 3, {0, 0, 10, 8}},
+      {"the top row of the picture is the last row in memory", {{5, 0}}, 0, {5, 0, 6, 1}},
+  };
+  for (const Case& c : cases) {
+    Bitmap bm(W, H);
+    bm.Fill(1, 1, 1, 0);
+    for (const auto& p : c.visible) bm.Pixel(p.first, p.second)[3] = 255;
+    RECT r = IconCoverage(bm.bits.data(), W, H, c.margin);
+    EXPECT_EQ(c.expected.left, r.left) << c.what;
+    EXPECT_EQ(c.expected.top, r.top) << c.what;
+    EXPECT_EQ(c.expected.right, r.right) << c.what;
+    EXPECT_EQ(c.expected.bottom, r.bottom) << c.what;
+  }
+  // Alpha is all that counts: a faint pixel shows, a coloured transparent one does not.
+  Bitmap faint(W, H);
+  faint.Pixel(3, 3)[0] = 200;
+  faint.Pixel(6, 4)[3] = 1;
+  RECT r = IconCoverage(faint.bits.data(), W, H, 0);
+  EXPECT_EQ(6, r.left);
+  EXPECT_EQ(4, r.top);
+  RECT none = IconCoverage(nullptr, W, H, 2);
+  EXPECT_EQ(0, none.right - none.left);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "dxut/placement_device.h"
 #include "lights/light_2d.h"
+#include "platform/x86_convert.h"
+#include "render/light_device.h"
 #include "render/quad_builders.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
@@ -34,6 +36,7 @@ void DS_SlideShow_Light::FrameMove(double t) {
     ScreenQuad full;
     BuildRhwColorQuad(*fadeQuad_, 0x00000000, ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
     fadeAlpha_ = 0.0f;
+    fadeByte_ = 0;
   } else if (slides.size() >= 2) {
     float alpha = 0.0f;
     const int started = schedule_.Advance(t, current->Times(), static_cast<UINT>(slides.size()), &alpha);
@@ -42,7 +45,13 @@ void DS_SlideShow_Light::FrameMove(double t) {
       StartSlide();
     }
     fadeAlpha_ = alpha;
-    SetRhwQuadCornerAlpha(*fadeQuad_, alpha, alpha, alpha, alpha);
+    // The buffer is written only when its alpha byte changes: a lock of a buffer the device still draws
+    // from waits for it, and most frames show no fade at all.
+    const int byte = TruncToByte(alpha * 255.0f);
+    if (byte != fadeByte_) {
+      SetRhwQuadCornerAlpha(*fadeQuad_, alpha, alpha, alpha, alpha);
+      fadeByte_ = byte;
+    }
   }
   current->FrameMove(t);
 }
@@ -51,7 +60,13 @@ void DS_SlideShow_Light::Render() {
   if (!current) return;
   current->Render();
   current->PostRender();
-  if (fadeQuad_ && current->picture) current->picture->DrawColorQuadRHW(fadeQuad_.get());
+  if (!fadeQuad_ || !current->picture) return;
+  if (fadeByte_ != 0) {
+    current->picture->DrawColorQuadRHW(fadeQuad_.get());
+  } else {
+    // A wholly transparent quad changes no pixel: only the state its draw leaves is set.
+    GetLightDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  }
 }
 
 bool DS_SlideShow_Light::DrawIconLayer(TexQuad* iconQuad) {

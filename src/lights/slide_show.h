@@ -33,7 +33,7 @@ class DS_SlideShow_Light : public DS_IOF_Item {
   DS_SlideShow_Light& operator=(const DS_SlideShow_Light&) = delete;
 
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
-  // The current slide, its post pass, then the fade quad.
+  // The current slide, its post pass, then the fade quad (not drawn while wholly transparent).
   virtual void Render();
   // Every slide's picture lets go of its device objects.
   virtual void OnLostDevice();
@@ -66,6 +66,7 @@ class DS_SlideShow_Light : public DS_IOF_Item {
 
   SlideSchedule schedule_;
   float fadeAlpha_ = 0.0f;
+  int fadeByte_ = 0;  // the alpha byte the fade quad's vertices hold
   std::unique_ptr<SlideFadeQuad> fadeQuad_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
 #include "support/placement_fake.h"
+#include "support/recording_light_device.h"
 
 namespace {
 
@@ -277,6 +279,40 @@ TEST_F(SlideShowTest, FirstSlideShowsAtOnceAndSlidesFadeThroughBlackInTurn) {
     show->FrameMove(step.t);
     EXPECT_EQ(show->slides[step.current].Get(), show->current.Get()) << step.t;
     EXPECT_EQ(step.alphaByte, FadeByte(*show)) << step.t;
+  }
+}
+
+// A wholly transparent fade changes no pixel: it is not drawn, yet blending is left on as its draw would
+// leave it; any visible alpha is drawn. The quad's buffer is written only when its alpha byte changes.
+TEST_F(SlideShowTest, FadeQuadIsDrawnOnlyWhenVisibleAndWrittenOnlyWhenItChanges) {
+  std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}}));
+  show->FrameMove(50.0);
+  lumi_test::FakeVertexBuffer* buffer = geometry_.lastVertexBuffer();
+  ASSERT_EQ(show->FadeQuad()->vertexBuffer, buffer);
+  struct Step {
+    double t;
+    bool drawn;    // the fade quad is drawn
+    bool written;  // its buffer is locked
+  } steps[] = {
+      {50.0, false, false},  {55.0, false, false},  {60.0, false, false},
+      {60.001, false, false},  // alpha 0.001: byte 0, wholly transparent still
+      {60.01, true, true},      {60.01, true, false},  {60.5, true, true},   {61.0, true, true},
+      {61.05, true, false},  // the switch frame keeps alpha 1
+      {62.1, false, true},      {62.2, false, false},
+  };
+  for (const Step& step : steps) {
+    lumi_test::RecordingLightDevice device;
+    const int locks = buffer->locks;
+    show->FrameMove(step.t);
+    g_log.clear();
+    show->Render();
+    const std::string fade = "light" + std::to_string(LightOf(show->current)->id) + " fade";
+    const bool drawn = std::find(g_log.begin(), g_log.end(), fade) != g_log.end();
+    EXPECT_EQ(step.drawn, drawn) << step.t;
+    EXPECT_EQ(step.written, buffer->locks != locks) << step.t;
+    if (!step.drawn) {
+      EXPECT_EQ(static_cast<DWORD>(TRUE), device.RenderState(D3DRS_ALPHABLENDENABLE)) << step.t;
+    }
   }
 }
 
