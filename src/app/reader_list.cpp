@@ -4,6 +4,7 @@
 #include "lights/slide_show.h"
 #include "objects3d/object_array.h"
 #include "particles/particle_readers.h"
+#include "fx/fx_shared.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
@@ -14,4 +15,5 @@ void RegisterAllReaders() {
   RegisterSlideShowReaders();
   RegisterObjects3DReaders();
   RegisterParticleReaders();
+  RegisterFxReaders();
 }

@@ -31,9 +31,23 @@ void DS_2D_Light::EndTargetPass() {
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, targetPassMode, false);
 }
 
-// Editing handles and pulsing quads belong to editing; the player never draws them.
+// Editing handles belong to editing; the player never draws them.
 void DS_2D_Light::DrawMarkerSprites(DS_SimpleMesh<DX_V::PC>* mesh, int mode, bool steady) {}
-void DS_2D_Light::DrawPulsingQuad(TexQuadPT* quad, bool pulse) {}
+
+// The quad's texture through its world with fixed-function texturing: copied as it is when pulse is off
+// (an effect item without an effect keeps the scene behind it this way), blended by its alpha when on.
+void DS_2D_Light::DrawPulsingQuad(TexQuadPT* quad, bool pulse) {
+  if (!quad || !quad->vertexBuffer || quad->primitiveCount == 0) return;
+  LightDevice& d = GetLightDevice();
+  g_LetterboxProjection.SetWorld(quad->world);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, pulse ? TRUE : FALSE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTexture(0, quad->texture);
+  BindStreamPT(*quad);
+  d.DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
 
 void DS_2D_Light::DrawIndexedWithEffect(DS_IndexedMesh<DX_V::PT>* mesh, ID3DXEffect** effect) {
   if (!mesh || !effect || !*effect || !mesh->CanDrawIndexed()) return;

@@ -70,7 +70,8 @@ class DS_ABRender : public DS_IOF_Item {
   virtual void DrawSpriteArray(SpriteArraySource* sprites) = 0;
   // A blended mesh from both sides at each child frame of the mesh's own frame.
   virtual void DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) = 0;
-  // A textured quad whose alpha can pulse. Unused by the player.
+  // A textured quad placed by its world, fixed-function: copied opaque, or blended by its alpha when
+  // pulse is set. Effect items draw the scene behind them through it when they have no effect.
   virtual void DrawPulsingQuad(TexQuadPT* quad, bool pulse) = 0;
   // Where the texture of the picture composed so far is kept; read the pointer at draw time.
   virtual IDirect3DTexture9** GetTargetTexture() = 0;

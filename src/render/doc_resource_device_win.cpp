@@ -93,3 +93,9 @@ void InstallCacheDocResourceDevice() {
   static CacheDocResourceDevice* device = new CacheDocResourceDevice;
   SetDocResourceDevice(device);
 }
+
+IDirect3DTexture9* CacheDocResourceDevice::ConvertMask(IDirect3DTexture9* texture, UINT side) {
+  IDirect3DTexture9* copy = nullptr;
+  if (texture) ConvertTexture(static_cast<int>(side), static_cast<int>(side), &texture, &copy, D3DFMT_A8);
+  return copy;
+}

@@ -28,6 +28,7 @@ class CacheDocResourceDevice : public DocResourceDevice {
   void EffectLostDevice(ID3DXEffect* effect) override;
   void EffectResetDevice(ID3DXEffect* effect) override;
   bool SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) override;
+  IDirect3DTexture9* ConvertMask(IDirect3DTexture9* texture, UINT side) override;
 
  private:
   struct Attached {

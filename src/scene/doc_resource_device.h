@@ -46,6 +46,9 @@ class DocResourceDevice {
   virtual void EffectResetDevice(ID3DXEffect* effect) = 0;
   // The texture as DDS file bytes; false (out untouched) when it cannot be encoded.
   virtual bool SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) = 0;
+  // A mask picture as documents keep it: a managed side x side A8 copy of the texture's level 0, one
+  // reference for the caller; null when there is no texture or it cannot be converted.
+  virtual IDirect3DTexture9* ConvertMask(IDirect3DTexture9* texture, UINT side) { return nullptr; }
 };
 
 // The current implementation; never null.

@@ -86,6 +86,12 @@ class MediaSpeedParam : public UINTSclaleTo<float> {
   float GetPosition() const { return position_; }
   float GetLast() const { return last_; }
   void SetPosition(float p) { position_ = p; }
+  // Step, position and last time of another clock; value and scaling stay.
+  void CopyState(const MediaSpeedParam& o) {
+    delta_ = o.delta_;
+    position_ = o.position_;
+    last_ = o.last_;
+  }
 
  private:
   float delta_ = 0.0f;

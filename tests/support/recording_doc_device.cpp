@@ -108,3 +108,9 @@ bool RecordingDocDevice::SaveTextureAsDds(IDirect3DTexture9* texture, std::vecto
   out->assign(text.begin(), text.end());
   return true;
 }
+
+IDirect3DTexture9* RecordingDocDevice::ConvertMask(IDirect3DTexture9* texture, UINT side) {
+  calls.push_back("mask " + Text(texture) + " " + std::to_string(side));
+  if (texture) ++AsFake(texture)->refs;
+  return texture;
+}

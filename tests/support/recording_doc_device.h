@@ -54,6 +54,8 @@ class RecordingDocDevice : public DocResourceDevice {
   void EffectLostDevice(ID3DXEffect* effect) override;
   void EffectResetDevice(ID3DXEffect* effect) override;
   bool SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) override;
+  // The texture itself with a reference added, logged as "mask <text> <side>".
+  IDirect3DTexture9* ConvertMask(IDirect3DTexture9* texture, UINT side) override;
 
   std::vector<std::string> calls;
   std::vector<const void*> documents;  // attached and not yet detached

@@ -46,7 +46,10 @@ class RecordingRenderer : public DS_ABRender {
   void DrawMeshPart(MeshPart* part) override { log_.Add("DrawMeshPart " + log_.Name(part)); }
   void DrawSpriteArray(SpriteArraySource* sprites) override;
   void DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) override { log_.Add("DrawTwoSidedMesh " + log_.Name(mesh)); }
-  void DrawPulsingQuad(TexQuadPT* quad, bool pulse) override { log_.Add("DrawPulsingQuad " + log_.Name(quad)); }
+  // Names the texture the quad shows, and "pulse" when it is blended.
+  void DrawPulsingQuad(TexQuadPT* quad, bool pulse) override {
+    log_.Add("DrawPulsingQuad " + log_.Name(quad ? quad->texture : nullptr) + (pulse ? " pulse" : ""));
+  }
   IDirect3DTexture9** GetTargetTexture() override { return &sourceTexture; }
   TexQuadPT* GetBackgroundQuad() override { return &backgroundQuad; }
   UINT GetImageWidth() override { return imageWidth; }

@@ -33,6 +33,7 @@ class TestBrush : public DS_FX_Constructor {
   TestBrush(const TestBrush& o) : DS_FX_Constructor(o) {}
   ~TestBrush() override { ++g_itemsDeleted; }
   DS_ABObj* CreateRenderObject() override { return new DS_BrushObj(new TestBrush(*this)); }
+  DS_FX_Constructor* Clone() const override { return new TestBrush(*this); }
   void LoadEffect(IDirect3DTexture9** maskSlot) override {
     Log("LoadEffect");
     loadedMask = maskSlot;

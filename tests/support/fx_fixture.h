@@ -1,0 +1,125 @@
+// What the effect item tests share: a document and a renderer and effect that record into one log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/fire_fx.h"
+#include "scene/fx_constructor.h"
+#include "fx/light_water_fx.h"
+#include "fx/pattern_brush.h"
+#include "fx/wave_fx.h"
+#include "render/underwater_fx.h"
+#include "render/projection.h"
+#include "scene/doc_res_manager.h"
+#include "support/fake_geometry.h"
+#include "support/recording_doc_device.h"
+#include "support/recording_effect.h"
+#include "support/recording_renderer.h"
+
+namespace fx_test {
+
+using lumi_test::CallLog;
+using lumi_test::FakeTexture;
+using lumi_test::RecordingEffect;
+using lumi_test::RecordingRenderer;
+using Lines = std::vector<std::string>;
+
+// The document's effects are recording effects whose names are their source text.
+class EffectDocDevice : public RecordingDocDevice {
+ public:
+  explicit EffectDocDevice(CallLog& log) : log_(log) {}
+  ID3DXEffect* CreateEffect(const BYTE* data, INT size) override {
+    const std::string text(reinterpret_cast<const char*>(data), static_cast<size_t>(size));
+    if (text.empty() || text[0] == '!') return nullptr;
+    made.emplace_back(new RecordingEffect(log_, text));
+    return made.back().get();
+  }
+  void AddRefEffect(ID3DXEffect* e) override { e->AddRef(); }
+  void ReleaseEffect(ID3DXEffect* e) override { e->Release(); }
+  void EffectLostDevice(ID3DXEffect*) override {}
+  void EffectResetDevice(ID3DXEffect*) override {}
+
+  std::vector<std::unique_ptr<RecordingEffect>> made;
+
+ private:
+  CallLog& log_;
+};
+
+class FxTest : public ::testing::Test {
+ protected:
+  FxTest() : renderer(log), effect(log, "fx"), docDevice(log) {}
+  void SetUp() override {
+    savedManager_ = g_DocResManager;
+    manager.reset(new DS_DocResManager);
+    g_DocResManager = manager.get();
+    savedMode_ = g_LetterboxProjection.mode;
+    log.names[&source] = "source";
+    log.names[&maskTexture] = "mask";
+    renderer.sourceTexture = &source;
+    renderer.imageWidth = 1024;
+    renderer.imageHeight = 768;
+  }
+  void TearDown() override {
+    manager.reset();
+    g_DocResManager = savedManager_;
+    g_LetterboxProjection.mode = savedMode_;
+  }
+  // The item draws with the recording effect (a reference of its own).
+  void Attach(DS_FX_Constructor& item) {
+    effect.AddRef();
+    SafeRelease(&item.effect);
+    item.effect = &effect;
+  }
+  Lines Render(DS_FX_Constructor& item) {
+    log.calls.clear();
+    item.Render(&renderer);
+    return log.calls;
+  }
+
+  CallLog log;
+  RecordingRenderer renderer;
+  RecordingEffect effect;
+  FakeTexture source;
+  FakeTexture maskTexture;
+  lumi_test::FakeGeometryDevice geometry;
+  EffectDocDevice docDevice;
+  std::unique_ptr<DS_DocResManager> manager;
+
+ private:
+  DS_DocResManager* savedManager_ = nullptr;
+  int savedMode_ = 1;
+};
+
+// Every concrete class that documents name, plus the underwater wobble, by a factory of default items.
+struct FxClass {
+  const char* name;
+  std::function<DS_FX_Constructor*()> make;
+};
+inline std::vector<FxClass> AllClasses() {
+  return {
+      {"DS_PatternBrush", [] { return new DS_PatternBrush; }},
+      {"DS_PatternBrushC", [] { return new DS_PatternBrushC; }},
+      {"DS_BackgroundCopy", [] { return new DS_BackgroundCopy; }},
+      {"DS_WavesFX", [] { return new DS_WavesFX; }},
+      {"DS_LightFX", [] { return new DS_LightFX; }},
+      {"DS_UnderwaterFX", [] { return new DS_UnderwaterFX; }},
+      {"DS_WaterFX", [] { return new DS_WaterFX; }},
+      {"DS_MoveFX", [] { return new DS_MoveFX; }},
+      {"DS_FireFX", [] { return new DS_FireFX; }},
+  };
+}
+
+// The bytes of an item's save.
+inline std::vector<BYTE> Saved(DS_IOF_Item& item) {
+  DS_IOF_W w;
+  DS_IOF_Virtual* s = &w;
+  item.Save(&s);
+  return w.TakeBytes();
+}
+
+}  // namespace fx_test
