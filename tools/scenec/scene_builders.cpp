@@ -1,6 +1,7 @@
 #include "scenec/scene_compiler.h"
 #include "scenec/objects3d_builders.h"
 #include "scenec/particle_builders.h"
+#include "scenec/fx_builders.h"
 #include "scenec/slide_show_builders.h"
 
 // Each class that a scene description may name adds the registration of its builder here.
@@ -11,4 +12,5 @@ void RegisterAllSceneBuilders() {
   RegisterSlideShowBuilders();
   RegisterObjects3DBuilders();
   RegisterParticleBuilders();
+  RegisterFxBuilders();
 }

@@ -21,6 +21,10 @@ const DemoSlide kDemoSlides[] = {
     {u"Sky over the lake", u"demo\\lake_sky.jpg", 1, 8, 1, 1600, 800},
     {u"Rain over the hills", u"demo\\rain_hills.jpg", 1, 8, 1, 1280, 1024},
     {u"Sparks at night", u"demo\\night_sparks.jpg", 1, 8, 1, 1440, 1000},
+    {u"Ripples in the light", u"demo\\dusk.jpg", 1, 6, 1, 1600, 1200},
+    {u"Morning water", u"demo\\morning.jpg", 1, 6, 1, 1024, 1024},
+    {u"Tiles and copies", u"demo\\target.png", 1, 6, 1, 1000, 1400},
+    {u"Night fire", u"demo\\night.png", 1, 6, 1, 2400, 800},
 };
 
 struct DemoTrack {

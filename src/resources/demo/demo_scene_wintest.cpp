@@ -32,7 +32,7 @@ class DemoSceneOnDevice : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     D3DFixture::SetUp();
-    RegisterSlideShowReaders();
+    RegisterAllReaders();
     SetModuleResources(&Win32ModuleResources());
     SetDocResourceDevice(&device_);
   }
