@@ -1,0 +1,86 @@
+// Water: the picture seen through a water surface. A tiling bump picture, turned over time by BampTrans,
+// perturbs the lookup, a wave runs along Direction1 with the displacement Direction2, and the surface is
+// tinted by Color, darkened by its slope and lit by a highlight along Vhalf as far as Shadows says.
+// P1 and P2 foreshorten the bump lookup towards the top of the picture.
+
+float2 Scale = {1, 1};
+texture BumpMap;
+float4 BampTrans = {0.02, 0, 0, 0.02};
+float3 P1 = {-0.998, -1, -0.998};
+float3 P2 = {1, 1.0327, 1};
+float Time = 0;
+float2 Direction1 = {-34.82, -29.22};
+float2 Direction2 = {-0.0019, -0.0016};
+float Shadows = 0;
+float3 Vhalf = {0.4472, 0.8944, 0};
+float3 Color = {1, 1, 1};
+texture Mask;
+texture Background;
+
+sampler BumpSampler = sampler_state {
+  Texture = <BumpMap>;
+  AddressU = WRAP;
+  AddressV = WRAP;
+  MinFilter = LINEAR;
+  MagFilter = LINEAR;
+  MipFilter = NONE;
+};
+sampler BackgroundSampler = sampler_state {
+  Texture = <Background>;
+  AddressU = MIRROR;
+  AddressV = MIRROR;
+  MinFilter = LINEAR;
+  MagFilter = LINEAR;
+  MipFilter = NONE;
+};
+sampler MaskSampler = sampler_state {
+  Texture = <Mask>;
+  AddressU = CLAMP;
+  AddressV = CLAMP;
+  MinFilter = LINEAR;
+  MagFilter = LINEAR;
+  MipFilter = NONE;
+};
+
+float3 Water(float2 uv) {
+  // Farther rows (towards the top) are squeezed: v' = (P1.x v + P1.y) / (P2.x v + P2.y).
+  float depth = (P1.x * uv.y + P1.y) / (P2.x * uv.y + P2.y);
+  float2 p = float2(uv.x, depth) * Scale;
+  float2 n = tex2D(BumpSampler, p).rg * 2 - 1;
+  float2 d = float2(n.x * BampTrans.x + n.y * BampTrans.z, n.x * BampTrans.y + n.y * BampTrans.w);
+  d += Direction2 * sin(dot(uv, Direction1) + Time);
+  float3 c = tex2D(BackgroundSampler, uv + d).rgb * Color;
+  float slope = saturate(n.x + n.y);
+  float highlight = pow(saturate(dot(normalize(float3(n, 1)), Vhalf)), 32);
+  return c * (1 - Shadows * slope) + highlight * Shadows;
+}
+
+float4 WaterPS(float2 uv : TEXCOORD0) : COLOR0 {
+  return float4(Water(uv), tex2D(MaskSampler, uv).a);
+}
+
+float4 WaterFXPS(float2 uv : TEXCOORD0) : COLOR0 {
+  float3 scene = tex2D(BackgroundSampler, uv).rgb;
+  return float4(lerp(scene, Water(uv), tex2D(MaskSampler, uv).a), 1);
+}
+
+technique Main {
+  pass P0 {
+    AlphaBlendEnable = TRUE;
+    SrcBlend = SRCALPHA;
+    DestBlend = INVSRCALPHA;
+    BlendOp = ADD;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterPS();
+  }
+}
+
+technique MainFX {
+  pass P0 {
+    AlphaBlendEnable = FALSE;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterFXPS();
+  }
+}
