@@ -8,6 +8,7 @@
 #include "render/device_services_win.h"
 #include "render/doc_resource_device_win.h"
 #include "render/light_device_win.h"
+#include "render/projection.h"
 #include "render/texture_cache.h"
 #include "scene/screen_quad.h"
 #include "scene/texture_types.h"
@@ -63,6 +64,10 @@ SceneHost::~SceneHost() {
   iconQuad_.reset();
   if (iconTexture_) SafeRelease(iconTexture_.get());
   iconTexture_.reset();
+  // What the cache decoded and the border bars go with the host, so that nothing holds the device at the
+  // process's end: a device still alive then can bring the process down while it exits.
+  if (textureCache_) textureCache_->cache.reset(new TextureCache);
+  g_LetterboxProjection.ReleaseBars();
 }
 
 bool SceneHost::CreateIconTexture() {
@@ -74,7 +79,7 @@ bool SceneHost::CreateIconTexture() {
 }
 
 bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
-  g_TextureCache = new TextureCacheHolder;  // lives for the rest of the run
+  g_TextureCache = textureCache_ = new TextureCacheHolder;  // lives for the rest of the run
 
   DXUTSetCallbackFrameMove(OnFrameMove);
   DXUTSetCallbackDeviceCreated(OnD3D9DeviceCreated);

@@ -18,6 +18,7 @@
 
 class DS_SlideShow_Light;
 class IconLayerSink;
+class TextureCacheHolder;
 
 class SceneHost : private DeviceObjects {
  public:
@@ -85,6 +86,7 @@ class SceneHost : private DeviceObjects {
   SoundPlaylist playlist_;
   HWND deviceWindow_ = nullptr;
   RECT iconCoverage_ = {0, 0, 0, 0};
+  TextureCacheHolder* textureCache_ = nullptr;  // the cache made at bring-up; lives for the rest of the run
 };
 
 // Set once the device is up; null before, and again after the host is destroyed.

@@ -97,11 +97,17 @@ class SceneHostTest : public ::testing::Test {
   void TearDown() override {
     host_.reset();
     EXPECT_EQ(nullptr, g_SceneHost);
+    delete g_DocResManager;
+    g_DocResManager = savedManager_;
+    // Once the host and its document are gone, nothing but the framework holds the device: it goes while
+    // its window is still there, never at the process's exit.
+    if (IDirect3DDevice9* device = DXUTGetD3DDevice()) {
+      device->AddRef();
+      EXPECT_EQ(1u, device->Release()) << "references to the device outlive the scene host";
+    }
     DXUTShutdown();
     DXUTTestSetCounter(nullptr);
     g_D3DDevice = nullptr;
-    delete g_DocResManager;
-    g_DocResManager = savedManager_;
     SetModuleResources(nullptr);
     if (window_) DestroyWindow(window_);
   }

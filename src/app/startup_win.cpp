@@ -12,6 +12,7 @@
 #include "desktop/desktop_host_win.h"
 #include "desktop/desktop_view_win.h"
 #include "lights/audio_graph_win.h"
+#include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
 #include "scene/scene_document.h"
 
@@ -54,6 +55,9 @@ void DestroyAppGlobals() {
   g_App.desktop = nullptr;
   delete g_App.sceneHost;  // stops the sound and deletes the scene root
   g_App.sceneHost = nullptr;
+  // The document's textures, meshes and effects go too, so that nothing holds the device at the end.
+  delete g_DocResManager;
+  g_DocResManager = nullptr;
   delete g_App.services;
   g_App.services = nullptr;
   delete g_App.settings;

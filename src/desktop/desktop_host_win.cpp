@@ -236,7 +236,7 @@ void DS_Desktop::AlignPrivateListView() {
 }
 
 bool DS_Desktop::ReadShellIcons(PlacementMap& placements) {
-  return RunsUnderWow64() ? ReadShellIcons64(placements) : ReadShellIcons32(placements);
+  return ReadsShellIn64BitLayout() ? ReadShellIcons64(placements) : ReadShellIcons32(placements);
 }
 
 void DS_Desktop::UploadIconLayer() {

@@ -48,3 +48,5 @@ bool RunsUnderWow64() {
   BOOL wow64 = FALSE;
   return g_IsWow64Process && g_IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
+
+bool ReadsShellIn64BitLayout() { return sizeof(void*) == 8 || RunsUnderWow64(); }

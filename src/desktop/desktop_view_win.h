@@ -20,3 +20,7 @@ HWND GetShellListView();
 // True when this 32-bit process runs on 64-bit Windows; the shell's list view then takes item records in
 // the 64-bit layout.
 bool RunsUnderWow64();
+
+// Whether the shell's list view is read in the 64-bit item layout: always in a 64-bit process (its shell
+// is 64-bit too), and in a 32-bit one when it runs under WOW64.
+bool ReadsShellIn64BitLayout();

@@ -61,8 +61,10 @@ TEST_F(StandinShellTest, ProgmanHoldsTheDesktopViewAtTheScreenOrigin) {
   EXPECT_EQ(owner, shell.pid());
   EXPECT_EQ(shell.Send(kStandinPing), static_cast<LRESULT>(shell.pid()));
 
-  // This test runs as a 32-bit process on 64-bit Wine; the stand-in is a 64-bit process.
-  EXPECT_TRUE(RunsUnderWow64());
+  // The stand-in is a 64-bit process on 64-bit Wine; the test runs as a 32-bit process under WOW64 or as
+  // a 64-bit one, and reads the shell's list view in the 64-bit layout either way.
+  EXPECT_EQ(RunsUnderWow64(), sizeof(void*) == 4);
+  EXPECT_TRUE(ReadsShellIn64BitLayout());
   HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shell.pid());
   BOOL wow64 = TRUE;
   ASSERT_TRUE(p && IsWow64Process(p, &wow64));

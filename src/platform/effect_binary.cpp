@@ -143,6 +143,8 @@ class Reader {
   bool Blob(size_t* pos, std::vector<uint8_t>* out) {
     uint32_t len = 0;
     if (!Word(pos, &len)) return false;
+    // The length alone first: on a 32-bit system the padded length of a huge one wraps around.
+    if (len > size_ - *pos) return Fail("data past the end");
     size_t padded = (static_cast<size_t>(len) + 3) & ~static_cast<size_t>(3);
     if (padded > size_ - *pos) return Fail("data past the end");
     out->assign(base_ + *pos, base_ + *pos + len);

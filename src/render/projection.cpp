@@ -34,6 +34,10 @@ void LetterboxProjection::CreateBars() {
   for (DS_SimpleMesh<DX_V::RHWC>& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
 }
 
+void LetterboxProjection::ReleaseBars() {
+  for (DS_SimpleMesh<DX_V::RHWC>& bar : bars) bar.ReleaseVertexBuffer();
+}
+
 void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int newMode, bool keepSize) {
   mode = newMode;
   pictureWidth = picW;

@@ -25,6 +25,9 @@ class LetterboxProjection {
 
   // Gives each bar a new opaque black quad buffer over the whole back buffer; at device creation.
   void CreateBars();
+  // Releases the bars' buffers, when the device goes away: they would otherwise hold it until the
+  // process's end.
+  void ReleaseBars();
   // Fit mode only: the four bars, left, right, top, bottom, as diffuse colour. Other states are the
   // caller's. Windows only.
   void DrawBars() const;
