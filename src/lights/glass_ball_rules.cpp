@@ -1,0 +1,131 @@
+#include "lights/glass_ball_rules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+GlassBallParams ComputeBallParams(UINT ballSize, UINT refraction, float sx, float ky) {
+  const double D = static_cast<float>(ballSize);
+  const double a = refraction;
+  GlassBallParams p;
+  p.ballZ = static_cast<float>(-600.0 / (0.75 * D / 100.0 + 0.25)) / (sx * ky);
+  p.lensDepth = static_cast<float>(
+      static_cast<float>((static_cast<double>(1.105f) * D * ky * sx / 100.0 + static_cast<double>(0.385f)) *
+                         static_cast<double>(1.05f)) *
+      (1.0 + 0.5 * a / 100.0));
+  p.swayAmplitude = static_cast<float>(0.5 * a * 0.125 / 100.0 + 0.125);
+  return p;
+}
+
+float BallBumpHeight(int x, int y) {
+  const int d = (x - 128) * (x - 128) + (y - 128) * (y - 128);
+  return d <= 16384 ? std::sqrt(static_cast<float>(16384 - d)) : 0.0f;
+}
+
+void GenerateBallBump(BYTE* bits, int pitch) {
+  for (int y = 0; y < 256; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(bits + static_cast<ptrdiff_t>(y) * pitch);
+    for (int x = 0; x < 256; ++x) {
+      const int x1 = std::min(x + 1, 255), y1 = std::min(y + 1, 255);
+      const float h = BallBumpHeight(x, y);
+      const int du = static_cast<int>(std::atan(h - BallBumpHeight(x1, y)) * 16297.4658203125);
+      const int dv = static_cast<int>(std::atan(h - BallBumpHeight(x, y1)) * 16297.4658203125);
+      row[x] = (static_cast<uint32_t>(static_cast<uint16_t>(dv)) << 16) | static_cast<uint16_t>(du);
+    }
+  }
+}
+
+void GenerateDiscMask(BYTE* bits, int pitch, bool fourBytes) {
+  for (int y = 0; y < 1024; ++y) {
+    BYTE* row = bits + static_cast<ptrdiff_t>(y) * pitch;
+    for (int x = 0; x < 1024; ++x) {
+      const int d = (x - 512) * (x - 512) + (y - 512) * (y - 512);
+      const BYTE a = d > 258064 ? 255 : 0;
+      if (fourBytes) {
+        const uint32_t v = (static_cast<uint32_t>(a) << 24) | 0xFFFFFF;
+        std::memcpy(row + x * 4, &v, 4);
+      } else {
+        row[x] = a;
+      }
+    }
+  }
+}
+
+void GenerateGradient(BYTE* bits, int pitch, DWORD top, DWORD bottom) {
+  for (int i = 0; i < 256; ++i) {
+    const double t = i / 255.0;
+    auto mix = [&](int shift) {
+      const double c1 = (top >> shift) & 0xFF, c2 = (bottom >> shift) & 0xFF;
+      return static_cast<uint32_t>(static_cast<int>(c1 + t * (c2 - c1)));
+    };
+    const uint32_t v = (mix(0) << 16) | (mix(8) << 8) | mix(16);
+    uint32_t* row = reinterpret_cast<uint32_t*>(bits + static_cast<ptrdiff_t>(i) * pitch);
+    for (int x = 0; x < 256; ++x) row[x] = v;
+  }
+}
+
+void GlassBallMotion::Advance(int mode, float t, float speed) {
+  if (!started) {
+    started = true;
+    last = t;
+  }
+  if (mode != 0) phase += (t - last) * speed * 0.0625f;
+  last = t;
+}
+
+float GlassBallMotion::ScrollShare(int mode) const {
+  if (mode != 1 && mode != 2) return 0;
+  const float s = mode == 1 ? phase * -0.5f : phase * 0.5f;
+  return s - std::floor(s);
+}
+
+float GlassBallMotion::Sway(int mode) const {
+  if (mode != 3) return 0;
+  const float s = phase * 0.5f;
+  const float f = s - std::floor(s);
+  return std::fabs(2 * f - 1) * 2 - 1;
+}
+
+GlassBallMotion& SharedGlassBallMotion() {
+  static GlassBallMotion motion;
+  return motion;
+}
+
+BallShares ComputeBallShares(float left, float top, float right, float bottom, float sx, float sy) {
+  const float l = sx * left, t = sy * top, r = sx * right, b = sy * bottom;
+  const float m = std::trunc(l) + 1, n = std::trunc(t) + 1;
+  const float w = r - l, h = b - t;
+  BallShares s;
+  s.kx = w + 2 * m != 0 ? w / (w + 2 * m) : 1.0f;
+  s.ky = h + 2 * n != 0 ? h / (h + 2 * n) : 1.0f;
+  return s;
+}
+
+BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens) {
+  BallCamera c;
+  const float z = in.ballZ;
+  const float W = in.width > 0 ? in.width : 1, H = in.height > 0 ? in.height : 1;
+  const float kx = in.kx != 0 ? in.kx : 1, ky = in.ky != 0 ? in.ky : 1;
+  c.xc = (-z / 600) * ((in.px + 250) * in.sx - 250 + 500 * in.offX / W / kx);
+  c.yc = (z / 600) * ((in.py + 250) * in.sy - 250 + 500 * in.offY / H / ky);
+  if (in.pictureBackground) {
+    c.yc = ky * c.yc;
+    c.xc = in.targetAspect * c.xc * kx;
+  }
+  if (lens) {
+    c.s = in.lensDepth;
+    const float F = 1.5f - 0.01f * static_cast<float>(in.refraction >> 1);
+    // A portrait picture has a whole-number ratio of 0: count it as 1, which leaves landscapes unchanged.
+    const UINT ph = in.pictureHeight ? in.pictureHeight : 1;
+    const float r = static_cast<float>(std::max(1u, in.pictureWidth / ph));
+    c.u0 = in.swayAmplitude * in.sway - c.xc * F / (W * r);
+    c.v0 = F * c.yc / H;
+  } else {
+    c.s = ky;
+    c.u0 = 0;
+    c.v0 = 0;
+  }
+  return c;
+}

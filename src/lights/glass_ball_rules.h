@@ -1,0 +1,63 @@
+// The glass ball's arithmetic: ball parameters, the generated bump map, disc mask and gradient texels,
+// the motion of the slide inside the ball, the background rectangle's shares and the ball camera.
+#pragma once
+
+#include "platform/types.h"
+
+struct GlassBallParams {
+  float ballZ;
+  float lensDepth;
+  float swayAmplitude;
+};
+// ballSize in percent, refraction, the projection's x scale and the background's height share.
+GlassBallParams ComputeBallParams(UINT ballSize, UINT refraction, float sx, float ky);
+
+// 256 x 256 V16U16 texels of a hemisphere of radius 128, rows at pitch bytes.
+void GenerateBallBump(BYTE* bits, int pitch);
+// The hemisphere's height at a texel (0 outside).
+float BallBumpHeight(int x, int y);
+// 1024 x 1024: opaque outside the circle of radius 508, clear inside; one byte a texel (A8) or four
+// (A8R8G8B8, alpha in the top byte, white), rows at pitch bytes.
+void GenerateDiscMask(BYTE* bits, int pitch, bool fourBytes);
+// 256 rows x 256 texels of X8R8G8B8 from top to bottom colour (COLORREFs), alpha 0.
+void GenerateGradient(BYTE* bits, int pitch, DWORD top, DWORD bottom);
+
+// The motion of the slide inside every glass ball of the process.
+struct GlassBallMotion {
+  float phase = 0;
+  float last = 0;
+  bool started = false;
+
+  // Advances the phase at time t; mode 0 keeps it.
+  void Advance(int mode, float t, float speed);
+  // Modes 1 and 2: the share of a width the first copy is moved right (0..1).
+  float ScrollShare(int mode) const;
+  // Mode 3: a triangle wave -1..1; 0 in the other modes.
+  float Sway(int mode) const;
+};
+GlassBallMotion& SharedGlassBallMotion();
+
+// The background rectangle scaled about the origin: its shares of the target (k = w' / (w' + 2m)).
+struct BallShares {
+  float kx, ky;
+};
+BallShares ComputeBallShares(float left, float top, float right, float bottom, float sx, float sy);
+
+// The ball camera's centre and the lens texture offsets.
+struct BallCamera {
+  float xc, yc;   // world translation
+  float u0, v0;   // lens texture offsets
+  float s;        // depth factor
+};
+struct BallCameraInput {
+  float ballZ, lensDepth, swayAmplitude, sway;
+  float px, py;              // ball offset
+  float sx, sy, kx, ky;
+  float offX, offY;
+  float width, height;       // target (or back buffer)
+  float targetAspect;        // target width / height
+  bool pictureBackground;
+  UINT refraction;
+  UINT pictureWidth, pictureHeight;
+};
+BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens);

@@ -1,0 +1,141 @@
+#include "lights/glass_ball_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+TEST(GlassBallRules, BallParameters) {
+  const struct {
+    UINT size, refraction;
+    float sx, ky, z, depth, sway;
+  } cases[] = {
+      {100, 0, 1, 1, -600, 1.5645f, 0.125f},
+      {100, 100, 1, 1, -600, 1.5645f * 1.5f, 0.1875f},
+      {0, 0, 1, 1, -2400, 0.40425f, 0.125f},
+      {100, 0, 2, 0.5f, -600, 1.5645f, 0.125f},
+  };
+  for (const auto& c : cases) {
+    const GlassBallParams p = ComputeBallParams(c.size, c.refraction, c.sx, c.ky);
+    EXPECT_NEAR(p.ballZ, c.z, 1e-3f) << c.size << " " << c.refraction;
+    EXPECT_NEAR(p.lensDepth, c.depth, 1e-4f) << c.size << " " << c.refraction;
+    EXPECT_NEAR(p.swayAmplitude, c.sway, 1e-6f);
+  }
+}
+
+TEST(GlassBallRules, BumpMapTexels) {
+  const int pitch = 256 * 4 + 32;
+  std::vector<BYTE> bits(static_cast<size_t>(pitch) * 256, 0xCD);
+  GenerateBallBump(bits.data(), pitch);
+  auto texel = [&](int x, int y) {
+    uint32_t v;
+    std::memcpy(&v, &bits[static_cast<size_t>(y) * pitch + x * 4], 4);
+    return v;
+  };
+  auto du = [&](int x, int y) { return static_cast<int16_t>(texel(x, y) & 0xFFFF); };
+  auto dv = [&](int x, int y) { return static_cast<int16_t>(texel(x, y) >> 16); };
+  EXPECT_EQ(texel(0, 0), 0u);  // outside the hemisphere
+  EXPECT_EQ(du(128, 128), static_cast<int16_t>(std::atan(128.0f - std::sqrt(16383.0f)) * 16297.4658203125));
+  // Rising towards the centre on the left, falling on the right; symmetric in u and v.
+  EXPECT_LT(du(60, 128), 0);
+  EXPECT_GT(du(200, 128), 0);
+  EXPECT_EQ(du(60, 128), dv(128, 60));
+  EXPECT_EQ(bits[256 * 4], 0xCD);  // the pitch's padding is left alone
+}
+
+TEST(GlassBallRules, DiscMaskFollowsThePitch) {
+  for (bool four : {false, true}) {
+    const int bpp = four ? 4 : 1;
+    const int pitch = 1024 * bpp + 64;
+    std::vector<BYTE> bits(static_cast<size_t>(pitch) * 1024, 0x11);
+    GenerateDiscMask(bits.data(), pitch, four);
+    auto alpha = [&](int x, int y) { return bits[static_cast<size_t>(y) * pitch + x * bpp + (four ? 3 : 0)]; };
+    EXPECT_EQ(alpha(0, 0), 255);
+    EXPECT_EQ(alpha(512, 512), 0);
+    EXPECT_EQ(alpha(512, 3), 255);  // beyond the radius of 508
+    EXPECT_EQ(alpha(512, 4), 0);    // on the circle
+    EXPECT_EQ(alpha(1023, 1023), 255);
+    EXPECT_EQ(bits[static_cast<size_t>(pitch) - 1], 0x11);  // padding untouched
+  }
+}
+
+TEST(GlassBallRules, GradientRows) {
+  std::vector<BYTE> bits(256 * 1024);
+  GenerateGradient(bits.data(), 1024, 0x0000FF /* red */, 0xFF0000 /* blue */);
+  auto texel = [&](int x, int y) {
+    uint32_t v;
+    std::memcpy(&v, &bits[static_cast<size_t>(y) * 1024 + x * 4], 4);
+    return v;
+  };
+  EXPECT_EQ(texel(0, 0), 0x00FF0000u);
+  EXPECT_EQ(texel(255, 255), 0x000000FFu);
+  const uint32_t mid = texel(17, 128);
+  EXPECT_NEAR(static_cast<int>((mid >> 16) & 0xFF), 127, 1);
+  EXPECT_EQ((mid >> 8) & 0xFF, 0u);
+  EXPECT_NEAR(static_cast<int>(mid & 0xFF), 128, 1);
+  EXPECT_EQ(mid >> 24, 0u);
+  GenerateGradient(bits.data(), 1024, 0, 0);
+  EXPECT_EQ(texel(5, 5), 0u);
+}
+
+TEST(GlassBallRules, MotionScrollsAndSways) {
+  GlassBallMotion m;
+  m.Advance(1, 0.0f, 1.0f);
+  m.Advance(1, 16.0f, 1.0f);
+  EXPECT_NEAR(m.ScrollShare(1), 0.5f, 1e-6f);  // half a width after 16 s
+  m.Advance(1, 32.0f, 1.0f);
+  EXPECT_NEAR(m.ScrollShare(1), 0.0f, 1e-6f);  // wrapped
+  EXPECT_EQ(m.Sway(1), 0.0f);
+
+  GlassBallMotion s;
+  const struct {
+    float t, sway;
+  } sways[] = {{0, 1}, {8, 0}, {16, -1}, {24, 0}, {32, 1}};
+  for (const auto& c : sways) {
+    s.Advance(3, c.t, 1.0f);
+    EXPECT_NEAR(s.Sway(3), c.sway, 1e-5f) << c.t;
+  }
+  GlassBallMotion still;
+  still.Advance(0, 0, 1);
+  still.Advance(0, 10, 1);
+  EXPECT_EQ(still.phase, 0.0f);
+}
+
+TEST(GlassBallRules, SharesAndCamera) {
+  const BallShares k = ComputeBallShares(100.5f, 0, 1820.5f, 1080, 1, 1);
+  EXPECT_NEAR(k.kx, 1720.0f / (1720 + 2 * 101), 1e-6f);
+  EXPECT_NEAR(k.ky, 1080.0f / (1080 + 2), 1e-6f);
+
+  BallCameraInput in = {};
+  in.ballZ = -600;
+  in.lensDepth = 1.5645f;
+  in.swayAmplitude = 0.125f;
+  in.sway = 1;
+  in.sx = in.sy = in.kx = in.ky = 1;
+  in.width = 1920;
+  in.height = 1080;
+  in.targetAspect = 1920.0f / 1080;
+  in.pictureWidth = 1600;
+  in.pictureHeight = 1000;
+  BallCamera c = ComputeBallCamera(in, true);
+  EXPECT_NEAR(c.xc, 0, 1e-4f);
+  EXPECT_NEAR(c.yc, 0, 1e-4f);
+  EXPECT_NEAR(c.u0, 0.125f, 1e-6f);
+  EXPECT_FLOAT_EQ(c.s, 1.5645f);
+  // A portrait picture keeps a finite lens offset.
+  in.pictureWidth = 600;
+  in.pictureHeight = 1000;
+  in.px = 40;
+  c = ComputeBallCamera(in, true);
+  EXPECT_TRUE(std::isfinite(c.u0));
+  EXPECT_NEAR(c.u0, 0.125f - c.xc * 1.5f / 1920, 1e-6f);
+  const BallCamera flat = ComputeBallCamera(in, false);
+  EXPECT_EQ(flat.u0, 0.0f);
+  EXPECT_FLOAT_EQ(flat.s, 1.0f);
+}
+
+}  // namespace
