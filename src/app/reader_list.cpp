@@ -1,7 +1,11 @@
 #include "scene/readers.h"
 
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
 #include "lights/light_2d.h"
+#include "lights/matrix_code_light.h"
 #include "lights/slide_show.h"
+#include "lights/water_ring_light.h"
 #include "objects3d/object_array.h"
 #include "particles/particle_readers.h"
 #include "fx/fx_shared.h"
@@ -12,6 +16,10 @@ void RegisterAllReaders() {
   if (done) return;
   done = true;
   RegisterPictureLightReader();
+  RegisterGlassBallLightReader();
+  RegisterMatrixCodeLightReader();
+  RegisterLakeLightReader();
+  RegisterWaterRingLightReader();
   RegisterSlideShowReaders();
   RegisterObjects3DReaders();
   RegisterParticleReaders();

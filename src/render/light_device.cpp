@@ -23,6 +23,12 @@ class NoLightDevice : public LightDevice {
   void EndTargets(RenderTargetChain&) override {}
   void DrawBars(const LetterboxProjection&) override {}
   IDirect3DTexture9* GetTextureById(int) override { return nullptr; }
+  void MakeSquareCopy(int, QuadRenderObject&, IDirect3DTexture9**) override {}
+  bool ReadTexels(IDirect3DTexture9*, UINT, const TexelReader&) override { return false; }
+  void SetDirectionalLight(const float*, const float*) override {}
+  void SetSpecularMaterial(float, float) override {}
+  IDirect3DTexture9* CreateFilledTexture(UINT, UINT, D3DFORMAT, bool, const TextureFill&) override { return nullptr; }
+  void SetTextureTransform(DWORD, const D3DXMATRIX&) override {}
 };
 
 LightDevice* g_lightDevice = nullptr;

@@ -5,6 +5,8 @@
 // call does nothing and an effect has no passes.
 #pragma once
 
+#include <functional>
+
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
 
@@ -12,6 +14,7 @@
 struct ID3DXEffect;
 #endif
 class LetterboxProjection;
+class QuadRenderObject;
 class RenderTargetChain;
 
 class LightDevice {
@@ -46,6 +49,25 @@ class LightDevice {
   virtual void DrawBars(const LetterboxProjection& projection) = 0;
   // A new reference on the executable's picture id, or null.
   virtual IDirect3DTexture9* GetTextureById(int id) = 0;
+
+  // The quad's picture becomes a square copy of *source, 128 << n texels a side (none without a device).
+  virtual void MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) = 0;
+  // A size x size copy of the picture, four bytes a texel (blue, green, red, unused), handed to read with
+  // its pitch; false when it cannot be read.
+  using TexelReader = std::function<void(const BYTE* bits, int pitch)>;
+  virtual bool ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) = 0;
+  // Light 0 directional with the diffuse colour and white specular, enabled.
+  virtual void SetDirectionalLight(const float direction[3], const float diffuse[4]) = 0;
+  // A material that only reflects highlights: specular grey level and power.
+  virtual void SetSpecularMaterial(float level, float power) = 0;
+  // A new managed texture (with a full mip chain below it when mips is set) whose top level fill writes
+  // from the bits, the pitch and the format the device made; fill returns false for a format it cannot
+  // write, and the texture is dropped. Null when nothing could be made.
+  using TextureFill = std::function<bool(BYTE* bits, int pitch, D3DFORMAT made)>;
+  virtual IDirect3DTexture9* CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
+                                                 const TextureFill& fill) = 0;
+  // The texture-coordinate transform of a stage.
+  virtual void SetTextureTransform(DWORD stage, const D3DXMATRIX& m) = 0;
 };
 
 // Not owned; null removes it.

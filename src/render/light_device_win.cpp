@@ -4,7 +4,9 @@
 
 #include "dxut/d3d_device.h"
 #include "render/light_device.h"
+#include "render/luminance_win.h"
 #include "render/projection.h"
+#include "render/quad_builders.h"
 #include "render/render_target_chain.h"
 #include "render/texture_cache.h"
 
@@ -71,6 +73,54 @@ class D3DLightDevice : public LightDevice {
     IDirect3DTexture9* t = nullptr;
     if (g_D3DDevice && g_TextureCache) TextureCache::GetTextureById(&t, g_TextureCache, id);
     return t;
+  }
+  void MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) override {
+    if (g_D3DDevice) MakeSquareTextureCopy(n, quad, source);
+  }
+  bool ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) override {
+    return g_D3DDevice && ReadPictureTexels(picture, size, read);
+  }
+  void SetDirectionalLight(const float direction[3], const float diffuse[4]) override {
+    if (!g_D3DDevice) return;
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = D3DCOLORVALUE{diffuse[0], diffuse[1], diffuse[2], diffuse[3]};
+    light.Specular = D3DCOLORVALUE{1, 1, 1, 0};
+    light.Direction = D3DVECTOR{direction[0], direction[1], direction[2]};
+    g_D3DDevice->SetLight(0, &light);
+    g_D3DDevice->LightEnable(0, TRUE);
+  }
+  IDirect3DTexture9* CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
+                                         const TextureFill& fill) override {
+    if (!g_D3DDevice) return nullptr;
+    IDirect3DTexture9* tex = nullptr;
+    const HRESULT hr = mips ? D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, format, D3DPOOL_MANAGED, &tex)
+                            : g_D3DDevice->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &tex, nullptr);
+    if (FAILED(hr) || !tex) return nullptr;
+    D3DSURFACE_DESC desc;
+    D3DLOCKED_RECT rect;
+    bool filled = false;
+    if (SUCCEEDED(tex->GetLevelDesc(0, &desc)) && desc.Width >= width && desc.Height >= height &&
+        SUCCEEDED(tex->LockRect(0, &rect, nullptr, 0))) {
+      filled = fill(static_cast<BYTE*>(rect.pBits), rect.Pitch, desc.Format);
+      tex->UnlockRect(0);
+    }
+    if (!filled) {
+      tex->Release();
+      return nullptr;
+    }
+    return tex;
+  }
+  void SetTextureTransform(DWORD stage, const D3DXMATRIX& m) override {
+    if (g_D3DDevice) g_D3DDevice->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &m);
+  }
+  void SetSpecularMaterial(float level, float power) override {
+    if (!g_D3DDevice) return;
+    D3DMATERIAL9 m = {};
+    m.Diffuse = D3DCOLORVALUE{0, 0, 0, 1};
+    m.Specular = D3DCOLORVALUE{level, level, level, 0};
+    m.Power = power;
+    g_D3DDevice->SetMaterial(&m);
   }
 };
 

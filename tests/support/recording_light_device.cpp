@@ -129,4 +129,46 @@ std::vector<std::string> RecordingLightDevice::Lines(const std::string& prefix) 
   return out;
 }
 
+void RecordingLightDevice::MakeSquareCopy(int n, QuadRenderObject&, IDirect3DTexture9** source) {
+  Add("squareCopy " + std::to_string(n) + " " + Name(source ? *source : nullptr));
+}
+bool RecordingLightDevice::ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) {
+  Add("texels " + Name(picture) + " " + Num(size));
+  if (texelGrey < 0) return false;
+  const int pitch = static_cast<int>(size) * 4 + 16;
+  std::vector<BYTE> bits(static_cast<size_t>(pitch) * size, static_cast<BYTE>(texelGrey));
+  read(bits.data(), pitch);
+  return true;
+}
+void RecordingLightDevice::SetDirectionalLight(const float direction[3], const float diffuse[4]) {
+  char buf[192];
+  std::snprintf(buf, sizeof buf, "light0 dir %g %g %g diffuse %g %g %g %g", direction[0], direction[1], direction[2],
+                diffuse[0], diffuse[1], diffuse[2], diffuse[3]);
+  Add(buf);
+}
+void RecordingLightDevice::SetSpecularMaterial(float level, float power) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "material specular %g power %g", level, power);
+  Add(buf);
+}
+
+IDirect3DTexture9* RecordingLightDevice::CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
+                                                         const TextureFill& fill) {
+  Add("createTexture " + Num(width) + "x" + Num(height) + " format " + Num(format) + (mips ? " mips" : ""));
+  for (D3DFORMAT f : refusedFormats)
+    if (f == format) return nullptr;
+  const int texel = format == D3DFMT_A8 ? 1 : (format == D3DFMT_V8U8 ? 2 : 4);
+  Filled out = {format, width, height, static_cast<int>(width) * texel + 8, {}};
+  out.bytes.assign(static_cast<size_t>(out.pitch) * height, 0);
+  if (!fill(out.bytes.data(), out.pitch, format)) return nullptr;
+  madeTextures.emplace_back(new FakeTexture);
+  FakeTexture* t = madeTextures.back().get();
+  filled[t] = std::move(out);
+  return t;
+}
+void RecordingLightDevice::SetTextureTransform(DWORD stage, const D3DXMATRIX& m) {
+  textureTransforms[stage] = m;
+  Add("textureTransform " + Num(stage));
+}
+
 }  // namespace lumi_test

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "render/light_device.h"
+#include "support/fake_geometry.h"
 #include "support/recording_effect.h"
 
 namespace lumi_test {
@@ -40,6 +42,13 @@ class RecordingLightDevice : public LightDevice {
   void EndTargets(RenderTargetChain& chain) override;
   void DrawBars(const LetterboxProjection& projection) override;
   IDirect3DTexture9* GetTextureById(int id) override;
+  void MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) override;
+  bool ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) override;
+  void SetDirectionalLight(const float direction[3], const float diffuse[4]) override;
+  void SetSpecularMaterial(float level, float power) override;
+  IDirect3DTexture9* CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
+                                         const TextureFill& fill) override;
+  void SetTextureTransform(DWORD stage, const D3DXMATRIX& m) override;
 
   // Draw calls only ("draw" and "drawIndexed" lines), in order.
   std::vector<std::string> Draws() const;
@@ -62,6 +71,19 @@ class RecordingLightDevice : public LightDevice {
   IDirect3DTexture9* pairTextures[2] = {nullptr, nullptr};
   bool targetsMade = true;  // whether CreateTargets succeeds
   std::map<int, IDirect3DTexture9*> exePictures;  // GetTextureById results (a reference added)
+  int texelGrey = -1;  // the grey level of every texel ReadTexels hands out; below 0 it fails
+  // Formats CreateFilledTexture refuses (the fill is then asked with the next format tried by the caller).
+  std::vector<D3DFORMAT> refusedFormats;
+  // What each made texture was filled with: its format, size and bytes (rows at width x texel size).
+  struct Filled {
+    D3DFORMAT format;
+    UINT width, height;
+    int pitch;
+    std::vector<BYTE> bytes;
+  };
+  std::map<const IDirect3DTexture9*, Filled> filled;
+  std::vector<std::unique_ptr<FakeTexture>> madeTextures;
+  std::map<DWORD, D3DXMATRIX> textureTransforms;
 
  private:
   static DWORD Find(const std::map<DWORD, DWORD>& m, DWORD k) {

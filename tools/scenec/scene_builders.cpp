@@ -2,6 +2,7 @@
 #include "scenec/objects3d_builders.h"
 #include "scenec/particle_builders.h"
 #include "scenec/fx_builders.h"
+#include "scenec/picture_light_builders.h"
 #include "scenec/slide_show_builders.h"
 
 // Each class that a scene description may name adds the registration of its builder here.
@@ -13,4 +14,5 @@ void RegisterAllSceneBuilders() {
   RegisterObjects3DBuilders();
   RegisterParticleBuilders();
   RegisterFxBuilders();
+  RegisterPictureLightBuilders();
 }

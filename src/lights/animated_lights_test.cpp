@@ -1,0 +1,282 @@
+// The matrix code, lake, water ring and glass ball lights on the recording device: what a frame draws, in order.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
+#include "lights/matrix_code_light.h"
+#include "lights/water_ring_light.h"
+#include "platform/noise.h"
+#include "render/projection.h"
+#include "scene/doc_res_manager.h"
+#include "scene/screen_mapping.h"
+#include "support/fake_geometry.h"
+#include "support/placement_fake.h"
+#include "support/recording_doc_device.h"
+#include "support/recording_light_device.h"
+
+namespace {
+
+using lumi_test::FakeGeometryDevice;
+using lumi_test::FakePlacementDevice;
+using lumi_test::RecordingLightDevice;
+
+bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
+
+// A 1920 x 1080 back buffer and a document whose module pictures are 8 x 8.
+class AnimatedLightTest : public ::testing::Test {
+ protected:
+  AnimatedLightTest() : placement(1920, 1080) {}
+  void SetUp() override {
+    savedManager_ = g_DocResManager;
+    savedMapping_ = *GetScreenMapping();
+    manager_.reset(new DS_DocResManager);
+    g_DocResManager = manager_.get();
+    g_LetterboxProjection.mode = PicturePosition::Fit;
+    g_LetterboxProjection.SetZoom(1.0f, 0.0f, 0.0f);
+    ResetCrtRand();
+    device.pairTextures[0] = &pair[0];
+    device.pairTextures[1] = &pair[1];
+  }
+  void TearDown() override {
+    for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
+    g_LetterboxProjection.mode = PicturePosition::Fit;
+    manager_.reset();
+    g_DocResManager = savedManager_;
+    *GetScreenMapping() = savedMapping_;
+  }
+  void Start(DS_2D_Light& light) {
+    light.OnCreateDevice();
+    light.Resize(1920, 1080);
+    light.OnResetDevice();
+    device.ClearLog();
+  }
+
+  FakeGeometryDevice geometry;
+  FakePlacementDevice placement;
+  RecordingDocDevice docDevice;
+  RecordingLightDevice device;
+  lumi_test::FakeTexture pair[2];
+  std::unique_ptr<DS_DocResManager> manager_;
+
+ private:
+  DS_DocResManager* savedManager_ = nullptr;
+  ScreenMapping savedMapping_;
+};
+
+TEST_F(AnimatedLightTest, MatrixCodeGridCoversThePictureWithOneQuadPerCell) {
+  DS_MatrixCodeLight light;
+  light.cellSize = 2;
+  light.density = 100;
+  light.glyphColor = 0x00FF00;
+  light.headColor = 0xFFFFFF;
+  Start(light);
+  // An 8 x 8 picture in cells of 2: 5 x 5 cells; an 8 x 8 sheet has 3 bands.
+  ASSERT_TRUE(light.scan);
+  EXPECT_EQ(light.scan->grid->columns, 5);
+  EXPECT_EQ(light.scan->grid->rows, 5);
+  EXPECT_EQ(light.sprites.quadCount, 25);
+  EXPECT_EQ(light.settings->glyphCount, 3u);
+  EXPECT_EQ(light.settings->density, 100u);
+
+  // Runs start at once at density 100; within a few frames glyphs show.
+  int visible = 0;
+  for (int frame = 0; frame < 30 && visible == 0; ++frame) {
+    light.FrameMove(frame * 0.03);
+    light.RenderBackground();
+    const auto* v = geometry.vertexBuffers.back()->As<DX_V::RHWCT>();
+    visible = 0;
+    for (int q = 0; q < 25; ++q)
+      if (v[4 * q].color >> 24) ++visible;
+  }
+  ASSERT_GT(visible, 0);
+  // Glyphs lie on the fitted picture: 1080 x 1080 centred in 1920.
+  const ScreenMapping* m = GetScreenMapping();
+  const auto* v = geometry.vertexBuffers.back()->As<DX_V::RHWCT>();
+  for (int q = 0; q < 25; ++q) {
+    if (!(v[4 * q].color >> 24)) continue;
+    EXPECT_GE(v[4 * q].x, m->picture.Left() - 0.5f);
+    EXPECT_LE(v[4 * q + 2].x, m->picture.Right() + 0.5f);
+    EXPECT_GE(v[4 * q + 1].y, m->picture.Top() - 0.5f);
+    EXPECT_LE(v[4 * q].y, m->picture.Bottom() + 0.5f);
+    const DWORD rgb = v[4 * q].color & 0xFFFFFF;
+    EXPECT_TRUE(rgb == 0x00FF00u || rgb == 0xFFFFFFu) << std::hex << rgb;
+  }
+}
+
+TEST_F(AnimatedLightTest, MatrixCodeFrameOrderByMode) {
+  const struct {
+    int mode;
+    bool picture, clear;
+  } cases[] = {{0, true, false}, {1, false, true}, {2, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    DS_MatrixCodeLight light;
+    light.mode = c.mode;
+    Start(light);
+    light.RenderBackground();
+    bool picture = false, clear = false, glyphs = false;
+    for (const std::string& line : device.log) {
+      picture |= StartsWith(line, "draw 5 0 2");
+      clear |= StartsWith(line, "clear 1 0x00000000");
+      glyphs |= StartsWith(line, "drawIndexed 4");
+    }
+    EXPECT_EQ(picture, c.picture);
+    EXPECT_EQ(clear, c.clear);
+    EXPECT_TRUE(glyphs);
+    EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(FALSE));
+  }
+}
+
+TEST_F(AnimatedLightTest, MatrixCodeWithoutASheetDrawsNoGlyphs) {
+  DS_MatrixCodeLight light;
+  light.glyphSheet.Raw() = DocFileKey(u"missing.png", 5);
+  Start(light);
+  EXPECT_EQ(light.settings->glyphCount, 1u);
+  for (int i = 0; i < 5; ++i) light.RenderBackground();
+  for (const std::string& line : device.log) EXPECT_FALSE(StartsWith(line, "drawIndexed")) << line;
+}
+
+TEST_F(AnimatedLightTest, LakeDrawsTheMirrorBandThenTintAndHaze) {
+  FakeLake2D light;
+  Start(light);
+  light.FrameMove(0.5);
+  light.RenderBackground();
+  std::vector<std::string> draws = device.Draws();
+  ASSERT_EQ(draws.size(), 4u);  // picture, band, tint, haze
+  EXPECT_TRUE(StartsWith(draws[1], "draw 4 0 2")) << draws[1];  // the band: a triangle list of 2
+  EXPECT_EQ(device.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_SELECTARG1));
+  EXPECT_EQ(device.StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
+  // The band over the lower 37.5 % of the 8 x 8 picture, mirroring the strip above it.
+  EXPECT_FLOAT_EQ(light.planeVertices[0].y, 5.0f);
+  EXPECT_FLOAT_EQ(light.planeVertices[1].y, 8.0f);
+  EXPECT_FLOAT_EQ(light.planeVertices[1].pv, 0.25f);
+
+  // At the bottom horizon there is no lake: the picture alone.
+  FakeLake2D flat;
+  flat.horizon.SetValue(100, nullptr);
+  Start(flat);
+  flat.RenderBackground();
+  EXPECT_EQ(device.Draws().size(), 1u);
+}
+
+TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {
+  const struct {
+    int mode;
+    bool offscreen;
+  } cases[] = {{0, false}, {1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    DS_WaterRingLight light;
+    light.mode = c.mode;
+    light.OnCreateDevice();
+    light.Resize(1920, 1080);
+    device.ClearLog();
+    light.OnResetDevice();
+    EXPECT_EQ(device.Lines("light0").size(), 1u);
+    EXPECT_EQ(device.Lines("material specular 0.9 power 40").size(), 1u);
+    EXPECT_EQ(device.RenderState(D3DRS_LIGHTING), static_cast<DWORD>(TRUE));
+    ASSERT_NE(light.surface->vertices, nullptr);
+    EXPECT_EQ(light.surface->columns, 128u);  // a square picture: a 30 x 30 surface
+    EXPECT_EQ(light.NeedsOffscreen(), c.offscreen);
+
+    device.ClearLog();
+    light.FrameMove(0.1);
+    light.RenderBackground();
+    light.PostRender();
+    const std::string strip = "drawIndexed 5 0 0 16384 0 32766";
+    std::vector<std::string> draws = device.Draws();
+    ASSERT_FALSE(draws.empty());
+    if (c.offscreen) {
+      EXPECT_TRUE(StartsWith(draws.front(), "draw 5 0 2")) << draws.front();  // the picture, off-screen
+      EXPECT_EQ(device.Lines("clear 3 0xff000000").size(), 1u);
+      EXPECT_TRUE(StartsWith(draws.back(), strip)) << draws.back();
+    } else {
+      EXPECT_TRUE(StartsWith(draws.front(), strip)) << draws.front();
+      EXPECT_EQ(draws.size(), 1u);
+    }
+
+    // A lost device takes the surface's buffers; the reset makes them again and the water draws.
+    light.OnLostDevice();
+    EXPECT_EQ(light.surface->vertices, nullptr);
+    light.FrameMove(0.2);  // no buffer: nothing filled, nothing drawn
+    light.OnResetDevice();
+    ASSERT_NE(light.surface->vertices, nullptr);
+    device.ClearLog();
+    light.RenderBackground();
+    light.PostRender();
+    EXPECT_FALSE(device.Lines("drawIndexed 5").empty());
+  }
+}
+
+TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
+  const struct {
+    bool refuse16;
+    D3DFORMAT bump;
+    int motion;
+    size_t draws;  // scroll copies, background, lens, two overlays, mask
+  } cases[] = {{false, D3DFMT_V16U16, 3, 5}, {true, D3DFMT_V8U8, 1, 7}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.motion);
+    device.refusedFormats.clear();
+    if (c.refuse16) device.refusedFormats.push_back(D3DFMT_V16U16);
+    DS_GlassBallLight light;
+    light.motionMode = c.motion;
+    Start(light);
+    ASSERT_NE(light.bumpMap, nullptr);
+    EXPECT_EQ(device.filled.at(light.bumpMap).format, c.bump);
+    ASSERT_NE(light.discMask, nullptr);
+    const auto& mask = device.filled.at(light.discMask);
+    EXPECT_EQ(mask.format, D3DFMT_A8);
+    EXPECT_EQ(mask.bytes[0], 255);                                     // outside the disc
+    EXPECT_EQ(mask.bytes[512 * static_cast<size_t>(mask.pitch) + 512], 0);  // its centre
+    EXPECT_EQ(mask.bytes[static_cast<size_t>(mask.pitch) + 0], 255);   // the next row at the pitch
+    ASSERT_NE(light.gradient, nullptr);
+    EXPECT_TRUE(light.NeedsOffscreen());
+
+    light.FrameMove(1.0);
+    device.ClearLog();
+    light.BeginOffscreen();
+    light.RenderBackground();
+    light.PostRender();
+    const std::vector<std::string> draws = device.Draws();
+    EXPECT_EQ(draws.size(), c.draws + 1);  // and the picture, off-screen
+    EXPECT_EQ(device.Lines("textureTransform 1").size(), 3u);  // lens, flat, mask
+    EXPECT_EQ(device.StageState(1, D3DTSS_TEXCOORDINDEX), static_cast<DWORD>(D3DTSS_TCI_CAMERASPACEPOSITION | 1));
+    EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
+    // The lens's texture matrix maps camera-space x to u around the middle of the slide.
+    const D3DXMATRIX& m = device.textureTransforms.at(1);
+    EXPECT_GT(m._11, 0.0f);
+    EXPECT_LT(m._22, 0.0f);
+  }
+}
+
+TEST_F(AnimatedLightTest, GlassBallTargetPassKeepsItsSizeAndMode) {
+  DS_GlassBallLight light;
+  light.pictureBackground = 1;
+  Start(light);
+  light.SetPicturePosition(PicturePosition::Fit);
+  EXPECT_EQ(light.ballMode, PicturePosition::Fit);
+  RenderTargetChain target;
+  target.width = 256;
+  target.height = 128;
+  light.BeginTargetPass(&target, PicturePosition::Stretch);
+  EXPECT_EQ(light.targetWidth, 256);
+  EXPECT_EQ(light.ballMode, PicturePosition::Stretch);
+  light.EndTargetPass();
+  EXPECT_EQ(light.targetWidth, 1920);
+  EXPECT_EQ(light.targetHeight, 1080);
+  EXPECT_EQ(light.ballMode, PicturePosition::Fit);
+  EXPECT_FALSE(light.inTargetPass);
+
+  // With the gradient behind it the ball's background fills the target whatever the picture position.
+  DS_GlassBallLight gradient;
+  Start(gradient);
+  gradient.SetPicturePosition(PicturePosition::Fit);
+  EXPECT_EQ(gradient.ballMode, 2);
+}
+
+}  // namespace

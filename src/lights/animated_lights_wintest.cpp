@@ -1,0 +1,261 @@
+// The animated picture lights on a real device: frames read back per light, and drawing after a device
+// loss and reset in the middle of the slide.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "dxut/d3d_device.h"
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
+#include "lights/matrix_code_light.h"
+#include "lights/water_ring_light.h"
+#include "platform/noise.h"
+#include "render/device_services_win.h"
+#include "render/light_device.h"
+#include "render/light_device_win.h"
+#include "render/projection.h"
+#include "scene/doc_res_manager.h"
+#include "support/d3d_fixture_win.h"
+
+namespace {
+
+const DocFileKey kPictureKey(u"test\\picture.png", 1);
+const DocFileKey kSheetKey(u"test\\sheet.png", 2);
+
+int Channel(DWORD c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
+bool IsBlack(DWORD c) { return (c & 0xFFFFFF) == 0; }
+
+// A 64 x 64 back buffer; a document holding a 64 x 64 picture (the top half red, the bottom half blue,
+// a white vertical stripe at x 24..31) and a glyph sheet of white bands.
+class AnimatedLightsDevice : public lumi_test::D3DFixture {
+ protected:
+  void SetUp() override {
+    lumi_test::D3DFixture::SetUp();
+    InstallDeviceServices();
+    InstallLightDevice();
+    g_LetterboxProjection = LetterboxProjection();
+    g_LetterboxProjection.mode = PicturePosition::Stretch;
+    ResetCrtRand();
+    manager_.reset(new DS_DocResManager);
+    g_DocResManager = manager_.get();
+    AddPicture(kPictureKey, MakePicture(), 64, 64);
+    AddPicture(kSheetKey, MakeSheet(), 8, 16);
+  }
+  void TearDown() override {
+    light_.reset();
+    manager_.reset();
+    g_DocResManager = nullptr;
+    g_LetterboxProjection = LetterboxProjection();
+    SetLightDevice(nullptr);
+    lumi_test::D3DFixture::TearDown();
+  }
+  IDirect3DTexture9* Fill(UINT w, UINT h, D3DFORMAT format, DWORD (*texel)(UINT x, UINT y)) {
+    IDirect3DTexture9* tex = nullptr;
+    if (FAILED(device()->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &tex, nullptr))) return nullptr;
+    D3DLOCKED_RECT r;
+    if (SUCCEEDED(tex->LockRect(0, &r, nullptr, 0))) {
+      for (UINT y = 0; y < h; ++y) {
+        BYTE* row = static_cast<BYTE*>(r.pBits) + y * r.Pitch;
+        for (UINT x = 0; x < w; ++x) {
+          const DWORD v = texel(x, y);
+          if (format == D3DFMT_V8U8)
+            reinterpret_cast<WORD*>(row)[x] = static_cast<WORD>(v);
+          else
+            reinterpret_cast<DWORD*>(row)[x] = v;
+        }
+      }
+      tex->UnlockRect(0);
+    }
+    return tex;
+  }
+  IDirect3DTexture9* MakePicture() {
+    return Fill(64, 64, D3DFMT_A8R8G8B8, [](UINT x, UINT y) -> DWORD {
+      if (x >= 24 && x < 32) return 0xFFFFFFFF;
+      return y < 32 ? 0xFFFF0000 : 0xFF0000FF;
+    });
+  }
+  IDirect3DTexture9* MakeSheet() {
+    return Fill(8, 16, D3DFMT_A8R8G8B8, [](UINT, UINT) -> DWORD { return 0xFFFFFFFF; });
+  }
+  void AddPicture(const DocFileKey& key, IDirect3DTexture9* tex, UINT w, UINT h) {
+    ASSERT_NE(tex, nullptr);
+    TextureInfo info;
+    info.Assign(tex, w, h);
+    manager_->Maps().textureSets[key].AddFrame(info);
+    tex->Release();
+  }
+  // Brought up as at scene start and slide start.
+  void Start(DS_2D_Light* light) {
+    light_.reset(light);
+    light->picture.Raw() = kPictureKey;
+    light->OnCreateDevice();
+    light->Resize(1, 1);
+    light->Resize(64, 64);
+    light->SetPicturePosition(PicturePosition::Stretch);
+    light->OnResetDevice();
+  }
+  // One frame of the slide as the slide draws it: the off-screen pass when the light asks for it.
+  lumi_test::Pixels Frame(double t) {
+    light_->FrameMove(t);
+    EXPECT_EQ(device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1, 0), S_OK);
+    EXPECT_EQ(device()->BeginScene(), S_OK);
+    if (light_->NeedsOffscreen()) light_->BeginOffscreen();
+    light_->RenderBackground();
+    light_->PostRender();
+    device()->EndScene();
+    return BackBuffer();
+  }
+  void LoseAndReset() {
+    light_->OnLostDevice();
+    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
+    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
+    light_->OnResetDevice();
+  }
+
+  std::unique_ptr<DS_DocResManager> manager_;
+  std::unique_ptr<DS_2D_Light> light_;
+};
+
+// The lowest row (of 64) holding a green glyph pixel, or -1.
+int LowestGlyphRow(const lumi_test::Pixels& p) {
+  for (int y = 63; y >= 0; --y)
+    for (UINT x = 0; x < 64; ++x) {
+      const DWORD c = p.at(x, static_cast<UINT>(y));
+      if (Channel(c, 8) > 100 && Channel(c, 16) < 80 && Channel(c, 0) < 80) return y;
+    }
+  return -1;
+}
+
+TEST_F(AnimatedLightsDevice, MatrixCodeGlyphColumnsFall) {
+  auto* light = new DS_MatrixCodeLight;
+  light->cellSize = 8;
+  light->density = 100;
+  light->startMode = 0;  // every run scrolls down its column
+  light->flickerCount = 0;
+  light->mode = 1;       // on black, glyphs as bright as the picture under them
+  light->glyphColor = 0x00FF00;
+  light->headColor = 0x00FF00;
+  light->glyphSheet.Raw() = kSheetKey;
+  Start(light);
+  ASSERT_EQ(light->sprites.quadCount, 81);
+  int first = -1;
+  int frame = 0;
+  for (; frame < 40 && first < 0; ++frame) first = LowestGlyphRow(Frame(frame * 0.02));
+  ASSERT_GE(first, 0) << "no glyph within 40 frames";
+  lumi_test::Pixels p = Frame(frame * 0.02);
+  const int next = LowestGlyphRow(p);
+  const lumi_test::Pixels later = Frame((frame + 1) * 0.02);
+  EXPECT_GT(std::max(next, LowestGlyphRow(later)), first) << "the glyphs moved down";
+  // Mode 1 clears to black where no glyph is.
+  int black = 0;
+  for (DWORD c : later.argb) black += IsBlack(c) ? 1 : 0;
+  EXPECT_GT(black, 64 * 64 / 4);
+
+  LoseAndReset();
+  bool glyphs = false;
+  for (int i = 0; i < 10 && !glyphs; ++i) glyphs = LowestGlyphRow(Frame((frame + 2 + i) * 0.02)) >= 0;
+  EXPECT_TRUE(glyphs) << "glyphs after the reset";
+}
+
+TEST_F(AnimatedLightsDevice, MatrixCodeOverThePicture) {
+  auto* light = new DS_MatrixCodeLight;
+  light->glyphSheet.Raw() = kSheetKey;
+  Start(light);
+  const lumi_test::Pixels p = Frame(0.0);
+  EXPECT_GT(Channel(p.at(8, 8), 16), 200) << std::hex << p.at(8, 8);   // the red top
+  EXPECT_GT(Channel(p.at(8, 56), 0), 200) << std::hex << p.at(8, 56);  // the blue bottom
+}
+
+TEST_F(AnimatedLightsDevice, LakeMirrorsThePictureBelowTheHorizon) {
+  auto* light = new FakeLake2D;
+  light->horizon.SetValue(0, nullptr);  // the lower half
+  light->tintAlpha.SetValue(0, nullptr);
+  Start(light);
+  lumi_test::Pixels p = Frame(0.0);
+  // The upper half as it is; the lower half shows it upside down: red where the picture is blue.
+  EXPECT_GT(Channel(p.at(8, 8), 16), 200) << std::hex << p.at(8, 8);
+  EXPECT_GT(Channel(p.at(8, 48), 16), 150) << std::hex << p.at(8, 48);
+  EXPECT_LT(Channel(p.at(8, 48), 0), 100) << std::hex << p.at(8, 48);
+  EXPECT_GT(Channel(p.at(28, 56), 8), 150) << std::hex << p.at(28, 56);  // the white stripe mirrored
+
+  // The default tint darkens the band towards its colour, more at the bottom.
+  light->tintAlpha.SetValue(31, nullptr);
+  light->tintColor = 0x408000;
+  light->OnCreateDevice();
+  light->OnResetDevice();
+  p = Frame(0.1);
+  const DWORD bottom = p.at(8, 62), top = p.at(8, 34);
+  EXPECT_LT(Channel(bottom, 16), Channel(top, 16) + 2) << std::hex << bottom << " " << top;
+  EXPECT_GT(Channel(bottom, 8), 20) << std::hex << bottom;
+
+  LoseAndReset();
+  p = Frame(0.2);
+  EXPECT_GT(Channel(p.at(8, 48), 16), 120) << std::hex << p.at(8, 48);
+}
+
+TEST_F(AnimatedLightsDevice, WaterRingsRefractThePicture) {
+  auto* light = new DS_WaterRingLight;
+  light->dropRate.SetValue(600, nullptr);  // ten drops a second
+  light->dropStrength.SetValue(100, nullptr);
+  Start(light);
+  const lumi_test::Pixels calm = Frame(0.0);
+  // A calm surface shows the picture, slightly enlarged about its centre.
+  EXPECT_GT(Channel(calm.at(8, 8), 16), 200) << std::hex << calm.at(8, 8);
+  EXPECT_GT(Channel(calm.at(8, 56), 0), 200) << std::hex << calm.at(8, 56);
+  lumi_test::Pixels rippled;
+  for (int i = 1; i <= 30; ++i) rippled = Frame(i * 0.1);
+  int moved = 0;
+  for (size_t i = 0; i < calm.argb.size(); ++i) moved += (calm.argb[i] & 0xFFFFFF) != (rippled.argb[i] & 0xFFFFFF);
+  EXPECT_GT(moved, 20) << "the drops' rings move pixels";
+
+  LoseAndReset();
+  const lumi_test::Pixels after = Frame(3.1);
+  EXPECT_GT(Channel(after.at(8, 8), 16), 150) << std::hex << after.at(8, 8);
+}
+
+TEST_F(AnimatedLightsDevice, WaterRingsOverTheComposedSlide) {
+  auto* light = new DS_WaterRingLight;
+  light->mode = 1;
+  Start(light);
+  ASSERT_TRUE(light->NeedsOffscreen());
+  const lumi_test::Pixels p = Frame(0.0);
+  EXPECT_GT(Channel(p.at(8, 8), 16), 200) << std::hex << p.at(8, 8);
+  EXPECT_GT(Channel(p.at(8, 56), 0), 200) << std::hex << p.at(8, 56);
+}
+
+TEST_F(AnimatedLightsDevice, GlassBallShowsTheSlideInADiscThatMoves) {
+  auto* light = new DS_GlassBallLight;
+  light->gradientTop = 0x00FF00;     // green at the top
+  light->gradientBottom = 0x00FF00;
+  light->overlay1On = 0;
+  light->overlay2On = 0;
+  light->motionMode = 1;
+  Start(light);
+  ASSERT_NE(light->bumpMap, nullptr);
+  ASSERT_NE(light->discMask, nullptr);
+  const lumi_test::Pixels first = Frame(0.0);
+  // Outside the disc the gradient; inside it the slide, which is red above and blue below.
+  EXPECT_GT(Channel(first.at(1, 1), 8), 200) << std::hex << first.at(1, 1);
+  EXPECT_LT(Channel(first.at(1, 1), 16), 60) << std::hex << first.at(1, 1);
+  int slide = 0;
+  for (UINT y = 20; y < 44; ++y)
+    for (UINT x = 20; x < 44; ++x) {
+      const DWORD c = first.at(x, y);
+      slide += (Channel(c, 16) > 120 || Channel(c, 0) > 120) && Channel(c, 8) < 120 ? 1 : 0;
+    }
+  EXPECT_GT(slide, 24 * 24 / 2) << "the slide inside the ball";
+  // Scrolling: the white stripe moves through the ball.
+  const lumi_test::Pixels later = Frame(6.0);
+  int changed = 0;
+  for (UINT y = 20; y < 44; ++y)
+    for (UINT x = 20; x < 44; ++x) changed += (first.at(x, y) & 0xFFFFFF) != (later.at(x, y) & 0xFFFFFF);
+  EXPECT_GT(changed, 20) << "the slide moved inside the ball";
+
+  LoseAndReset();
+  const lumi_test::Pixels after = Frame(6.1);
+  EXPECT_GT(Channel(after.at(1, 1), 8), 200) << std::hex << after.at(1, 1);
+}
+
+}  // namespace

@@ -1,0 +1,489 @@
+#include "lights/glass_ball_light.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dxut/placement_device.h"
+#include "render/light_device.h"
+#include "render/projection.h"
+#include "scene/doc_res_manager.h"
+#include "scene/readers.h"
+#include "scene/stream.h"
+
+namespace {
+const char16_t kClass[] = u"DS_GlassBallLight";
+const char16_t kModule[] = u"basekit.dll";
+const float kPi = 3.14159265f;
+
+DWORD FloatBits(float f) {
+  DWORD d;
+  std::memcpy(&d, &f, sizeof d);
+  return d;
+}
+
+// The first frame of a link's set, a reference added; null for an empty set.
+IDirect3DTexture9* FirstFrame(const DS_ImageFileLink& link) {
+  if (!g_DocResManager) return nullptr;
+  TextureInfo info;
+  TextureInfo::FromTextureSet(g_DocResManager->GetTextureSet(link), info);
+  IDirect3DTexture9* t = info.texture;
+  if (t) t->AddRef();
+  return t;
+}
+
+void Replace(IDirect3DTexture9*& slot, IDirect3DTexture9* fresh) {
+  SafeRelease(&slot);
+  slot = fresh;
+}
+
+void WriteBallQuad(DS_SimpleMesh<DX_V::PT2>& mesh, const float xy[4][2]) {
+  const float uv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
+  if (DX_V::PT2* v = mesh.LockVertices()) {
+    for (int i = 0; i < 4; ++i) {
+      v[i] = DX_V::PT2{};
+      v[i].x = xy[i][0];
+      v[i].y = xy[i][1];
+      v[i].u1 = uv[i][0];
+      v[i].v1 = uv[i][1];
+    }
+    mesh.UnlockVertices();
+  }
+}
+
+ScreenQuad Rect(float l, float t, float r, float b) {
+  ScreenQuad q;
+  ScreenQuad::Init(q);
+  return ScreenQuad::SetRect(q, l, t, r, b);
+}
+}  // namespace
+
+DS_GlassBallLight::DS_GlassBallLight()
+    : overlay1(58, kModule), overlay2(59, kModule), shadow(60, kModule), background(5, kModule) {
+  motionSpeed.SetScaling(0.02f, 1.0f);
+  motionSpeed.SetValue(0, nullptr);
+  ballOffset.Raw() = POINT{0, 0};
+  ballSize = 100;
+  refraction = 0;
+  ballHidden = 0;
+  overlay1On = 1;
+  overlay2On = 1;
+  shadowOn = 0;
+  pictureBackground = 0;
+  motionMode = 3;
+  gradientTop = 0;
+  gradientBottom = 0;
+  D3DXMatrixIdentity(&lensMatrix);
+  ComputeBallParams();
+}
+
+DS_GlassBallLight::~DS_GlassBallLight() {
+  for (IDirect3DTexture9** t : {&bumpMap, &discMask, &gradient, &overlay1Texture, &overlay2Texture, &shadowTexture})
+    SafeRelease(t);
+}
+
+void DS_GlassBallLight::Save(DS_IOF_Virtual** stream) {
+  WriteSectionHeader(stream, kClass, kVersion);
+  for (DS_ImageFileLink* link : {&overlay1, &overlay2, &shadow, &background}) {
+    if (g_DocResManager) g_DocResManager->RegisterImageForSave(*link);
+    WriteFileLink(stream, *link);
+  }
+  DS_IOF_Virtual* s = *stream;
+  s->WriteUInt(motionSpeed.GetValue());
+  s->WritePoint(ballOffset.GetValue());
+  s->WriteUInt(ballSize.GetValue());
+  s->WriteUInt(refraction.GetValue());
+  s->WriteInt(overlay1On.GetValue());
+  s->WriteInt(overlay2On.GetValue());
+  s->WriteInt(shadowOn.GetValue());
+  s->WriteInt(pictureBackground.GetValue());
+  s->WriteInt(motionMode.GetValue());
+  s->WriteDword(gradientTop.GetValue());
+  s->WriteDword(gradientBottom.GetValue());
+  SaveBase(stream);
+}
+
+DS_GlassBallLight* DS_GlassBallLight::CreateAndRead(DS_IOF_Virtual** stream, DWORD) {
+  std::unique_ptr<DS_GlassBallLight> light(new DS_GlassBallLight);
+  ReadFields(stream, light.get());
+  return light.release();
+}
+
+void DS_GlassBallLight::ReadFields(DS_IOF_Virtual** stream, DS_GlassBallLight* light) {
+  for (DS_ImageFileLink* link : {&light->overlay1, &light->overlay2, &light->shadow, &light->background})
+    ReadFileLink(stream, link);
+  DS_IOF_Virtual* s = *stream;
+  UINT v = 0;
+  s->ReadUInt(&v);
+  light->motionSpeed.Change(v);
+  s->ReadPoint(&light->ballOffset.Raw());
+  s->ReadUInt(&light->ballSize.Raw());
+  s->ReadUInt(&light->refraction.Raw());
+  s->ReadInt(&light->overlay1On.Raw());
+  s->ReadInt(&light->overlay2On.Raw());
+  s->ReadInt(&light->shadowOn.Raw());
+  s->ReadInt(&light->pictureBackground.Raw());
+  s->ReadInt(&light->motionMode.Raw());
+  s->ReadDword(&light->gradientTop.Raw());
+  s->ReadDword(&light->gradientBottom.Raw());
+  DS_2D_Light::ReadBase(stream, light);
+}
+
+void RegisterGlassBallLightReader() { RegisterClassReader<DS_GlassBallLight>(GetLightReaderRegistry(), kClass); }
+
+void DS_GlassBallLight::ComputeBallParams() {
+  const GlassBallParams p = ::ComputeBallParams(ballSize.GetValue(), refraction.GetValue(), sx, ky);
+  ballZ = p.ballZ;
+  lensDepth = p.lensDepth;
+  swayAmplitude = p.swayAmplitude;
+}
+
+
+// ---- device -----------------------------------------------------------------------------------------
+
+void DS_GlassBallLight::GenerateBumpMap() {
+  SafeRelease(&bumpMap);
+  LightDevice& d = GetLightDevice();
+  bumpMap = d.CreateFilledTexture(256, 256, D3DFMT_V16U16, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
+    if (made != D3DFMT_V16U16) return false;
+    GenerateBallBump(bits, pitch);
+    return true;
+  });
+  // A device without 16-bit offsets gets the same hemisphere in 8 bits, which every accepted device has.
+  if (!bumpMap)
+    bumpMap = d.CreateFilledTexture(256, 256, D3DFMT_V8U8, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
+      if (made != D3DFMT_V8U8) return false;
+      std::vector<BYTE> wide(256 * 1024);
+      GenerateBallBump(wide.data(), 1024);
+      for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+          uint32_t v;
+          std::memcpy(&v, &wide[static_cast<size_t>(y) * 1024 + x * 4], 4);
+          const int du = static_cast<int16_t>(v & 0xFFFF) / 256, dv = static_cast<int16_t>(v >> 16) / 256;
+          BYTE* t = bits + static_cast<ptrdiff_t>(y) * pitch + x * 2;
+          t[0] = static_cast<BYTE>(static_cast<int8_t>(du));
+          t[1] = static_cast<BYTE>(static_cast<int8_t>(dv));
+        }
+      return true;
+    });
+}
+
+void DS_GlassBallLight::GenerateDiscMask() {
+  SafeRelease(&discMask);
+  LightDevice& d = GetLightDevice();
+  auto fill = [](BYTE* bits, int pitch, D3DFORMAT made) {
+    if (made != D3DFMT_A8 && made != D3DFMT_A8R8G8B8) return false;
+    ::GenerateDiscMask(bits, pitch, made == D3DFMT_A8R8G8B8);
+    return true;
+  };
+  discMask = d.CreateFilledTexture(1024, 1024, D3DFMT_A8, false, fill);
+  if (!discMask) discMask = d.CreateFilledTexture(1024, 1024, D3DFMT_A8R8G8B8, false, fill);
+}
+
+void DS_GlassBallLight::GenerateGradient() {
+  SafeRelease(&gradient);
+  const DWORD top = gradientTop.GetValue(), bottom = gradientBottom.GetValue();
+  gradient = GetLightDevice().CreateFilledTexture(256, 256, D3DFMT_A8R8G8B8, true,
+                                                  [top, bottom](BYTE* bits, int pitch, D3DFORMAT made) {
+                                                    if (made != D3DFMT_A8R8G8B8 && made != D3DFMT_X8R8G8B8) return false;
+                                                    ::GenerateGradient(bits, pitch, top, bottom);
+                                                    return true;
+                                                  });
+}
+
+void DS_GlassBallLight::LoadBallPicture() {
+  backgroundInfo = TextureInfo();
+  if (g_DocResManager) TextureInfo::FromTextureSet(g_DocResManager->GetTextureSet(background), backgroundInfo);
+  if (pictureBackground.GetValue() == 1) {
+    ScreenQuad full;
+    ScreenQuad::Init(full);
+    backgroundQuad.SetTexture(&backgroundInfo.texture, ScreenQuad::FullBackBuffer(full));
+    Resize(targetWidth, targetHeight);
+  }
+}
+
+void DS_GlassBallLight::OnCreateDevice() {
+  DS_2D_Light::OnCreateDevice();
+  Replace(overlay1Texture, FirstFrame(overlay1));
+  Replace(overlay2Texture, FirstFrame(overlay2));
+  Replace(shadowTexture, FirstFrame(shadow));
+  GenerateBumpMap();
+  GenerateGradient();
+  GenerateDiscMask();
+  ScreenQuad full;
+  ScreenQuad::Init(full);
+  ScreenQuad::FullBackBuffer(full);
+  backgroundQuad.SetTexture(&gradient, full);
+  for (TexQuad& q : scrollQuads) q.SetDefaultTexture(full);
+  if (SUCCEEDED(lens.CreateQuadStripOf<DX_V::PT2>())) {
+    for (auto& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
+    const float lensXY[4][2] = {{-256, -256}, {-256, 256}, {256, -256}, {256, 256}};
+    WriteBallQuad(lens, lensXY);
+    if (SUCCEEDED(shadowQuad.CreateQuadStripOf<DX_V::PT2>())) {
+      const float shadowXY[4][2] = {
+          {-230.4f, -372.19293f}, {-230.4f, -185.61412f}, {232.9f, -372.19293f}, {232.9f, -185.61412f}};
+      WriteBallQuad(shadowQuad, shadowXY);
+    }
+  }
+  D3DXMATRIX m;
+  SetDeviceTransform(TransformSlot::World, *D3DXMatrixIdentity(&m));
+  const D3DXVECTOR3 eye(0, 0, -2001), at(0, 0, 0), up(0, 1, 0);
+  SetDeviceTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
+  SetDeviceTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, 1.0f, 1.0f, 3000.0f));
+  ballMode = pictureBackground.GetValue() == 1 ? 1 : 2;
+  LoadBallPicture();
+  if (pictureBackground.GetValue() == 1)
+    backgroundQuad.SetTexture(&backgroundInfo.texture, full);
+  else
+    backgroundQuad.SetTexture(&gradient, full);
+  Resize(targetWidth, targetHeight);
+}
+
+void DS_GlassBallLight::OnResetDevice() {
+  DS_2D_Light::OnResetDevice();
+  LightDevice& d = GetLightDevice();
+  d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+  d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+  d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.2f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(0.0f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(0.0f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.25f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, FloatBits(1.0f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, FloatBits(0.0f));
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+void DS_GlassBallLight::OnLostDevice() {
+  DS_2D_Light::OnLostDevice();
+  for (TexQuad& q : scrollQuads) mesh_detail::Drop(q.texture);
+}
+
+void DS_GlassBallLight::SetPicturePosition(int mode) {
+  ballMode = pictureBackground.GetValue() == 1 ? mode : 2;
+  Resize(targetWidth, targetHeight);
+}
+
+void DS_GlassBallLight::BeginTargetPass(RenderTargetChain* target, int mode) {
+  inTargetPass = true;
+  savedBallMode = ballMode;
+  ballMode = pictureBackground.GetValue() == 1 ? mode : 2;
+  Resize(targetWidth, targetHeight);
+  savedWidth = targetWidth;
+  savedHeight = targetHeight;
+  if (target) Resize(target->width, target->height);
+  DS_2D_Light::BeginTargetPass(target, mode);
+}
+
+void DS_GlassBallLight::EndTargetPass() {
+  inTargetPass = false;
+  DS_2D_Light::EndTargetPass();
+  ballMode = pictureBackground.GetValue() == 1 ? savedBallMode : 2;
+  Resize(savedWidth, savedHeight);
+}
+
+void DS_GlassBallLight::Resize(int w, int h) {
+  DS_2D_Light::Resize(w, h);
+  LetterboxProjection& p = g_LetterboxProjection;
+  p.SetProjection(w, h, backgroundInfo, ballMode, false);
+  ComputeBallParams();
+  // A background without size is placed as one pixel.
+  const float bw = backgroundInfo.width ? static_cast<float>(backgroundInfo.width) : 1.0f;
+  const float bh = backgroundInfo.height ? static_cast<float>(backgroundInfo.height) : 1.0f;
+  ScreenQuad r;
+  ScreenQuad::Init(r);
+  ScreenQuad::FitImage(r, backgroundInfo, w, h);
+  if (!inTargetPass) ScreenQuad::ScaleToBackBuffer(r, w, h);
+  const float x0 = r.Left(), y0 = r.Top();
+  D3DXMATRIX a, b;
+  D3DXMatrixMultiply(&a, &p.zoom, &p.modeOffset);
+  D3DXMatrixMultiply(&b, &a, &p.modeScale);
+  sx = b._11;
+  sy = b._22;
+  offX = p.GetZoomOffsetX() * sx * (r.Right() - r.Left()) / bw;
+  offY = p.GetZoomOffsetY() * sy * (r.Bottom() - r.Top()) / bh;
+  ScreenQuad placed = r;
+  for (ScreenQuadVertex& v : placed.v) {
+    v.x = sx * v.x + (x0 - sx * x0) + offX;
+    v.y = sy * v.y + (y0 - sy * y0) + offY;
+  }
+  if (DX_V::RHWCT* v = backgroundQuad.LockVertices()) {
+    WriteRhwTexQuadCorners(placed, v);
+    backgroundQuad.UnlockVertices();
+  }
+  const BallShares shares = ComputeBallShares(r.Left(), r.Top(), r.Right(), r.Bottom(), sx, sy);
+  kx = shares.kx;
+  ky = shares.ky;
+  const float left = std::trunc(r.Left()) + 1, top = std::trunc(r.Top()) + 1;
+  const float width = std::trunc(r.Right() - r.Left()), height = std::trunc(r.Bottom() - r.Top());
+  SetRhwQuadRect(bars[0], Rect(0, 0, left, height));
+  SetRhwQuadRect(bars[1], Rect(r.Right(), 0, r.Right() + left, height));
+  SetRhwQuadRect(bars[2], Rect(0, 0, width, top));
+  SetRhwQuadRect(bars[3], Rect(0, r.Bottom(), width, r.Bottom() + top));
+  ComputeBallParams();
+  p.SetProjection(w, h, backgroundInfo, 1, false);
+}
+
+void DS_GlassBallLight::FrameMove(double seconds) {
+  camera.Update(seconds);
+  Resize(targetWidth, targetHeight);
+  const int mode = motionMode.GetValue();
+  GlassBallMotion& motion = SharedGlassBallMotion();
+  motion.Advance(mode, static_cast<float>(seconds), motionSpeed.GetResult());
+  sway = motion.Sway(mode);
+  if (mode == 1 || mode == 2) {
+    const BackBufferSize bb = CurrentBackBufferSize();
+    const float W = static_cast<float>(bb.width), H = static_cast<float>(bb.height);
+    const float f = motion.ScrollShare(mode);
+    scrollQuads[0].SetRect(Rect(W * f, 0, W * f + W, H));
+    scrollQuads[1].SetRect(Rect(-(1 - f) * W, 0, f * W, H));
+  }
+}
+
+BallCameraInput DS_GlassBallLight::CameraInput() const {
+  BallCameraInput in = {};
+  in.ballZ = ballZ;
+  in.lensDepth = lensDepth;
+  in.swayAmplitude = swayAmplitude;
+  in.sway = sway;
+  in.px = static_cast<float>(ballOffset.GetValue().x);
+  in.py = static_cast<float>(ballOffset.GetValue().y);
+  in.sx = sx;
+  in.sy = sy;
+  in.kx = kx;
+  in.ky = ky;
+  in.offX = offX;
+  in.offY = offY;
+  if (inTargetPass) {
+    in.width = static_cast<float>(targetWidth);
+    in.height = static_cast<float>(targetHeight);
+  } else {
+    const BackBufferSize bb = CurrentBackBufferSize();
+    in.width = static_cast<float>(bb.width);
+    in.height = static_cast<float>(bb.height);
+  }
+  in.targetAspect = targetHeight ? static_cast<float>(targetWidth) / static_cast<float>(targetHeight) : 1.0f;
+  in.pictureBackground = pictureBackground.GetValue() == 1;
+  in.refraction = refraction.GetValue();
+  in.pictureWidth = pictureQuad.info.width;
+  in.pictureHeight = pictureQuad.info.height;
+  return in;
+}
+
+void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
+  const BallCameraInput in = CameraInput();
+  const BallCamera c = ComputeBallCamera(in, lensOn);
+  D3DXMATRIX m;
+  SetDeviceTransform(TransformSlot::World, *D3DXMatrixTranslation(&m, c.xc, c.yc, 0));
+  const D3DXVECTOR3 eye(0, 0, ballZ), at(0, 0, 0), up(0, 1, 0);
+  SetDeviceTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
+  SetDeviceTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, in.targetAspect, 1, 3000));
+  const TextureInfo& pic = (lensOn || pictureBackground.GetValue() == 0) ? pictureQuad.info : backgroundInfo;
+  const float a2 = pic.width && pic.height ? static_cast<float>(pic.width) / static_cast<float>(pic.height) : 1.0f;
+  D3DXMATRIX P;
+  D3DXMatrixPerspectiveFovLH(&P, kPi / 4, a2, 1, 3000);
+  D3DXMatrixIdentity(&lensMatrix);
+  lensMatrix._12 = lensMatrix._21 = lensMatrix._31 = lensMatrix._32 = 0;
+  lensMatrix._41 = (c.u0 - std::floor(c.u0)) + 0.5f;
+  lensMatrix._42 = c.v0 + 0.5f;
+  const float d = c.s * std::fabs(ballZ);
+  const float q = P._33 * d + P._34;
+  lensMatrix._11 = P._11 / q * 0.5f;
+  lensMatrix._22 = P._22 / q * -0.5f;
+  LightDevice& dev = GetLightDevice();
+  dev.SetTextureTransform(1, lensMatrix);
+  dev.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
+}
+
+void DS_GlassBallLight::PostRender() {
+  LightDevice& d = GetLightDevice();
+  if (ballHidden.GetValue() != 0) {
+    DS_2D_Light::PostRender();
+    return;
+  }
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  const int mode = motionMode.GetValue();
+  if (mode == 1 || mode == 2) {
+    IDirect3DTexture9** finished = d.NextTarget(renderTargets);
+    IDirect3DTexture9* slide = finished ? *finished : nullptr;
+    for (TexQuad& q : scrollQuads) {
+      mesh_detail::Hold(q.texture, slide);
+      d.SetTexture(0, q.texture);
+      if (q.vertexBuffer && q.primitiveCount > 0) {
+        BindStreamRHWCT(q);
+        d.DrawPrimitive(q.primitiveType, 0, q.primitiveCount);
+      }
+    }
+  }
+  RenderTargetChain* chain = EndOffscreen(false);
+  IDirect3DTexture9* slide = chain ? chain->current : nullptr;
+  if (slide) slide->AddRef();
+  auto drawStrip = [&](DS_SimpleMesh<DX_V::PT2>& mesh) {
+    if (!mesh.vertexBuffer) return;
+    d.BindStream(mesh.vertexBuffer, DX_V::PT2::FVF, sizeof(DX_V::PT2));
+    d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  };
+  // The background.
+  d.SetTexture(0, backgroundQuad.texture);
+  if (backgroundQuad.vertexBuffer && backgroundQuad.primitiveCount > 0) {
+    BindStreamRHWCT(backgroundQuad);
+    d.DrawPrimitive(backgroundQuad.primitiveType, 0, backgroundQuad.primitiveCount);
+  }
+  // The lens: the slide behind the ball seen through the hemisphere's offsets.
+  SetupBallCamera(true);
+  d.SetTexture(0, bumpMap);
+  d.SetTexture(1, slide);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  drawStrip(lens);
+  SetupBallCamera(false);
+  // Overlays, blended.
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d.SetTexture(1, nullptr);
+  if (overlay1On.GetValue() != 0) {
+    d.SetTexture(0, overlay1Texture);
+    drawStrip(lens);
+  }
+  if (overlay2On.GetValue() != 0) {
+    d.SetTexture(0, overlay2Texture);
+    drawStrip(lens);
+  }
+  // Outside the disc the background again, over the lens's corners (the flat texture matrix, moved as the
+  // background is).
+  d.SetTexture(0, discMask);
+  d.SetTexture(1, backgroundQuad.texture);
+  const BallCameraInput in = CameraInput();
+  D3DXMATRIX mask = lensMatrix;
+  const float W = in.width > 0 ? in.width : 1, H = in.height > 0 ? in.height : 1;
+  const float ksx = sx != 0 ? sx : 1, ksy = sy != 0 ? sy : 1;
+  const float kkx = kx != 0 ? kx : 1, kky = ky != 0 ? ky : 1;
+  mask._11 = mask._11 / ksx;
+  mask._22 = mask._22 / ksy;
+  mask._41 = (mask._41 - offX / W / kkx) / ksx;
+  mask._42 = (mask._42 - offY / H / kky) / ksy;
+  d.SetTextureTransform(1, mask);
+  drawStrip(lens);
+  d.SetTexture(1, nullptr);
+  if (shadowOn.GetValue() != 0) {
+    d.SetTexture(0, shadowTexture);
+    drawStrip(shadowQuad);
+  }
+  d.SetTexture(0, nullptr);
+  if (pictureBackground.GetValue() == 1 && ballMode == 1)
+    for (auto& bar : bars) DrawColorQuadRHW(&bar);
+  SafeRelease(&slide);
+}

@@ -1,0 +1,83 @@
+// The glass ball light: the whole slide seen through a glass ball standing before a gradient or a picture
+// of its own, the slide inside the ball still, scrolling sideways or swaying.
+#pragma once
+
+#include "lights/glass_ball_rules.h"
+#include "lights/light_2d.h"
+#include "render/quad_builders.h"
+#include "scene/scaled_params.h"
+
+class DS_GlassBallLight : public DS_2D_Light {
+ public:
+  static const DWORD kVersion = 1;
+
+  DS_GlassBallLight();
+  ~DS_GlassBallLight() override;
+
+  void Save(DS_IOF_Virtual** stream) override;
+  static DS_GlassBallLight* CreateAndRead(DS_IOF_Virtual** stream, DWORD version);
+  static void ReadFields(DS_IOF_Virtual** stream, DS_GlassBallLight* light);
+
+  void BeginTargetPass(RenderTargetChain* target, int mode) override;
+  void EndTargetPass() override;
+  void OnCreateDevice() override;
+  void OnResetDevice() override;
+  void OnLostDevice() override;
+  void PostRender() override;
+  void FrameMove(double seconds) override;
+  void Resize(int width, int height) override;
+  void SetPicturePosition(int mode) override;
+  bool NeedsOffscreen() override { return ballHidden.GetValue() == 0; }
+
+  // The ball's parameters from its size, refraction and the current shares.
+  void ComputeBallParams();
+  void GenerateBumpMap();
+  void GenerateDiscMask();
+  void GenerateGradient();
+  void LoadBallPicture();
+  // The device transforms of the ball, and the lens texture matrix (lens) or the flat one.
+  void SetupBallCamera(bool lens);
+  // What the ball camera works from now.
+  BallCameraInput CameraInput() const;
+
+  DS_ImageFileLink overlay1;
+  DS_ImageFileLink overlay2;
+  DS_ImageFileLink shadow;
+  DS_ImageFileLink background;
+  UINTSclaleTo<float> motionSpeed;
+  MediaParamTB<POINT> ballOffset;
+  MediaParamT<UINT> ballSize;
+  MediaParamT<UINT> refraction;
+  MediaParamT<int> ballHidden;  // not stored
+  MediaParamT<int> overlay1On;
+  MediaParamT<int> overlay2On;
+  MediaParamT<int> shadowOn;
+  MediaParamT<int> pictureBackground;
+  MediaParamT<int> motionMode;
+  MediaColor gradientTop;
+  MediaColor gradientBottom;
+  DS_SimpleMesh<DX_V::PT2> lens;
+  DS_SimpleMesh<DX_V::PT2> shadowQuad;
+  float sway = 0;
+  IDirect3DTexture9* bumpMap = nullptr;  // one reference held on each texture
+  IDirect3DTexture9* discMask = nullptr;
+  IDirect3DTexture9* gradient = nullptr;
+  TextureInfo backgroundInfo;
+  IDirect3DTexture9* overlay1Texture = nullptr;
+  IDirect3DTexture9* overlay2Texture = nullptr;
+  IDirect3DTexture9* shadowTexture = nullptr;
+  DS_SimpleMesh<DX_V::RHWC> bars[4];
+  TexQuad backgroundQuad;
+  TexQuad scrollQuads[2];
+  float ballZ = -600, lensDepth = 1.0f, swayAmplitude = 0;
+  float kx = 1, ky = 1;
+  int ballMode = 1;
+  int savedBallMode = 1;
+  float offX = 0, offY = 0;
+  float sx = 1, sy = 1;
+  bool inTargetPass = false;
+  int savedWidth = 0, savedHeight = 0;
+  D3DXMATRIX lensMatrix;
+};
+
+void RegisterGlassBallLightReader();

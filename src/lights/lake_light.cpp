@@ -1,0 +1,278 @@
+#include "lights/lake_light.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dxut/placement_device.h"
+#include "render/light_device.h"
+#include "render/projection.h"
+#include "scene/doc_res_manager.h"
+#include "scene/guid_text.h"
+#include "scene/readers.h"
+#include "scene/stream.h"
+
+namespace {
+const char16_t kClass[] = u"FakeLake2D";
+
+DWORD FloatBits(float f) {
+  DWORD d;
+  std::memcpy(&d, &f, sizeof d);
+  return d;
+}
+
+ScreenQuad ToScreenQuad(const LakeQuad& q) {
+  ScreenQuad s;
+  ScreenQuad::Init(s);
+  for (int i = 0; i < 4; ++i) {
+    s.v[i].x = q.x[i];
+    s.v[i].y = q.y[i];
+    s.v[i].u = q.u[i];
+    s.v[i].v = q.v[i];
+  }
+  return s;
+}
+
+// Full ambient, dithering, no specular; stage 0 texture times diffuse.
+void SetUnlitModulate(LightDevice& d) {
+  d.SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+  d.SetRenderState(D3DRS_DITHERENABLE, TRUE);
+  d.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+}
+
+// COLORREF 0x00BBGGRR to 0x00RRGGBB.
+D3DCOLOR Rgb(DWORD c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+}  // namespace
+
+FakeLake2D::FakeLake2D() : bumpMatrix{0.04f, 0, 0, 0.04f}, planeVertices{} {
+  speed.SetScaling(0.02f, 0.0f);
+  speed.SetValue(50, nullptr);
+  bumpScale.SetScaling(0.01f, 0.0f);
+  bumpScale.SetValue(100, nullptr);
+  horizon.SetScaling(-0.005f, 0.5f);
+  horizon.SetValue(25, nullptr);
+  bumpFade.SetScaling(0.01f, 0.0f);
+  bumpFade.SetValue(100, nullptr);
+  tintAlpha.SetScaling(0.008f, 0.0f);
+  tintAlpha.SetValue(31, nullptr);
+  tintFade.SetScaling(0.01f, 0.0f);
+  tintFade.SetValue(58, nullptr);
+  bumpAmplitude = 25;
+  hazeHeight = 7;
+  copySize = 1;
+  tintColor = 0x408000;
+  bumpKey = DocGuidKey(NewGuid(), ds_string(), true);
+}
+
+FakeLake2D::~FakeLake2D() { SafeRelease(&bumpTexture); }
+
+void FakeLake2D::Save(DS_IOF_Virtual** stream) {
+  WriteSectionHeader(stream, kClass, kVersion);
+  // The bump map goes into the document under the light's key; without one the stored picture stays.
+  if (g_DocResManager && bumpTexture) {
+    IDirect3DTexture9*& slot = g_DocResManager->Maps().guidTextures[bumpKey];
+    mesh_detail::Hold(slot, bumpTexture);
+  }
+  DS_IOF_Virtual* s = *stream;
+  s->WriteUInt(bumpScale.GetValue());
+  s->WriteUInt(speed.GetValue());
+  s->WriteUInt(horizon.GetValue());
+  s->WriteUInt(bumpFade.GetValue());
+  s->WriteUInt(tintAlpha.GetValue());
+  s->WriteUInt(tintFade.GetValue());
+  s->WriteUInt(bumpAmplitude.GetValue());
+  s->WriteUInt(hazeHeight.GetValue());
+  s->WriteInt(copySize.GetValue());
+  s->WriteDword(tintColor.GetValue());
+  if (g_DocResManager) g_DocResManager->UpdateGuidPictureBytes(bumpKey);
+  WriteGuid(stream, bumpKey.guid);
+  s->WriteString(bumpKey.name);
+  s->WriteBool(bumpKey.flag);
+  SaveBase(stream);
+}
+
+FakeLake2D* FakeLake2D::CreateAndRead(DS_IOF_Virtual** stream, DWORD version) {
+  std::unique_ptr<FakeLake2D> light(new FakeLake2D);
+  ReadFields(stream, version, light.get());
+  return light.release();
+}
+
+void FakeLake2D::ReadFields(DS_IOF_Virtual** stream, DWORD version, FakeLake2D* light) {
+  DS_IOF_Virtual* s = *stream;
+  if (version > 1) {
+    UINTSclaleTo<float>* notified[6] = {&light->bumpScale, &light->speed,     &light->horizon,
+                                        &light->bumpFade,  &light->tintAlpha, &light->tintFade};
+    for (UINTSclaleTo<float>* p : notified) {
+      UINT v = 0;
+      s->ReadUInt(&v);
+      p->Change(v);
+    }
+    s->ReadUInt(&light->bumpAmplitude.Raw());
+    s->ReadUInt(&light->hazeHeight.Raw());
+    s->ReadInt(&light->copySize.Raw());
+    s->ReadDword(&light->tintColor.Raw());
+  }
+  ReadGuid(stream, &light->bumpKey.guid);
+  s->ReadString(&light->bumpKey.name);
+  s->ReadBool(&light->bumpKey.flag);
+  DS_2D_Light::ReadBase(stream, light);
+}
+
+void RegisterLakeLightReader() { RegisterClassReader<FakeLake2D>(GetLightReaderRegistry(), kClass); }
+
+// ---- geometry ---------------------------------------------------------------------------------------
+
+void FakeLake2D::BuildLakePlane() {
+  lakePlane.CreateVertexBuffer(6, D3DUSAGE_WRITEONLY, D3DPOOL_MANAGED);
+  lakePlane.primitiveType = D3DPT_TRIANGLELIST;
+  lakePlane.primitiveCount = lakePlane.vertexBuffer ? 2 : 0;
+}
+
+namespace {
+void WritePlane(DS_SimpleMesh<LakeVertex>& mesh, const LakeVertex v[6]) {
+  if (mesh.vertexCount < 6) return;
+  if (LakeVertex* out = mesh.LockVertices()) {
+    std::memcpy(out, v, 6 * sizeof(LakeVertex));
+    mesh.UnlockVertices();
+  }
+}
+}  // namespace
+
+void FakeLake2D::UpdateLakeGeometry() {
+  // A picture without size is placed as one pixel.
+  const TextureInfo& info = pictureQuad.info;
+  const float w = info.width && info.height ? static_cast<float>(info.width) : 1.0f;
+  const float h = info.width && info.height ? static_cast<float>(info.height) : 1.0f;
+  const float share = HorizonShare();
+  const LakeQuad band = MakeMirrorBand(LakePictureQuad(w, h), share);
+  SetLakePlaneCorners(band, planeVertices);
+  WritePlane(lakePlane, planeVertices);
+  SetColorQuadRect(bandTint, ToScreenQuad(band));
+  const float yh = band.y[1];
+  const float k = static_cast<float>(LakeHazeRows(hazeHeight.GetValue(), share));
+  const float left = band.x[0], right = left + std::trunc(band.x[2] - band.x[0]);
+  LakeQuad haze = {{left, left, right, right}, {yh - k, yh, yh - k, yh}, {0, 0, 1, 1}, {1, 0, 1, 0}};
+  SetColorQuadRect(hazeStrip, ToScreenQuad(haze));
+}
+
+void FakeLake2D::SetLakeBumpCoords(float s) {
+  ::SetLakeBumpCoords(s, planeVertices);
+  WritePlane(lakePlane, planeVertices);
+}
+
+void FakeLake2D::SetTintAlphas() {
+  const float a = tintAlpha.GetResult(), b = a * (1 - tintFade.GetResult());
+  SetColorQuadCornerAlpha(bandTint, a, a, b, b);
+  SetColorQuadCornerAlpha(hazeStrip, 0, 0, b, b);
+}
+
+// ---- device -----------------------------------------------------------------------------------------
+
+void FakeLake2D::OnCreateDevice() {
+  DS_2D_Light::OnCreateDevice();
+  ScreenQuad full;
+  ScreenQuad::Init(full);
+  ScreenQuad::FullBackBuffer(full);
+  LakeQuad q;
+  for (int i = 0; i < 4; ++i) {
+    q.x[i] = full.v[i].x;
+    q.y[i] = full.v[i].y;
+    q.u[i] = full.v[i].u;
+    q.v[i] = full.v[i].v;
+  }
+  const ScreenQuad band = ToScreenQuad(MakeMirrorBand(q, HorizonShare()));
+  BuildLakePlane();
+  BuildColorQuad(bandTint, Rgb(tintColor.GetValue()), band);
+  BuildColorQuad(hazeStrip, Rgb(tintColor.GetValue()), band);
+  SetTintAlphas();
+  ReloadImage();
+  SetLakeBumpCoords(bumpScale.GetResult());
+  SetColorQuadRgb(bandTint, Rgb(tintColor.GetValue()));
+  SetColorQuadRgb(hazeStrip, Rgb(tintColor.GetValue()));
+  if (g_DocResManager) {
+    IDirect3DTexture9* stored = g_DocResManager->Maps().guidTextures[bumpKey];
+    mesh_detail::Hold(bumpTexture, stored);
+  }
+  firstSetUp = false;
+}
+
+void FakeLake2D::ReloadImage() {
+  LoadImageTexture(picture, pictureQuad);
+  DS_2D_Light::Resize(targetWidth, targetHeight);
+  GetLightDevice().MakeSquareCopy(copySize.GetValue(), pictureCopy, &pictureQuad.info.texture);
+  DS_2D_Light::Resize(targetWidth, targetHeight);
+  UpdateLakeGeometry();
+}
+
+void FakeLake2D::FrameMove(double seconds) {
+  camera.Update(seconds);
+  speed.Advance(static_cast<float>(seconds));
+  LakeBumpMatrix(speed.GetPosition(), bumpMatrix);
+}
+
+void FakeLake2D::SetupBumpStages() {
+  LightDevice& d = GetLightDevice();
+  d.SetTexture(0, bumpTexture);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(bumpMatrix[0]));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(bumpMatrix[1]));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(bumpMatrix[2]));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(bumpMatrix[3]));
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTexture(1, pictureCopy.texture ? pictureCopy.texture : pictureQuad.info.texture);
+  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+}
+
+void FakeLake2D::OnResetDevice() {
+  LightDevice& d = GetLightDevice();
+  d.SetRenderState(D3DRS_ZENABLE, FALSE);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetRenderState(D3DRS_LIGHTING, FALSE);
+  SetUnlitModulate(d);
+  for (DWORD s = 0; s < 2; ++s) {
+    d.SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    d.SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    d.SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+    d.SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  }
+  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  SetupBumpStages();
+  SetUnlitModulate(d);
+  d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  if (g_DocResManager) g_DocResManager->OnResetDevice();
+  const BackBufferSize bb = CurrentBackBufferSize();
+  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+}
+
+void FakeLake2D::RenderBackground() {
+  LightDevice& d = GetLightDevice();
+  d.Clear(D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  DS_2D_Light::RenderBackground();
+  const TextureInfo& info = pictureQuad.info;
+  // No picture, or no band (horizon at the bottom): the lake shows nothing.
+  if (!pictureQuad.quad.texture || info.width == 0 || info.height == 0 || !(HorizonShare() > 0)) return;
+  if (lakePlane.vertexBuffer && lakePlane.primitiveCount > 0) {
+    d.BindStream(lakePlane.vertexBuffer, LakeVertex::FVF, sizeof(LakeVertex));
+    SetupBumpStages();
+    d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    d.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+  }
+  d.SetTexture(1, nullptr);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  DrawColorQuad(&bandTint);
+  DrawColorQuad(&hazeStrip);
+}

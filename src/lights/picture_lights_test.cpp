@@ -1,0 +1,279 @@
+// The animated picture lights' stored sections and the water ring's rules.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
+#include "lights/matrix_code_light.h"
+#include "lights/water_ring_light.h"
+#include "scene/doc_res_manager.h"
+#include "scene/guid_text.h"
+#include "scene/readers.h"
+#include "scene/stream.h"
+
+namespace {
+
+std::vector<BYTE> Saved(DS_2D_Light& light) {
+  DS_IOF_W w;
+  DS_IOF_Virtual* s = &w;
+  light.Save(&s);
+  return w.TakeBytes();
+}
+
+std::unique_ptr<DS_2D_Light> Read(const std::vector<BYTE>& bytes, size_t* left) {
+  ResourceBuffer buf(bytes.data(), bytes.size());
+  DS_IOF_R<ResourceBuffer> r(&buf);
+  DS_IOF_Virtual* s = &r;
+  std::unique_ptr<DS_2D_Light> light(DS_2D_Light::CreateFromStream(&s));
+  *left = buf.Remaining();
+  return light;
+}
+
+class PictureLightsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterAllReaders();
+    saved_ = g_DocResManager;
+    manager_.reset(new DS_DocResManager);
+    g_DocResManager = manager_.get();
+  }
+  void TearDown() override {
+    manager_.reset();
+    g_DocResManager = saved_;
+  }
+  std::unique_ptr<DS_DocResManager> manager_;
+
+ private:
+  DS_DocResManager* saved_ = nullptr;
+};
+
+// Every light with values other than its defaults: saved, read by its class name, saved again.
+TEST_F(PictureLightsTest, SectionsRoundTripByteForByte) {
+  struct Case {
+    const char* name;
+    std::function<DS_2D_Light*()> make;
+    std::function<void(DS_2D_Light&)> check;
+  };
+  const Case cases[] = {
+      {"DS_GlassBallLight",
+       [] {
+         auto* l = new DS_GlassBallLight;
+         l->overlay1.Raw() = DocFileKey(u"ring.png", 11);
+         l->background.Raw() = DocFileKey(u"basekit.dll", 77);
+         l->motionSpeed.SetValue(40, nullptr);
+         l->ballOffset.Raw() = POINT{-30, 12};
+         l->ballSize = 80;
+         l->refraction = 60;
+         l->ballHidden = 1;  // not stored
+         l->shadowOn = 1;
+         l->pictureBackground = 1;
+         l->motionMode = 2;
+         l->gradientTop = 0x102030;
+         l->gradientBottom = 0x405060;
+         l->picture.Raw() = DocFileKey(u"room.jpg", 3);
+         return l;
+       },
+       [](DS_2D_Light& b) {
+         auto& l = dynamic_cast<DS_GlassBallLight&>(b);
+         EXPECT_FLOAT_EQ(l.motionSpeed.GetResult(), 1.8f);
+         EXPECT_EQ(l.ballOffset.GetValue().x, -30);
+         EXPECT_EQ(l.ballHidden.GetValue(), 0);
+         EXPECT_EQ(l.gradientBottom.GetValue(), 0x405060u);
+       }},
+      {"DS_MatrixCodeLight",
+       [] {
+         auto* l = new DS_MatrixCodeLight;
+         l->cellSize = 24;
+         l->density = 70;
+         l->flickerCount = 3;
+         l->sparkle = 1;
+         l->mode = 1;
+         l->startMode = 0;
+         l->glyphColor = 0x00FF00;
+         l->headColor = 0xFFFFFF;
+         l->transparency.SetValue(25, nullptr);
+         l->glyphSheet.Raw() = DocFileKey(u"sheet.png", 9);
+         return l;
+       },
+       [](DS_2D_Light& b) {
+         auto& l = dynamic_cast<DS_MatrixCodeLight&>(b);
+         EXPECT_FLOAT_EQ(l.transparency.GetResult(), 0.75f);
+         EXPECT_EQ(l.glyphSheet.GetKey(), DocFileKey(u"sheet.png", 9));
+         EXPECT_EQ(l.headColor.GetValue(), 0xFFFFFFu);
+       }},
+      {"FakeLake2D",
+       [] {
+         auto* l = new FakeLake2D;
+         l->speed.SetValue(10, nullptr);
+         l->horizon.SetValue(40, nullptr);
+         l->tintAlpha.SetValue(50, nullptr);
+         l->bumpAmplitude = 9;
+         l->hazeHeight = 12;
+         l->copySize = 2;
+         l->tintColor = 0x123456;
+         l->bumpKey.name = u"bump";
+         return l;
+       },
+       [](DS_2D_Light& b) {
+         auto& l = dynamic_cast<FakeLake2D&>(b);
+         EXPECT_FLOAT_EQ(l.horizon.GetResult(), 0.3f);
+         EXPECT_FLOAT_EQ(l.speed.GetResult(), 0.2f);
+         EXPECT_EQ(l.copySize.GetValue(), 2);
+         EXPECT_EQ(l.bumpKey.name, u"bump");
+       }},
+      {"DS_WaterRingLight",
+       [] {
+         auto* l = new DS_WaterRingLight;
+         l->mode = 1;
+         l->waveSpeed = 5;
+         l->gridDensity = 50;
+         l->waveDamping = 80;
+         l->dropRate.SetValue(120, nullptr);
+         l->shininess.SetValue(10, nullptr);
+         return l;
+       },
+       [](DS_2D_Light& b) {
+         auto& l = dynamic_cast<DS_WaterRingLight&>(b);
+         EXPECT_TRUE(l.NeedsOffscreen());
+         EXPECT_FLOAT_EQ(l.dropRate.GetResult(), 2.0f);
+         EXPECT_FLOAT_EQ(l.shininess.GetResult(), 8.0f);
+         EXPECT_EQ(l.gridDensity.GetValue(), 50u);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<DS_2D_Light> light(c.make());
+    light->camera.enable = 1;
+    const std::vector<BYTE> bytes = Saved(*light);
+    size_t left = 1;
+    std::unique_ptr<DS_2D_Light> back = Read(bytes, &left);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(left, 0u);
+    EXPECT_EQ(back->camera.enable.GetValue(), 1);
+    c.check(*back);
+    EXPECT_EQ(Saved(*back), bytes);
+  }
+}
+
+TEST_F(PictureLightsTest, OlderSectionsKeepTheirDefaults) {
+  // Matrix code version 1: no glyph sheet.
+  {
+    DS_IOF_W w;
+    DS_IOF_Virtual* s = &w;
+    WriteSectionHeader(&s, u"DS_MatrixCodeLight", 1);
+    for (UINT v : {20u, 30u, 5u}) w.WriteUInt(v);
+    for (INT v : {0, 0, 1}) w.WriteInt(v);
+    w.WriteDword(0x00FF00);
+    w.WriteDword(0xFFFFFF);
+    w.WriteUInt(10);
+    WriteSectionHeader(&s, u"DS_2D_Light", 1);
+    size_t left = 1;
+    std::unique_ptr<DS_2D_Light> light = Read(w.Bytes(), &left);
+    auto& m = dynamic_cast<DS_MatrixCodeLight&>(*light);
+    EXPECT_EQ(left, 0u);
+    EXPECT_EQ(m.glyphSheet.GetKey(), DocFileKey(u"basekit.dll", 40));
+    EXPECT_EQ(m.cellSize.GetValue(), 20u);
+    EXPECT_FLOAT_EQ(m.transparency.GetResult(), 0.9f);
+  }
+  // Lake version 1: the key and the base section only.
+  {
+    DS_IOF_W w;
+    DS_IOF_Virtual* s = &w;
+    WriteSectionHeader(&s, u"FakeLake2D", 1);
+    GUID g = {};
+    g.Data1 = 0x12345678;
+    WriteGuid(&s, g);
+    w.WriteString(u"");
+    w.WriteBool(true);
+    WriteSectionHeader(&s, u"DS_2D_Light", 1);
+    size_t left = 1;
+    std::unique_ptr<DS_2D_Light> light = Read(w.Bytes(), &left);
+    auto& l = dynamic_cast<FakeLake2D&>(*light);
+    EXPECT_EQ(left, 0u);
+    EXPECT_EQ(l.bumpKey.guid.Data1, 0x12345678u);
+    EXPECT_FLOAT_EQ(l.horizon.GetResult(), 0.375f);
+    EXPECT_FLOAT_EQ(l.tintAlpha.GetResult(), 0.248f);
+    EXPECT_EQ(l.tintColor.GetValue(), 0x408000u);
+  }
+  // Water ring version 1: the mode and the base section only.
+  {
+    DS_IOF_W w;
+    DS_IOF_Virtual* s = &w;
+    WriteSectionHeader(&s, u"DS_WaterRingLight", 1);
+    w.WriteInt(1);
+    WriteSectionHeader(&s, u"DS_2D_Light", 1);
+    size_t left = 1;
+    std::unique_ptr<DS_2D_Light> light = Read(w.Bytes(), &left);
+    auto& l = dynamic_cast<DS_WaterRingLight&>(*light);
+    EXPECT_EQ(left, 0u);
+    EXPECT_EQ(l.mode.GetValue(), 1);
+    EXPECT_EQ(l.dropStrength.GetValue(), 50u);
+    EXPECT_FLOAT_EQ(l.dropRate.GetResult(), 0.5f);
+  }
+}
+
+TEST_F(PictureLightsTest, FreshLakesHaveTheirOwnBumpKeys) {
+  FakeLake2D a, b;
+  EXPECT_NE(a.bumpKey, b.bumpKey);
+  EXPECT_TRUE(a.bumpKey.flag);
+  EXPECT_TRUE(a.bumpKey.name.empty());
+}
+
+TEST(WaterRingRules, DampingProjectionAndDrops) {
+  const struct {
+    UINT value;
+    float damping;
+  } damping[] = {{0, 0.9f}, {49, 0.98820f}, {50, 0.99f}, {100, 0.999f}, {106, 0.999f}, {1000, 0.999f}};
+  for (const auto& d : damping) EXPECT_NEAR(WaterDamping(d.value), d.damping, 1e-5f) << d.value;
+
+  const struct {
+    float aspect, targetAspect, f, e;
+  } extents[] = {{0.75f, 1920.0f / 1080, 26.6667f, 15}, {0.75f, 4.0f / 3, 20, 15}, {0.75f, 1.0f, 20, 20},
+                 {0, 1.0f, 15, 15}};
+  for (const auto& x : extents) {
+    float f = 0, e = 0;
+    WaterProjectionExtents(x.aspect, x.targetAspect, &f, &e);
+    EXPECT_NEAR(f, x.f, 1e-3f) << x.aspect << " " << x.targetAspect;
+    EXPECT_NEAR(e, x.e, 1e-3f) << x.aspect << " " << x.targetAspect;
+  }
+
+  const struct {
+    float t, last, rate;
+    bool due;
+  } drops[] = {{2.0f, 0.0f, 0.5f, false}, {2.01f, 0.0f, 0.5f, true}, {100.0f, 0.0f, 0.0f, false},
+               {1.0f, 0.5f, 60.0f, true}};
+  for (const auto& d : drops) EXPECT_EQ(WaterDropDue(d.t, d.last, d.rate), d.due) << d.t << " " << d.rate;
+}
+
+TEST(WaterRingRules, SurfaceFollowsTheLightsValues) {
+  DS_WaterRingLight light;
+  light.ApplySurfaceParams();
+  EXPECT_FLOAT_EQ(light.surface->stepScale, 1.0f);
+  EXPECT_NEAR(light.surface->dropSize, 0.45f, 1e-6f);
+  EXPECT_FLOAT_EQ(light.surface->damping, 0.99f);
+  EXPECT_FLOAT_EQ(light.surface->depth, 0.2f);
+  EXPECT_FLOAT_EQ(light.specularLevel.GetResult(), 0.9f);
+  EXPECT_NEAR(light.shininess.GetResult(), 40.0f, 1e-4f);
+  light.pictureQuad.info.width = 800;
+  light.pictureQuad.info.height = 600;
+  light.CreateSurface();
+  EXPECT_FLOAT_EQ(light.surface->sizeX, 40.0f);
+  EXPECT_EQ(light.surface->columns, 128u);
+  EXPECT_EQ(light.surface->rows, 96u);
+  // A drop every two seconds at the defaults, at most one a frame.
+  light.FrameMove(1.0);
+  light.FrameMove(2.5);
+  EXPECT_FLOAT_EQ(light.lastDropTime, 2.5f);
+  light.FrameMove(4.0);
+  EXPECT_FLOAT_EQ(light.lastDropTime, 2.5f);
+  light.FrameMove(1.0);  // the clock went back
+  EXPECT_FLOAT_EQ(light.lastDropTime, 1.0f);
+  light.Resize(0, 1080);
+  EXPECT_EQ(light.savedWidth, 0);
+  EXPECT_EQ(light.targetWidth, 0);
+}
+
+}  // namespace

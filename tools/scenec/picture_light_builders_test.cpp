@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
+#include "lights/matrix_code_light.h"
+#include "lights/slide.h"
+#include "lights/slide_show.h"
+#include "lights/water_ring_light.h"
+#include "scene/doc_res_manager.h"
+#include "scene/readers.h"
+#include "scene/scene_document.h"
+#include "scenec/scene_compiler.h"
+#include "support/fake_module_resources.h"
+
+namespace {
+
+bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
+
+class PictureLightBuildersTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetSceneRootReader({nullptr, nullptr});
+    RegisterAllReaders();
+  }
+  void TearDown() override {
+    delete g_DocResManager;
+    g_DocResManager = nullptr;
+  }
+  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& lights) {
+    modules.AddDds(nullptr, kSceneDocumentId,
+                   CompileScene("scene DS_SlideShow_Light {\n" + lights + "}\n", NoFiles));
+    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
+  }
+  FakeModuleResources modules;
+};
+
+template <class L>
+L& LightOf(DS_SlideShow_Light& show, size_t i) {
+  L* light = dynamic_cast<L*>(show.slides.at(i)->picture.Get());
+  if (!light) throw std::runtime_error("another light class");
+  return *light;
+}
+
+TEST_F(PictureLightBuildersTest, EveryLightTakesItsStatements) {
+  std::unique_ptr<DS_SlideShow_Light> show = Load(
+      "slide DS_SlideContainer { light DS_GlassBallLight { picture \"p.jpg\" 0\n overlay2 \"o.png\" 4\n"
+      " motion-speed 25\n ball-offset -5 7\n ball-size 90\n refraction 40\n shadow-on 1\n"
+      " picture-background 1\n motion-mode 1\n gradient 0x102030 0x405060 } }\n"
+      "slide DS_SlideContainer { light DS_MatrixCodeLight { cell-size 20\n density 40\n flicker-count 8\n"
+      " sparkle 1\n mode 1\n start-mode 0\n glyph-color 0x00FF00\n head-color 0xFFFFFF\n transparency 10\n"
+      " glyph-sheet \"basekit.dll\" 41 } }\n"
+      "slide DS_SlideContainer { light FakeLake2D { horizon 40\n tint-alpha 50\n haze-height 9\n"
+      " copy-size 2\n tint-color 0x203040\n camera 1 130 20 } }\n"
+      "slide DS_SlideContainer { light DS_WaterRingLight { mode 1\n wave-damping 70\n drop-rate 60\n"
+      " grid-density 25 } }\n");
+  ASSERT_EQ(show->slides.size(), 4u);
+  auto& ball = LightOf<DS_GlassBallLight>(*show, 0);
+  EXPECT_EQ(ball.picture.GetKey(), DocFileKey(u"p.jpg", 0));
+  EXPECT_EQ(ball.overlay2.GetKey(), DocFileKey(u"o.png", 4));
+  EXPECT_FLOAT_EQ(ball.motionSpeed.GetResult(), 1.5f);
+  EXPECT_EQ(ball.ballOffset.GetValue().x, -5);
+  EXPECT_EQ(ball.ballOffset.GetValue().y, 7);
+  EXPECT_EQ(ball.ballSize.GetValue(), 90u);
+  EXPECT_EQ(ball.motionMode.GetValue(), 1);
+  EXPECT_EQ(ball.gradientTop.GetValue(), 0x102030u);
+  auto& code = LightOf<DS_MatrixCodeLight>(*show, 1);
+  EXPECT_EQ(code.cellSize.GetValue(), 20u);
+  EXPECT_EQ(code.mode.GetValue(), 1);
+  EXPECT_FLOAT_EQ(code.transparency.GetResult(), 0.9f);
+  EXPECT_EQ(code.glyphSheet.GetKey(), DocFileKey(u"basekit.dll", 41));
+  auto& lake = LightOf<FakeLake2D>(*show, 2);
+  EXPECT_FLOAT_EQ(lake.horizon.GetResult(), 0.3f);
+  EXPECT_EQ(lake.hazeHeight.GetValue(), 9u);
+  EXPECT_EQ(lake.tintColor.GetValue(), 0x203040u);
+  EXPECT_EQ(lake.camera.enable.GetValue(), 1);
+  auto& water = LightOf<DS_WaterRingLight>(*show, 3);
+  EXPECT_EQ(water.mode.GetValue(), 1);
+  EXPECT_EQ(water.waveDamping.GetValue(), 70u);
+  EXPECT_FLOAT_EQ(water.dropRate.GetResult(), 1.0f);
+}
+
+TEST_F(PictureLightBuildersTest, UnknownStatementsAndBadValuesFail) {
+  const char* bad[] = {
+      "slide DS_SlideContainer { light DS_MatrixCodeLight { speed 3 } }\n",
+      "slide DS_SlideContainer { light FakeLake2D { horizon -1 } }\n",
+      "slide DS_SlideContainer { light DS_WaterRingLight { mode } }\n",
+      "slide DS_SlideContainer { light DS_GlassBallLight { ball-offset 1 } }\n",
+  };
+  for (const char* text : bad)
+    EXPECT_THROW(CompileScene(std::string("scene DS_SlideShow_Light {\n") + text + "}\n", NoFiles),
+                 std::exception)
+        << text;
+}
+
+}  // namespace
