@@ -25,6 +25,11 @@ const DemoSlide kDemoSlides[] = {
     {u"Morning water", u"demo\\morning.jpg", 1, 6, 1, 1024, 1024},
     {u"Tiles and copies", u"demo\\target.png", 1, 6, 1, 1000, 1400},
     {u"Night fire", u"demo\\night.png", 1, 6, 1, 2400, 800},
+    {u"Code in the night", u"demo\\street.jpg", 1, 8, 1, 1600, 900},
+    {u"Mirror lake", u"demo\\lake.jpg", 1, 8, 1, 1600, 1000},
+    {u"Rain on the pond", u"demo\\pond.jpg", 1, 8, 1, 1200, 1000},
+    {u"Glass ball, upright", u"demo\\upright.jpg", 1, 7, 1, 900, 1200},
+    {u"Glass ball, wide", u"demo\\wide.jpg", 1, 7, 1, 1800, 1000},
 };
 
 struct DemoTrack {

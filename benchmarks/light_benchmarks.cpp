@@ -1,0 +1,106 @@
+// Native benchmarks of the animated picture lights: one frame's work of each light for a 1920 x 1080
+// picture, beside the plain picture light's frame move, in one run. Buffers are the in-memory stand-ins
+// of the tests, so the figures are the lights' own arithmetic and vertex writing.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "lights/glass_ball_light.h"
+#include "lights/lake_light.h"
+#include "lights/matrix_code_light.h"
+#include "lights/water_ring_light.h"
+#include "platform/noise.h"
+#include "render/projection.h"
+#include "support/fake_geometry.h"
+#include "support/placement_fake.h"
+
+namespace {
+
+// A light whose picture is 1920 x 1080, placed on a 1920 x 1080 back buffer.
+struct Stage {
+  lumi_test::FakeGeometryDevice geometry;
+  lumi_test::FakePlacementDevice placement{1920, 1080};
+  // The projection's bars outlive the stage: they let go of its buffers with it.
+  ~Stage() {
+    for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
+  }
+  template <class L>
+  void Place(L& light) {
+    light.pictureQuad.info.width = 1920;
+    light.pictureQuad.info.height = 1080;
+    light.Resize(1920, 1080);
+  }
+};
+
+// Frame moves at 60 a second.
+template <class L>
+void FrameMoves(benchmark::State& state, L& light) {
+  double t = 0;
+  for (auto _ : state) {
+    light.FrameMove(t);
+    t += 1.0 / 60;
+  }
+}
+
+void BM_PlainLightFrameMove(benchmark::State& state) {
+  Stage stage;
+  DS_2D_Light light;
+  stage.Place(light);
+  FrameMoves(state, light);
+}
+BENCHMARK(BM_PlainLightFrameMove);
+
+// The grid step, spawning, the walk over every cell and the quads of the frame.
+void BM_MatrixCodeFrame(benchmark::State& state) {
+  Stage stage;
+  ResetCrtRand();
+  DS_MatrixCodeLight light;
+  stage.Place(light);
+  light.settings->cellSize = static_cast<UINT>(state.range(0));
+  light.settings->density = 40;
+  light.settings->glyphCount = 12;
+  light.settings->flickerCount = 50;
+  light.RebuildGrid();
+  light.ResizeSprites();
+  double t = 0;
+  for (int i = 0; i < 200; ++i) light.UpdateGlyphs(t += 1.0 / 60);  // a screen full of runs
+  for (auto _ : state) {
+    light.FrameMove(t);
+    light.UpdateGlyphs(t);
+    t += 1.0 / 60;
+  }
+  state.counters["quads"] = light.sprites.quadCount;
+}
+BENCHMARK(BM_MatrixCodeFrame)->Arg(16)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+// Four simulation passes and the vertex fill of a 16:9 picture's surface.
+void BM_WaterRingFrameMove(benchmark::State& state) {
+  Stage stage;
+  ResetCrtRand();
+  DS_WaterRingLight light;
+  stage.Place(light);
+  light.OnCreateDevice();
+  stage.Place(light);
+  light.CreateSurface();
+  FrameMoves(state, light);
+  state.counters["vertices"] = light.surface->vertexCount;
+}
+BENCHMARK(BM_WaterRingFrameMove)->Unit(benchmark::kMicrosecond);
+
+void BM_LakeFrameMove(benchmark::State& state) {
+  Stage stage;
+  FakeLake2D light;
+  stage.Place(light);
+  FrameMoves(state, light);
+}
+BENCHMARK(BM_LakeFrameMove);
+
+void BM_GlassBallFrameMove(benchmark::State& state) {
+  Stage stage;
+  DS_GlassBallLight light;
+  stage.Place(light);
+  FrameMoves(state, light);
+}
+BENCHMARK(BM_GlassBallFrameMove);
+
+}  // namespace
