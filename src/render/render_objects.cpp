@@ -31,7 +31,7 @@ int DS_BrushObj::NeedsSourceTexture() { return effectItem ? effectItem->mainFX.G
 // ---- sprite particle items
 
 DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone)
-    : DS_ABObj(clone), secondTexture(nullptr), markerMode(0) {
+    : DS_ABObj(clone), markerMode(0) {
   if (!clone) return;
   if (g_DocResManager) {
     textureSet = clone->moduleImageSet == 1 ? g_DocResManager->GetImageSetFromModule(clone->image)
@@ -41,11 +41,11 @@ DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone)
   BindCountListener(clone->count);
   if (g_DocResManager && !clone->secondImage.GetName().empty()) {
     const TextureSet& second = g_DocResManager->GetTextureSet(clone->secondImage);
-    if (!second.frames.empty()) mesh_detail::Hold(secondTexture, second.frames.front());
+    if (!second.frames.empty()) secondTexture.Share(second.frames.front());
   }
 }
 
-DS_SpriteArrayObj::~DS_SpriteArrayObj() { mesh_detail::Drop(secondTexture); }
+DS_SpriteArrayObj::~DS_SpriteArrayObj() = default;
 
 void DS_SpriteArrayObj::Render(DS_ABRender* renderer) {
   if (renderer) renderer->DrawSpriteArray(this);
@@ -87,12 +87,6 @@ void DS_SpriteArrayObj::OnScreenResize() {
 bool DS_SpriteArrayObj::HitTest(const POINT& point) {
   DS_BaseSpriteProp* sprites = Sprites();
   return sprites && sprites->HitTest(static_cast<float>(point.x), static_cast<float>(point.y));
-}
-
-void DS_SpriteArrayObj::GetSecondTexture(IDirect3DTexture9** out) {
-  if (!out) return;
-  if (secondTexture) secondTexture->AddRef();
-  *out = secondTexture;
 }
 
 int DS_SpriteArrayObj::GetBlendMode() {

@@ -4,6 +4,7 @@
 // references.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/d3dx_effect.h"
 #include "render/ab_render.h"
 #include "render/glow_target.h"
@@ -51,18 +52,19 @@ class DS_SpriteArrayObj : public AnimatedTexture<ParticleGeomArray>, public DS_A
   void OnScreenResize() override;
   bool HitTest(const POINT& point) override;
 
-  // *out = the second texture with a reference added; null when there is none.
-  void GetSecondTexture(IDirect3DTexture9** out);
+  // The second texture with a reference of the caller's own; empty when there is none.
+  ComRef<IDirect3DTexture9> ShareSecondTexture() const { return secondTexture; }
 
   // What the renderer's sprite-array draw reads.
   DS_IndexedMesh<DX_V::PCT>* GetSpriteGeometry() override { return this; }
   IDirect3DTexture9* GetFrameTexture() override { return CurrentTexture(); }
-  IDirect3DTexture9* GetSecondTexture() override { return secondTexture; }
+  // Borrowed: no reference is added.
+  IDirect3DTexture9* GetSecondTexture() override { return secondTexture.Get(); }
   int GetBlendMode() override;
 
   DS_BaseSpriteProp* Sprites() const { return ParticleGeomArray::item; }
 
-  IDirect3DTexture9* secondTexture;  // one reference held
+  ComRef<IDirect3DTexture9> secondTexture;
   int markerMode;                    // 1 for still sprites
 };
 

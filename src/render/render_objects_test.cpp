@@ -193,17 +193,20 @@ TEST_F(RenderObjectsTest, SpriteArrayTakesItsImageSetAndTheFirstFrameOfTheSecond
     EXPECT_EQ(object->textureSet.durations, (std::vector<float>{0.5f, 0.5f}));
     EXPECT_EQ(object->textureSet.aspect, 0.5f);
     EXPECT_EQ(f0->refs, 3);  // ours, the document's, the object's
-    EXPECT_EQ(object->secondTexture, s0);
+    EXPECT_EQ(object->secondTexture.Get(), s0);
     EXPECT_EQ(s0->refs, 3);
     EXPECT_EQ(s1->refs, 2);
     EXPECT_EQ(object->particles.size(), 2u);  // made by the count listener at once
     EXPECT_EQ(object->markerMode, 0);
 
-    IDirect3DTexture9* out = nullptr;
-    object->GetSecondTexture(&out);
-    EXPECT_EQ(out, s0);
-    EXPECT_EQ(s0->refs, 4);
-    out->Release();
+    {
+      ComRef<IDirect3DTexture9> shared = object->ShareSecondTexture();
+      EXPECT_EQ(shared.Get(), s0);
+      EXPECT_EQ(s0->refs, 4);
+      EXPECT_EQ(object->GetSecondTexture(), s0);
+      EXPECT_EQ(s0->refs, 4) << "borrowed: no reference added";
+    }
+    EXPECT_EQ(s0->refs, 3);
 
     object->Render(&renderer);
     ASSERT_EQ(renderer.spriteDraws.size(), 1u);
@@ -264,7 +267,7 @@ TEST_F(RenderObjectsTest, SpriteArrayWithoutImagesDrawsWithNullTextures) {
   item.secondImage.Raw() = kSecond;
   std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
   EXPECT_TRUE(object->textureSet.frames.empty());
-  EXPECT_EQ(object->secondTexture, nullptr);
+  EXPECT_EQ(object->secondTexture.Get(), nullptr);
   for (float t : {0.1f, 0.2f, 0.3f}) object->Update(t);
   object->Render(&renderer);
   ASSERT_EQ(renderer.spriteDraws.size(), 1u);
@@ -275,7 +278,7 @@ TEST_F(RenderObjectsTest, SpriteArrayWithoutImagesDrawsWithNullTextures) {
   g_DocResManager = nullptr;
   std::unique_ptr<DS_SpriteArrayObj> orphan(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
   EXPECT_EQ(orphan->particles.size(), 1u);
-  EXPECT_EQ(orphan->secondTexture, nullptr);
+  EXPECT_EQ(orphan->secondTexture.Get(), nullptr);
 }
 
 TEST_F(RenderObjectsTest, SpriteArrayRefillsOnFrameChangeOnlyWhenTheImageSetSteps) {
