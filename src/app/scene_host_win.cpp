@@ -40,7 +40,7 @@ void DrawTexturedQuadRhw(TexQuad* quad) {
 
 class HostIconLayerSink : public IconLayerSink {
  public:
-  void UploadIconLayer() override { ::UploadIconLayer(); }
+  void UploadIconLayer(const IconLayerBitmap& icons) override { ::UploadIconLayer(icons); }
   void RenderFrame() override { DXUTRender3DEnvironment(); }
   void SetIconsVisible(bool visible) override {
     if (g_SceneHost) g_SceneHost->SetIconsVisible(visible);
@@ -207,21 +207,21 @@ void SceneHost::OnLostDevice() {
   InvalidateAllDeviceObjects();
 }
 
-void UploadIconLayer() {
+void UploadIconLayer(const IconLayerBitmap& icons) {
   SceneHost* host = g_SceneHost;
   if (!host || !host->IconQuad()) return;
   // The pass over the pixels stays inside the bitmap the desktop host made.
-  if (g_IconBits) ApplyIconKey(g_IconBits, g_IconBitsSize.cx, g_IconBitsSize.cy, g_IconBounds);
+  if (icons.bits) ApplyIconKey(icons.bits, icons.size.cx, icons.size.cy, icons.bounds);
   IDirect3DTexture9* texture = host->IconTexture();
-  if (!texture || !g_IconDC) return;
+  if (!texture || !icons.dc) return;
   // The layer is drawn only over what the icons cover: every other pixel of it is transparent. Two
   // pixels more on each side keep a filtered edge whole.
-  if (g_IconBits) host->SetIconCoverage(IconCoverage(g_IconBits, g_IconBitsSize.cx, g_IconBitsSize.cy, 2));
+  if (icons.bits) host->SetIconCoverage(IconCoverage(icons.bits, icons.size.cx, icons.size.cy, 2));
   IDirect3DSurface9* surface = nullptr;
   if (FAILED(texture->GetSurfaceLevel(0, &surface)) || !surface) return;
   HDC dc = nullptr;
   if (SUCCEEDED(surface->GetDC(&dc)) && dc) {
-    BitBlt(dc, 0, 0, WindowWidth(), WindowHeight(), g_IconDC, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, WindowWidth(), WindowHeight(), icons.dc, 0, 0, SRCCOPY);
     surface->ReleaseDC(dc);
   }
   surface->Release();

@@ -18,6 +18,7 @@
 
 class DS_SlideShow_Light;
 class IconLayerSink;
+struct IconLayerBitmap;
 class TextureCacheHolder;
 
 class SceneHost : private DeviceObjects {
@@ -98,7 +99,7 @@ extern RECT g_WindowRect;
 // Copies the desktop host's icon bitmap into the icon texture, after fixing its alpha (the key colour
 // stays transparent, every other painted pixel becomes opaque). Does nothing without an icon layer;
 // without an icon texture only the alpha is fixed (the reset that recreates it repaints the icons).
-void UploadIconLayer();
+void UploadIconLayer(const IconLayerBitmap& icons);
 // The application clock: seconds since the framework started, frozen while time is paused.
 double GetAppTime();
 // What the desktop host calls on the scene host.

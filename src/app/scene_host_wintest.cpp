@@ -180,23 +180,22 @@ class IconBitmap {
     bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     dc_ = CreateCompatibleDC(nullptr);
     old_ = SelectObject(dc_, bitmap_);
-    g_IconDC = dc_;
-    g_IconBits = static_cast<BYTE*>(bits);
-    g_IconBitsSize.cx = w;
-    g_IconBitsSize.cy = h;
-    g_IconBounds = {0, 0, w - 1, h - 1};
+    value_ = IconLayerBitmap{dc_, static_cast<BYTE*>(bits), SIZE{w, h}, IconBounds{0, 0, w - 1, h - 1}};
   }
   ~IconBitmap() {
-    g_IconDC = nullptr;
-    g_IconBits = nullptr;
     SelectObject(dc_, old_);
     DeleteDC(dc_);
     DeleteObject(bitmap_);
   }
   // Pixel (x, y) counted from the top.
-  BYTE* At(int x, int y) { return g_IconBits + 4 * (static_cast<size_t>(g_IconBitsSize.cy - 1 - y) * g_IconBitsSize.cx + x); }
+  BYTE* At(int x, int y) {
+    return value_.bits + 4 * (static_cast<size_t>(value_.size.cy - 1 - y) * value_.size.cx + x);
+  }
+  // What the desktop host hands over.
+  const IconLayerBitmap& Value() const { return value_; }
 
  private:
+  IconLayerBitmap value_;
   HBITMAP bitmap_;
   HDC dc_;
   HGDIOBJ old_;
@@ -213,7 +212,7 @@ void PaintRedIconsOverTopHalf(IconBitmap& icons, int w, int h) {
       p[2] = icon ? 255 : 1;
       p[3] = 0;
     }
-  UploadIconLayer();
+  UploadIconLayer(icons.Value());
 }
 
 TEST_F(SceneHostTest, IconLayerShowsPaintedIconsOverTheSceneAndHidesWithThem) {
@@ -235,7 +234,7 @@ TEST_F(SceneHostTest, IconLayerShowsPaintedIconsOverTheSceneAndHidesWithThem) {
   // While the device is lost the texture is gone: an upload then only fixes the bitmap.
   OnD3D9LostDevice();
   EXPECT_EQ(nullptr, host_->IconTexture());
-  UploadIconLayer();
+  UploadIconLayer(icons.Value());
   EXPECT_HRESULT_SUCCEEDED(OnD3D9ResetDevice(g_D3DDevice, nullptr));
   EXPECT_NE(nullptr, host_->IconTexture());
 }
@@ -275,7 +274,7 @@ TEST_F(SceneHostTest, IconLayerIsDrawnOnlyOverThePaintedIcons) {
       p[2] = icon ? 255 : 1;
       p[3] = 0;
     }
-  UploadIconLayer();
+  UploadIconLayer(icons.Value());
   const RECT& r = host_->IconCoverageRect();
   EXPECT_EQ((std::vector<LONG>{18, 8, 28, 17}), (std::vector<LONG>{r.left, r.top, r.right, r.bottom}));
 
@@ -298,7 +297,7 @@ TEST_F(SceneHostTest, IconLayerIsDrawnOnlyOverThePaintedIcons) {
     host_->SetIconCoverage(RECT{0, 0, w, h});
     Frame(t += 0.1);
     EXPECT_TRUE(covered == g_frame.argb) << (smoothing ? "linear" : "point") << " filtering";
-    UploadIconLayer();
+    UploadIconLayer(icons.Value());
   }
 
   // After a device loss the new texture is not drawn until the list view paints again.
@@ -350,7 +349,7 @@ TEST_F(SceneHostWithoutIconLayerTest, PlaysWithoutIconQuadOrTextureThroughLossAn
   EXPECT_EQ(nullptr, host_->IconTexture());
   Start(WriteAndReadShow(1, 1, 10, 1), 0);
   EXPECT_TRUE(IsGreen(Frame(0.0)));
-  UploadIconLayer();  // nothing to upload into
+  UploadIconLayer(IconLayerBitmap{});  // nothing to upload into
   DXUTTestForceDeviceReset();
   EXPECT_TRUE(IsGreen(Frame(1.0)));
 }

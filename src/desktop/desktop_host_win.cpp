@@ -239,8 +239,10 @@ bool DS_Desktop::ReadShellIcons(PlacementMap& placements) {
   return ReadsShellIn64BitLayout() ? ReadShellIcons64(placements) : ReadShellIcons32(placements);
 }
 
+IconLayerBitmap CurrentIconBitmap() { return IconLayerBitmap{g_IconDC, g_IconBits, g_IconBitsSize, g_IconBounds}; }
+
 void DS_Desktop::UploadIconLayer() {
-  if (sink_) sink_->UploadIconLayer();
+  if (sink_) sink_->UploadIconLayer(CurrentIconBitmap());
 }
 
 void DS_Desktop::ShowPrivateViewWindow() { ShowWindow(viewWindow_, SW_SHOW); }
@@ -299,7 +301,7 @@ LRESULT CALLBACK PrivateListViewSubclassProc(HWND window, UINT message, WPARAM w
   CallWindowProcW(g_OldListViewWndProc, window, WM_PAINT, reinterpret_cast<WPARAM>(g_IconDC), 0);
   GdiFlush();
   IconLayerSink* sink = g_AttachedDesktop ? g_AttachedDesktop->sink() : nullptr;
-  if (sink) sink->UploadIconLayer();
+  if (sink) sink->UploadIconLayer(CurrentIconBitmap());
   ValidateRect(window, nullptr);
   if (sink) sink->RenderFrame();
   return 0;

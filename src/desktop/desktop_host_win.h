@@ -10,22 +10,28 @@
 #include "desktop/icon_layer.h"
 #include "desktop/icon_sync.h"
 
+// The painted icons as the desktop host hands them over: a memory context compatible with the private
+// list view's, the pixels of the bitmap selected into it (host size at attach time, 32 bits, bottom-up,
+// B G R A), and the label area of the private icons. Null context and pixels before a host is attached.
+struct IconLayerBitmap {
+  HDC dc;
+  BYTE* bits;
+  SIZE size;
+  IconBounds bounds;
+};
+
 // What the desktop host asks of the scene host; set once the scene host exists.
 class IconLayerSink {
  public:
   virtual ~IconLayerSink() = default;
-  virtual void UploadIconLayer() = 0;
+  // The icons were painted into the bitmap.
+  virtual void UploadIconLayer(const IconLayerBitmap& icons) = 0;
   virtual void RenderFrame() = 0;  // the device framework's one-frame call
   virtual void SetIconsVisible(bool visible) = 0;
 };
 
-// Icon-layer hand-off, read by the icon upload: a memory context compatible with the private list view's,
-// the pixels of the bitmap selected into it (host size at attach time, 32 bits, bottom-up, B G R A),
-// and the label area of the private icons.
-extern HDC g_IconDC;
-extern BYTE* g_IconBits;
-extern SIZE g_IconBitsSize;
-extern IconBounds g_IconBounds;
+// The desktop host's icon bitmap as it is now.
+IconLayerBitmap CurrentIconBitmap();
 
 class DS_Desktop : public IShellBrowser, private IconViewSeam {
  public:

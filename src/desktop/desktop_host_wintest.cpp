@@ -21,7 +21,11 @@ ds_string ClassOf(HWND w) {
 struct RecordingSink : IconLayerSink {
   int uploads = 0, frames = 0, visibleCalls = 0;
   bool visible = true;
-  void UploadIconLayer() override { ++uploads; }
+  void UploadIconLayer(const IconLayerBitmap& icons) override {
+    ++uploads;
+    last = icons;
+  }
+  IconLayerBitmap last = {};
   void RenderFrame() override { ++frames; }
   void SetIconsVisible(bool v) override {
     visible = v;
@@ -160,10 +164,11 @@ TEST_F(PrivateViewTest, AttachesAHiddenViewThatPaintsIntoTheIconBitmap) {
 
   RECT r;
   GetClientRect(host, &r);
-  ASSERT_NE(g_IconBits, nullptr);
-  ASSERT_NE(g_IconDC, nullptr);
-  EXPECT_EQ(g_IconBitsSize.cx, r.right);
-  EXPECT_EQ(g_IconBitsSize.cy, r.bottom);
+  const IconLayerBitmap icons = CurrentIconBitmap();
+  ASSERT_NE(icons.bits, nullptr);
+  ASSERT_NE(icons.dc, nullptr);
+  EXPECT_EQ(icons.size.cx, r.right);
+  EXPECT_EQ(icons.size.cy, r.bottom);
 
   wchar_t wallpaper[MAX_PATH] = {};
   SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, wallpaper, 0);
@@ -175,19 +180,21 @@ TEST_F(PrivateViewTest, AttachesAHiddenViewThatPaintsIntoTheIconBitmap) {
 
   // A paint of the list view goes into the bitmap, is uploaded and draws a frame.
   const BYTE stale[4] = {0x13, 0x57, 0x9B, 0x42};  // a colour no icon of the session has
-  for (size_t i = 0; i < static_cast<size_t>(g_IconBitsSize.cx) * g_IconBitsSize.cy; ++i)
-    memcpy(g_IconBits + 4 * i, stale, 4);
+  for (size_t i = 0; i < static_cast<size_t>(icons.size.cx) * icons.size.cy; ++i)
+    memcpy(icons.bits + 4 * i, stale, 4);
   desktop.SyncIcons();  // shows the view window
   InvalidateRect(list, nullptr, TRUE);
   UpdateWindow(list);
   Pump();
   EXPECT_GE(sink.uploads, 1);
+  EXPECT_EQ(sink.last.bits, icons.bits) << "the upload gets the painted bitmap";
+  EXPECT_EQ(sink.last.dc, icons.dc);
   EXPECT_GE(sink.frames, 1);
   if (wallpaper[0] == 0) {
     // The background is the key colour, painted anew each time; the icons are something else.
-    size_t pixels = static_cast<size_t>(g_IconBitsSize.cx) * g_IconBitsSize.cy, key = 0, other = 0;
+    size_t pixels = static_cast<size_t>(icons.size.cx) * icons.size.cy, key = 0, other = 0;
     for (size_t i = 0; i < pixels; ++i) {
-      const BYTE* p = g_IconBits + 4 * i;
+      const BYTE* p = icons.bits + 4 * i;
       if (memcmp(p, stale, 4) == 0) continue;
       (p[0] == 1 && p[1] == 1 && p[2] == 1 ? key : other)++;
     }
@@ -233,7 +240,7 @@ TEST_F(PrivateViewTest, MirrorsTheShellIconsByNameAndWritesDragsBack) {
   int uploads = sink.uploads;
   EXPECT_EQ(desktop.SyncIcons(), true);
   EXPECT_EQ(sink.uploads, uploads + 1);
-  EXPECT_LT(g_IconBounds.minY, g_IconBounds.maxY);
+  EXPECT_LT(sink.last.bounds.minY, sink.last.bounds.maxY);
 
   // A drag of item 0: nothing is written while it sits still, then its new place reaches the shell.
   int dragged = -1;
