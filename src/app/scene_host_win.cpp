@@ -126,8 +126,16 @@ void SceneHost::StartScene() {
     if (track && !track->data.Empty()) track->MakePlayable(index, SystemTrackFiles());
     ++index;
   }
-  playlist_.Start(static_cast<int>(root_->audioFiles.size()), [this](int track) { return PlayTrack(track); });
   if (AudioGraph::Audio()) AudioGraph::SetVolume(0, true);  // silent until the saved volume is applied
+  // Building the graph for a track takes long: the first track starts once the first frame is drawn.
+  soundPending_ = true;
+  framesRendered_ = 0;
+}
+
+void SceneHost::StartSound() {
+  soundPending_ = false;
+  if (!root_) return;
+  playlist_.Start(static_cast<int>(root_->audioFiles.size()), [this](int track) { return PlayTrack(track); });
 }
 
 void SceneHost::PlayNextSound() {
@@ -165,6 +173,8 @@ void SceneHost::DrawIconLayer() {
 HRESULT SceneHost::Render() {
   IDirect3DDevice9* d = g_D3DDevice;
   if (!root_ || !d) return E_FAIL;
+  if (soundPending_ && framesRendered_ > 0) StartSound();
+  ++framesRendered_;
   if (SUCCEEDED(d->BeginScene())) {
     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     root_->Render();

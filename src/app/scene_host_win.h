@@ -36,8 +36,9 @@ class SceneHost : private DeviceObjects {
   // Takes ownership of the loaded scene root (deleting one held before).
   void SetRoot(DS_SlideShow_Light* root);
   DS_SlideShow_Light* Root() const { return root_.get(); }
-  // Once the root is set: every slide's render objects, the sound tracks made playable, the first track
-  // playing, silent until the saved volume is applied.
+  // Once the root is set: every slide's render objects, the sound tracks made playable, silent until the
+  // saved volume is applied. The first track starts with the frame after the first, so that the scene
+  // shows without waiting for the sound.
   void StartScene();
 
   // The frame-render body: E_FAIL without a root, else S_OK.
@@ -77,6 +78,7 @@ class SceneHost : private DeviceObjects {
   void InvalidateDeviceObjects() override;
   void DrawIconLayer();
   bool PlayTrack(int track);
+  void StartSound();
 
   std::unique_ptr<DS_SlideShow_Light> root_;
   std::unique_ptr<TexQuad> iconQuad_;
@@ -88,6 +90,8 @@ class SceneHost : private DeviceObjects {
   HWND deviceWindow_ = nullptr;
   RECT iconCoverage_ = {0, 0, 0, 0};
   TextureCacheHolder* textureCache_ = nullptr;  // the cache made at bring-up; lives for the rest of the run
+  bool soundPending_ = false;  // the scene started, its first track not yet
+  int framesRendered_ = 0;     // since the scene started
 };
 
 // Set once the device is up; null before, and again after the host is destroyed.

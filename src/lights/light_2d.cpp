@@ -168,8 +168,17 @@ void DS_2D_Light::LoadImageTexture(const DS_ImageFileLink& link, PictureQuad& qu
 }
 
 void DS_2D_Light::ReloadImage() {
+  picturePending_ = false;
   LoadImageTexture(picture, pictureQuad);
   Resize(targetWidth, targetHeight);
+}
+
+void DS_2D_Light::LoadPendingPicture() {
+  if (!picturePending_) return;
+  picturePending_ = false;
+  const UINT width = pictureQuad.info.width, height = pictureQuad.info.height;
+  LoadImageTexture(picture, pictureQuad);
+  if (pictureQuad.info.width != width || pictureQuad.info.height != height) Resize(targetWidth, targetHeight);
 }
 
 void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { mesh_detail::Hold(sourceTexture, texture); }
@@ -178,7 +187,14 @@ void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { mesh_detail::Ho
 
 void DS_2D_Light::OnCreateDevice() {
   CreatePictureQuad(pictureQuad);
-  LoadImageTexture(picture, pictureQuad);
+  TextureInfo size;
+  picturePending_ = g_DocResManager && g_DocResManager->PeekPictureSize(picture, &size);
+  if (picturePending_) {
+    pictureQuad.info = size;
+    SetPictureQuadTexture(pictureQuad.info, pictureQuad);
+  } else {
+    LoadImageTexture(picture, pictureQuad);
+  }
   g_LetterboxProjection.CreateBars();
   for (int i = 0; i < 5; ++i) {
     IDirect3DTexture9* t = GetLightDevice().GetTextureById(kMarkerPictureIds[i]);
@@ -221,6 +237,7 @@ void DS_2D_Light::OnLostDevice() {
 void DS_2D_Light::PostRender() { GetLightDevice().DrawBars(g_LetterboxProjection); }
 
 void DS_2D_Light::RenderBackground() {
+  LoadPendingPicture();
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(pictureQuad.quad.world);
   // A picture that could not be loaded, or has no size, draws nothing.

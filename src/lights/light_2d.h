@@ -122,6 +122,12 @@ class DS_2D_Light : public DS_ABRender {
   virtual bool NeedsOffscreen() { return false; }
   // The picture link changed: the picture again, and the placement for it.
   virtual void ReloadImage();
+  // A document picture is decoded when it is first shown, not when the scene starts: OnCreateDevice
+  // then takes only its size (from the file header), and this decodes it, placing the picture again
+  // should the decoded size differ (a picture that cannot be decoded). The slide show calls it when the
+  // slide starts; a light that needs the texture earlier calls it itself. Does nothing otherwise.
+  void LoadPendingPicture();
+  bool PicturePending() const { return picturePending_; }
 
   // A coloured quad of four PC vertices in picture pixels, as DrawColorQuadRHW.
   void DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh);
@@ -170,6 +176,8 @@ class DS_2D_Light : public DS_ABRender {
   std::vector<std::pair<int, int>> sizeStack;
 
  protected:
+  bool picturePending_ = false;  // the picture's size is known, its texture not decoded yet
+
   // The base resize, for lights whose own Resize does more.
   void ResizeBase(int width, int height);
 

@@ -201,6 +201,70 @@ TEST_F(LightTest, PictureQuadCoversThePictureInPicturePixels) {
   EXPECT_EQ(geometry.vertexBuffers.front()->format, (DWORD)0x102);
 }
 
+// A document picture whose size its header tells is decoded when it is first shown: creating the device
+// objects takes only its size and places the picture by it; the decode follows when the slide starts
+// (or at the latest with the first background draw). A picture whose data does not match its header is
+// placed again by what the decode gives.
+TEST_F(LightTest, DocumentPictureIsDecodedWhenFirstShownAndKeepsItsSize) {
+  docDevice.tellSizes = true;
+  const DocFileKey good(u"good.png", 1), bad(u"bad.png", 2), drawn(u"drawn.png", 3);
+  DS_IOF_W w;
+  DS_IOF_Virtual* s = &w;
+  w.WriteString(u"DS_DocResManager");
+  w.WriteDword(3);
+  w.WriteDword(3);
+  for (const auto& entry : {std::make_pair(good, std::string("\x40\x20good")), std::make_pair(bad, std::string("?\x09" "bad")),
+                            std::make_pair(drawn, std::string("\x40\x20" "drawn"))}) {
+    w.WriteString(entry.first.name);
+    w.WriteInt64(entry.first.stamp);
+    DocResourceRecord record;
+    record.blob.name = entry.first.name;
+    record.blob.SetBytes(static_cast<INT>(entry.second.size()), entry.second.data());
+    WriteRecordVector(&s, {record});
+  }
+  for (int i = 0; i < 3; ++i) w.WriteDword(0);
+  std::vector<BYTE> bytes = w.TakeBytes();
+  ResourceBuffer buffer(bytes.data(), bytes.size());
+  DS_IOF_R<ResourceBuffer> r(&buffer);
+  DS_IOF_Virtual* in = &r;
+  manager_.reset(DS_DocResManager::CreateFromStream(&in));
+  g_DocResManager = manager_.get();
+
+  struct Case {
+    DocFileKey key;
+    UINT headerWidth, headerHeight, width, height;
+    bool firstDraw;  // decoded by the first background draw rather than at the slide start
+  } cases[] = {{good, 64, 32, 64, 32, false}, {bad, 5, 5, 63, 9, false}, {drawn, 64, 32, 64, 32, true}};
+  for (const Case& c : cases) {
+    DS_2D_Light light;
+    light.picture.Raw() = c.key;
+    const size_t decodes = docDevice.calls.size();
+    light.OnCreateDevice();
+    light.Resize(1920, 1080);
+    EXPECT_EQ(docDevice.calls.size(), decodes) << "nothing decoded at scene start";
+    EXPECT_TRUE(light.PicturePending());
+    EXPECT_EQ(light.pictureQuad.info.texture, nullptr);
+    EXPECT_EQ(light.GetImageWidth(), c.headerWidth);
+    EXPECT_EQ(light.GetImageHeight(), c.headerHeight);
+    EXPECT_EQ(GetScreenMapping()->pictureWidth, static_cast<int>(c.headerWidth)) << "placed by the header's size";
+
+    if (c.firstDraw)
+      light.RenderBackground();
+    else
+      light.LoadPendingPicture();
+    EXPECT_FALSE(light.PicturePending());
+    ASSERT_NE(light.pictureQuad.info.texture, nullptr);
+    EXPECT_EQ(light.pictureQuad.quad.texture, light.pictureQuad.info.texture);
+    EXPECT_EQ(light.GetImageWidth(), c.width);
+    EXPECT_EQ(light.GetImageHeight(), c.height);
+    EXPECT_EQ(GetScreenMapping()->pictureWidth, static_cast<int>(c.width)) << "placed by the decoded size";
+    EXPECT_EQ(GetScreenMapping()->pictureHeight, static_cast<int>(c.height));
+    const size_t after = docDevice.calls.size();
+    light.LoadPendingPicture();
+    EXPECT_EQ(docDevice.calls.size(), after) << "decoded once";
+  }
+}
+
 TEST_F(LightTest, MarkerPicturesAreAskedForAndStayNull) {
   std::unique_ptr<DS_2D_Light> light(new DS_2D_Light);
   light->OnCreateDevice();

@@ -20,6 +20,7 @@ DS_SlideShow_Light::~DS_SlideShow_Light() {
 }
 
 void DS_SlideShow_Light::StartSlide() {
+  if (current->picture) current->picture->LoadPendingPicture();  // decoded when first shown
   const BackBufferSize size = CurrentBackBufferSize();
   if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
   if (current->picture) current->picture->StartCameraShake();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <d3dx9.h>
+
 #include "dxut/d3d_device.h"
 #include "platform/effect_binary.h"
 
@@ -30,6 +32,17 @@ TextureInfo CacheDocResourceDevice::GetTexture(const DocResourceRecord& record) 
   TextureInfo out;
   TextureCache::GetTexture(record, g_TextureCache, out);
   return out;
+}
+
+bool CacheDocResourceDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {
+  const DocNamedBlob& blob = record.blob;
+  if (blob.name.empty() || blob.Empty()) return false;
+  D3DXIMAGE_INFO info = {};
+  if (FAILED(D3DXGetImageInfoFromFileInMemory(blob.Data(), static_cast<UINT>(blob.Size()), &info)) || !info.Width ||
+      !info.Height)
+    return false;
+  out->Assign(nullptr, info.Width, info.Height);
+  return true;
 }
 
 TextureInfo CacheDocResourceDevice::LoadTextureFromMemory(const BYTE* data, INT size) {

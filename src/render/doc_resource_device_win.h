@@ -19,6 +19,9 @@ class CacheDocResourceDevice : public DocResourceDevice {
   void DetachDocument(const void* document) override;
 
   TextureInfo GetTexture(const DocResourceRecord& record) override;
+  // Pictures the document carries by name with their bytes (decoded from those bytes): the size from the
+  // file header. Module and file pictures go through the cache and are not told.
+  bool GetImageSize(const DocResourceRecord& record, TextureInfo* out) override;
   TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) override;
   void LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) override;
   void GetMesh(const DocResourceRecord& record, int stride, MeshData* out) override;

@@ -140,7 +140,19 @@ bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
     m.resourceData[key] = records;
     TextureSet& set = m.textureSets[key];
     set.ClearFrames();
-    for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
+    pendingImages_.erase(key);
+    // Sizes from the file headers when every frame tells its own; the frames are decoded on request.
+    bool sized = !records.empty();
+    TextureInfo size;
+    for (const DocResourceRecord& r : records) {
+      if (!sized) break;
+      sized = device.GetImageSize(r, &size);
+      if (sized) set.TakeSize(size);
+    }
+    if (sized)
+      pendingImages_[key] = records;
+    else
+      for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
     if (records.size() > 1) set.durations = m.savedFrameTimes[key];
   }
   m.savedImages.clear();
@@ -187,8 +199,30 @@ void DS_DocResManager::SaveBase(DS_IOF_Virtual** s) {
   }
 }
 
+void DS_DocResManager::DecodePending(const DocFileKey& key) {
+  auto pending = pendingImages_.find(key);
+  if (pending == pendingImages_.end()) return;
+  DocRecordVector records;
+  records.swap(pending->second);
+  pendingImages_.erase(pending);
+  DocResourceDevice& device = CurrentDocResourceDevice();
+  TextureSet& set = maps_->textureSets[key];
+  set.ClearFrames();
+  for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
+}
+
+bool DS_DocResManager::PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const {
+  const DocFileKey& key = link.GetKey();
+  if (pendingImages_.find(key) == pendingImages_.end()) return false;
+  const TextureSet& set = maps_->textureSets.at(key);
+  out->Assign(nullptr, static_cast<UINT>(set.width), static_cast<UINT>(set.height));
+  out->aspect = set.aspect;
+  return true;
+}
+
 TextureSet& DS_DocResManager::GetTextureSet(const DS_ImageFileLink& link) {
   const DocFileKey& key = link.GetKey();
+  DecodePending(key);
   TextureSet& set = maps_->textureSets[key];
   if (!set.frames.empty()) return set;
   ds_string ext;
@@ -206,6 +240,7 @@ void DS_DocResManager::LoadImageFromModule(TextureSet* set, const DocFileKey& ke
 
 TextureSet& DS_DocResManager::GetImageSetFromModule(const DS_ImageFileLink& link) {
   const DocFileKey& key = link.GetKey();
+  DecodePending(key);
   TextureSet& set = maps_->textureSets[key];
   if (!set.frames.empty() || brokenImageSets_.count(key)) return set;
   ResourceBuffer buffer;
@@ -275,6 +310,7 @@ ID3DXEffect* DS_DocResManager::GetEffect(ID3DXEffect** out, const DS_HLSLEffectF
 void DS_DocResManager::MakeImageLinkFromRecord(const DocResourceRecord& record, DS_ImageFileLink* out) {
   DS_FileLink3 keyLink(record);
   const DocFileKey& key = keyLink.GetKey();
+  pendingImages_.erase(key);  // its frames are replaced below
   DocRecordVector& data = maps_->resourceData[key];
   if (data.empty()) data.push_back(record);
   TextureInfo info = CurrentDocResourceDevice().GetTexture(record);
@@ -289,6 +325,7 @@ void DS_DocResManager::MakeImageLinkFromRecords(const std::vector<float>& durati
   if (records.empty()) return;
   DS_FileLink3 keyLink(records.front());
   const DocFileKey& key = keyLink.GetKey();
+  DecodePending(key);
   TextureSet& set = maps_->textureSets[key];
   if (set.frames.empty()) {
     DocRecordVector& data = maps_->resourceData[key];

@@ -59,7 +59,11 @@ class DS_DocResManager : public DS_IOF_Item {
   DocResourceMaps& Maps() { return *maps_; }
   const DocResourceMaps& Maps() const { return *maps_; }
 
+  // The set of a link; a document picture not decoded yet is decoded now.
   TextureSet& GetTextureSet(const DS_ImageFileLink& link);
+  // The size of a document picture that is not decoded yet (no texture), leaving it so: true. False when
+  // the picture is decoded already or the document does not carry it (GetTextureSet tells then).
+  bool PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const;
   TextureSet& GetImageSetFromModule(const DS_ImageFileLink& link);
   MeshData& GetMesh(const DS_MeshFile& link, int stride);
   ID3DXEffect* GetEffect(ID3DXEffect** out, const DS_HLSLEffectFile& link);
@@ -80,8 +84,13 @@ class DS_DocResManager : public DS_IOF_Item {
 
  private:
   void LoadImageFromModule(TextureSet* set, const DocFileKey& key);
+  // Decodes the frames of a document picture read but not decoded yet, as reading would have.
+  void DecodePending(const DocFileKey& key);
 
   std::unique_ptr<DocResourceMaps> maps_;
+  // Document pictures whose size is known from their headers and whose frames are decoded at their first
+  // request: reading the document stays quick, and a slide's picture is decoded when the slide starts.
+  std::map<DocFileKey, DocRecordVector> pendingImages_;
   std::set<DocFileKey> brokenImageSets_;  // module image sets that did not decode; not parsed again
   bool deviceLost_ = false;
 };

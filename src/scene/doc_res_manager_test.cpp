@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "scene/file_link.h"
 #include "scene/guid_text.h"
 #include "support/fake_module_resources.h"
@@ -169,6 +171,58 @@ TEST_F(DocResManagerTest, ReadingBuildsTextureSets) {
   EXPECT_EQ(RecordingDocDevice::Text(mask->second), "\x10\x10mask");
   EXPECT_EQ(mask->first.name, u"mask");
   EXPECT_FALSE(mask->first.flag);
+}
+
+// Pictures whose size the device tells from their headers are read without decoding; the first request
+// decodes them as reading would have, once. Pictures it cannot size are decoded while reading.
+TEST_F(DocResManagerTest, PicturesOfKnownSizeAreDecodedAtTheirFirstRequest) {
+  device.tellSizes = true;
+  const DocFileKey kSmall(u"c:\\pics\\x.png", 400);
+  SectionWriter sw;
+  sw.Header(3);
+  sw.RecordMap({{kStill, {Rec("\x02\x01still")}},
+                {kAnim, {Rec("\x04\x04" "a1"), Rec("\x06\x03" "a2")}},
+                {kSmall, {Rec("x")}}});  // too short to tell its size
+  sw.FloatMap({{kAnim, {0.5f, 0.25f}}});
+  sw.RecordMap({});
+  sw.w.WriteDword(0);
+  Load(sw.w.TakeBytes());
+  auto decoded = [&](const std::string& text) {
+    return std::count(device.calls.begin(), device.calls.end(), "texture " + text);
+  };
+  EXPECT_EQ(decoded("x"), 1) << "decoded while reading";
+  EXPECT_EQ(decoded("\x02\x01still") + decoded("\x04\x04" "a1") + decoded("\x06\x03" "a2"), 0);
+
+  struct Case {
+    DocFileKey key;
+    INT width, height;
+    size_t frames;
+    std::vector<float> durations;
+  } cases[] = {{kStill, 2, 1, 1, {}}, {kAnim, 6, 3, 2, {0.5f, 0.25f}}};
+  for (const Case& c : cases) {
+    DS_ImageFileLink link{DS_FileLink3(c.key)};
+    TextureInfo size;
+    ASSERT_TRUE(M().PeekPictureSize(link, &size));
+    EXPECT_EQ(size.texture, nullptr);
+    EXPECT_EQ(static_cast<INT>(size.width), c.width) << "the last frame's size";
+    EXPECT_EQ(static_cast<INT>(size.height), c.height);
+    EXPECT_FLOAT_EQ(size.aspect, static_cast<float>(c.height) / c.width);
+    const TextureSet& set = M().GetTextureSet(link);
+    ASSERT_EQ(set.frames.size(), c.frames);
+    for (IDirect3DTexture9* frame : set.frames) EXPECT_NE(frame, nullptr);
+    EXPECT_EQ(set.width, c.width);
+    EXPECT_EQ(set.height, c.height);
+    EXPECT_EQ(set.durations, c.durations);
+    EXPECT_FALSE(M().PeekPictureSize(link, &size)) << "decoded now";
+    const size_t calls = device.calls.size();
+    EXPECT_EQ(&M().GetTextureSet(link), &set);
+    EXPECT_EQ(device.calls.size(), calls) << "nothing decoded again";
+  }
+  EXPECT_EQ(decoded("\x02\x01still"), 1);
+  EXPECT_EQ(decoded("\x06\x03" "a2"), 1);
+  TextureInfo size;
+  EXPECT_FALSE(M().PeekPictureSize(DS_ImageFileLink{DS_FileLink3(kSmall)}, &size));
+  EXPECT_FALSE(M().PeekPictureSize(DS_ImageFileLink{DS_FileLink3(DocFileKey(u"unknown.png", 1))}, &size));
 }
 
 TEST_F(DocResManagerTest, DamagedSectionIsAFormatErrorAtEveryCut) {

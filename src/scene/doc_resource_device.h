@@ -28,6 +28,10 @@ class DocResourceDevice {
   // The picture of one document record (its module's resource, else its own bytes), cached by the
   // texture cache; a null texture when it cannot be decoded.
   virtual TextureInfo GetTexture(const DocResourceRecord& record) = 0;
+  // The size the picture of one record decodes to (width, height and aspect, no texture), told from its
+  // file header without decoding it. False when that cannot be told cheaply: the picture is then decoded
+  // when the document is read. By default never.
+  virtual bool GetImageSize(const DocResourceRecord& record, TextureInfo* out) { return false; }
   // A picture from image file bytes (mask pictures), not cached. data may be null with size 0: a null
   // texture.
   virtual TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) = 0;

@@ -72,6 +72,17 @@ TextureInfo RecordingDocDevice::GetTexture(const DocResourceRecord& record) {
   return TextureInfo();
 }
 
+bool RecordingDocDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {
+  std::string text = AsText(record.blob.Data(), record.blob.Size());
+  if (!tellSizes || text.size() < 2) return false;
+  calls.push_back("size " + text);
+  if (text[0] == '?')
+    out->Assign(nullptr, 5, 5);
+  else
+    out->Assign(nullptr, static_cast<BYTE>(text[0]), static_cast<BYTE>(text[1]));
+  return true;
+}
+
 TextureInfo RecordingDocDevice::LoadTextureFromMemory(const BYTE* data, INT size) {
   std::string text = AsText(data, size);
   calls.push_back("memory texture " + text);

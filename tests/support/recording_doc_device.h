@@ -46,6 +46,9 @@ class RecordingDocDevice : public DocResourceDevice {
   void AttachDocument(const void* document) override;
   void DetachDocument(const void* document) override;
   TextureInfo GetTexture(const DocResourceRecord& record) override;
+  // With tellSizes: a picture of two or more bytes tells its size from them without decoding ("size"
+  // call), but a picture whose bytes start with '?' tells 5 x 5 (a header its data does not match).
+  bool GetImageSize(const DocResourceRecord& record, TextureInfo* out) override;
   TextureInfo LoadTextureFromMemory(const BYTE* data, INT size) override;
   void LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) override;
   ID3DXEffect* CreateEffect(const BYTE* data, INT size) override;
@@ -60,6 +63,7 @@ class RecordingDocDevice : public DocResourceDevice {
   std::vector<std::string> calls;
   std::vector<const void*> documents;  // attached and not yet detached
   bool failDds = false;
+  bool tellSizes = false;
 
  private:
   TextureInfo MakeTexture(const std::string& source, UINT width, UINT height);
