@@ -203,6 +203,7 @@ void DS_GlassBallLight::LoadBallPicture() {
 
 void DS_GlassBallLight::OnCreateDevice() {
   DS_2D_Light::OnCreateDevice();
+  LoadPendingPicture();  // this light works from the picture's texture from the start
   Replace(overlay1Texture, FirstFrame(overlay1));
   Replace(overlay2Texture, FirstFrame(overlay2));
   Replace(shadowTexture, FirstFrame(shadow));

@@ -172,6 +172,7 @@ void FakeLake2D::SetTintAlphas() {
 
 void FakeLake2D::OnCreateDevice() {
   DS_2D_Light::OnCreateDevice();
+  LoadPendingPicture();  // this light works from the picture's texture from the start
   ScreenQuad full;
   ScreenQuad::Init(full);
   ScreenQuad::FullBackBuffer(full);

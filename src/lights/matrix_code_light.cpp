@@ -142,6 +142,7 @@ void RegisterMatrixCodeLightReader() { RegisterClassReader<DS_MatrixCodeLight>(G
 
 void DS_MatrixCodeLight::OnCreateDevice() {
   DS_2D_Light::OnCreateDevice();
+  LoadPendingPicture();  // this light works from the picture's texture from the start
   DS_2D_Light::Resize(1, 1);
   TextureInfo sheet;
   if (g_DocResManager) TextureInfo::FromTextureSet(g_DocResManager->GetTextureSet(glyphSheet), sheet);

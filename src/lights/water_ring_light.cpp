@@ -124,6 +124,7 @@ void DS_WaterRingLight::CreateSurface() {
 
 void DS_WaterRingLight::OnCreateDevice() {
   DS_2D_Light::OnCreateDevice();
+  LoadPendingPicture();  // this light works from the picture's texture from the start
   surface->BuildRefractionTable();
   D3DXMatrixRotationX(&cameraMatrix, -1.5707964f);
   cameraMatrix._41 = 0;
