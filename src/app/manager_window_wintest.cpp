@@ -6,6 +6,7 @@
 #include "app/memory_registry.h"
 #include "dxut/app_clock.h"
 #include "dxut/dxut.h"
+#include "standin_shell/standin_launcher.h"
 #include "support/manual_counter.h"
 
 namespace {
@@ -16,7 +17,7 @@ class ManagerWindowTest : public ::testing::Test {
     // The tray icon this window adds and removes must not reach a stand-in shell another test runs.
     lock_ = CreateMutexW(nullptr, FALSE, L"Local\\LumivaneStandinShell");
     ASSERT_NE(lock_, nullptr);
-    ASSERT_NE(WaitForSingleObject(lock_, 120000), WAIT_TIMEOUT);
+    ASSERT_NE(WaitForSingleObject(lock_, kStandinLockWaitMs), WAIT_TIMEOUT);
     RegisterManagerClass(GetModuleHandleW(nullptr));  // once per process; later calls find it registered
     DXUTTestSetCounter(&counter_);
     DXUTInit(false, false, false);

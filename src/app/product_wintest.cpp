@@ -313,7 +313,7 @@ TEST(ProductWithoutShell, EndsWithCode1AndNoMessage) {
   // No stand-in may run meanwhile: take the lock the stand-in's launcher takes.
   HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\LumivaneStandinShell");
   ASSERT_NE(lock, nullptr);
-  ASSERT_NE(WaitForSingleObject(lock, 120000), WAIT_TIMEOUT);
+  ASSERT_NE(WaitForSingleObject(lock, kStandinLockWaitMs), WAIT_TIMEOUT);
   HWND progman = FindWindowW(L"Progman", nullptr);
   if (progman && FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr)) {
     ReleaseMutex(lock);

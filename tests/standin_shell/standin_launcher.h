@@ -10,6 +10,10 @@
 
 #include "standin_shell/standin_protocol.h"
 
+// Tests that use the stand-in, or must not meet one, take this lock in turn. Under ctest's parallel
+// jobs several of them wait while others run, a minute or more each on a busy machine.
+constexpr DWORD kStandinLockWaitMs = 600000;
+
 class StandinShell {
  public:
   static std::wstring ExePath() {
@@ -41,7 +45,7 @@ class StandinShell {
   // Starts it with these options and waits for its control window; false when it does not come up.
   bool Start(const std::wstring& options, const std::wstring& exe = ExePath()) {
     mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\LumivaneStandinShell");
-    if (!mutex_ || WaitForSingleObject(mutex_, 120000) == WAIT_TIMEOUT) return false;
+    if (!mutex_ || WaitForSingleObject(mutex_, kStandinLockWaitMs) == WAIT_TIMEOUT) return false;
     locked_ = true;
     EndLeftOver();
     std::wstring line = L"\"" + exe + L"\" --parent " + std::to_wstring(GetCurrentProcessId()) + L" " + options;
