@@ -115,7 +115,9 @@ TEST_F(ShellControlsTest, MenuCommandsChangeSettingsAtOnce) {
     services.calls.clear();
     HandleMenuCommand(c.command);
     EXPECT_EQ(services.calls, c.calls) << c.command;
-    if (c.value) EXPECT_EQ(Stored(c.value), c.stored) << c.command;
+    if (c.value) {
+      EXPECT_EQ(Stored(c.value), c.stored) << c.command;
+    }
   }
   EXPECT_EQ(g_Closes, 0);
   HandleMenuCommand(IDM_EXIT);
@@ -312,7 +314,9 @@ TEST_F(ShellControlsTest, OnlyAButtonReleaseOpensTheTrayMenu) {
     ShowTrayMenu(c.mouse);
     KillTimer(nullptr, timer);
     EXPECT_EQ(g_MenusSeen, c.opened) << c.mouse;
-    if (!c.opened) EXPECT_LT(GetTickCount() - start, 250u) << c.mouse;
+    if (!c.opened) {
+      EXPECT_LT(GetTickCount() - start, 250u) << c.mouse;
+    }
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   }

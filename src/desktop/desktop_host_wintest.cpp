@@ -200,7 +200,9 @@ TEST_F(PrivateViewTest, AttachesAHiddenViewThatPaintsIntoTheIconBitmap) {
     }
     EXPECT_GT(key, pixels / 2);
     EXPECT_EQ(key + other, pixels) << "every pixel is painted";
-    if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0) EXPECT_GT(other, 0u);
+    if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0) {
+      EXPECT_GT(other, 0u);
+    }
   }
 }
 

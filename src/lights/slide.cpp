@@ -121,6 +121,8 @@ void DS_SlideContainer::OnResetDevice() {
   if (picture) picture->OnResetDevice();
 }
 
+CountedPtr<DS_2D_Light> DS_SlideContainer::GetPicture() const { return picture; }
+
 void DS_SlideContainer::OnLostDevice() {
   if (picture) picture->OnLostDevice();
 }

@@ -72,7 +72,8 @@ class DS_SlideContainer : public DS_IOF_Item {
   void Resize(int width, int height);
   void SetPicturePosition(int mode);
   void OnResetDevice();
-  CountedPtr<DS_2D_Light> GetPicture() const { return picture; }
+  // Defined where the light is complete: a copy of the pointer may release the light.
+  CountedPtr<DS_2D_Light> GetPicture() const;
 };
 
 // Registers the slide reader; called from the document's reader registration.

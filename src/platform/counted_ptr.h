@@ -3,6 +3,14 @@
 // Even an empty pointer owns a block, so copies of an empty pointer share it too.
 #pragma once
 
+// GCC 12 follows two pointers sharing one block through their inlined releases and cannot see that the
+// count keeps the block alive until the last one: a false use-after-free.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#define LUMI_COUNTED_PTR_POP_DIAGNOSTIC
+#endif
+
 template <class T>
 class CountedPtr {
  public:
@@ -41,6 +49,7 @@ class CountedPtr {
   };
 
   void Drop() {
+    static_assert(sizeof(T) > 0, "CountedPtr<T> deletes a T: T must be complete where a pointer is released");
     Block* b = block_;
     if (--b->count <= 0) {
       delete b->object;
@@ -50,3 +59,8 @@ class CountedPtr {
 
   Block* block_;
 };
+
+#ifdef LUMI_COUNTED_PTR_POP_DIAGNOSTIC
+#pragma GCC diagnostic pop
+#undef LUMI_COUNTED_PTR_POP_DIAGNOSTIC
+#endif

@@ -6,7 +6,6 @@
 namespace pmath {
 namespace {
 
-inline float& At(float* m, int r, int c) { return m[r * 4 + c]; }
 inline float At(const float* m, int r, int c) { return m[r * 4 + c]; }
 
 void Set(float* out, float a11, float a12, float a13, float a14, float a21, float a22, float a23, float a24,

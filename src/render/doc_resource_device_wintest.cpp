@@ -33,7 +33,7 @@ class CacheDocResourceDeviceTest : public lumi_test::D3DFixture {
 };
 
 TEST_F(CacheDocResourceDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderTheyGo) {
-  int a, b;
+  int a = 0, b = 0;  // only their addresses name the documents
   device_.AttachDocument(&a);
   TextureCacheHolder* cacheA = g_TextureCache;
   EXPECT_NE(cacheA, &initial_);

@@ -169,7 +169,9 @@ TEST(Resources, SettingsDialogTemplate) {
     EXPECT_EQ(got.left, want.left) << c.id;
     EXPECT_EQ(got.top, want.top) << c.id;
     EXPECT_EQ(got.right - got.left, want.right) << c.id;
-    if (c.units.bottom) EXPECT_EQ(got.bottom - got.top, want.bottom) << c.id;
+    if (c.units.bottom) {
+      EXPECT_EQ(got.bottom - got.top, want.bottom) << c.id;
+    }
   }
   DestroyWindow(dlg);
 }

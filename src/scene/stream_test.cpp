@@ -17,7 +17,7 @@ void PutLE(Bytes* b, uint64_t v, int n) {
 // Marker, then the given length bytes, then count units 'a', 'b', ...
 Bytes StoredString(const Bytes& lengthBytes, size_t units) {
   Bytes b = {0xFF, 0xFE, 0xFF};
-  b.insert(b.end(), lengthBytes.begin(), lengthBytes.end());
+  for (BYTE x : lengthBytes) b.push_back(x);
   for (size_t i = 0; i < units; ++i) PutLE(&b, u'a' + i % 26, 2);
   return b;
 }
