@@ -13,36 +13,20 @@
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
+#include "scenec/compiled_scene_fixture.h"
 #include "scenec/scene_compiler.h"
 #include "support/fake_module_resources.h"
 
 namespace {
 
-bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
-
-class FxBuildersTest : public testing::Test {
+class FxBuildersTest : public CompiledSceneTest {
  protected:
-  void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
-    RegisterAllReaders();
-  }
-  void TearDown() override {
-    delete g_DocResManager;
-    g_DocResManager = nullptr;
-  }
-  // The items of a one-slide scene, read back from the compiled document.
-  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& items) {
-    modules.AddDds(nullptr, kSceneDocumentId,
-                   CompileScene("scene DS_SlideShow_Light {\n slide DS_SlideContainer {\n" + items + " }\n}\n", NoFiles));
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
-  }
   template <class T>
   static T* Item(DS_SlideShow_Light& show, size_t i) {
     auto it = show.slides[0]->items.begin();
     std::advance(it, i);
     return dynamic_cast<T*>(it->get());
   }
-  FakeModuleResources modules;
 };
 
 TEST_F(FxBuildersTest, EveryStatementReachesItsField) {

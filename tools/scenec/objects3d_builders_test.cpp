@@ -11,6 +11,7 @@
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
+#include "scenec/compiled_scene_fixture.h"
 #include "scenec/scene_compiler.h"
 #include "support/fake_module_resources.h"
 
@@ -21,23 +22,10 @@ bool Files(const std::string& path, std::vector<BYTE>* out) {
   return true;
 }
 
-class Objects3DBuildersTest : public testing::Test {
+class Objects3DBuildersTest : public CompiledSceneTest {
  protected:
-  void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
-    RegisterAllReaders();
-  }
-  void TearDown() override {
-    delete g_DocResManager;
-    g_DocResManager = nullptr;
-  }
-  // The items of the one slide of a compiled description.
-  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& items) {
-    modules.AddDds(nullptr, kSceneDocumentId,
-                   CompileScene("scene DS_SlideShow_Light {\n slide DS_SlideContainer {\n" + items + "\n }\n}\n", Files));
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
-  }
-  FakeModuleResources modules;
+  // The items of the one slide of a compiled description; a file's bytes are its path.
+  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& items) { return CompiledSceneTest::Load(items, Files); }
 };
 
 TEST_F(Objects3DBuildersTest, TheThreeItemsKeepWhatTheDescriptionSays) {

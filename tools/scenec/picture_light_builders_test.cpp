@@ -11,29 +11,15 @@
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
+#include "scenec/compiled_scene_fixture.h"
 #include "scenec/scene_compiler.h"
 #include "support/fake_module_resources.h"
 
 namespace {
 
-bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
-
-class PictureLightBuildersTest : public testing::Test {
+class PictureLightBuildersTest : public CompiledSceneTest {
  protected:
-  void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
-    RegisterAllReaders();
-  }
-  void TearDown() override {
-    delete g_DocResManager;
-    g_DocResManager = nullptr;
-  }
-  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& lights) {
-    modules.AddDds(nullptr, kSceneDocumentId,
-                   CompileScene("scene DS_SlideShow_Light {\n" + lights + "}\n", NoFiles));
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
-  }
-  FakeModuleResources modules;
+  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& lights) { return LoadScene(lights); }
 };
 
 template <class L>
