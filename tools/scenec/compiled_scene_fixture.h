@@ -18,9 +18,12 @@ class CompiledSceneTest : public testing::Test {
  protected:
   static bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
 
+  // Other tests of this program install roots of their own, and the full registration runs only once:
+  // the slide show's root comes back here.
   void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
     RegisterAllReaders();
+    SetSceneRootReader({nullptr, nullptr});
+    RegisterSlideShowReaders();
   }
   void TearDown() override {
     delete g_DocResManager;
