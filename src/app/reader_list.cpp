@@ -1,5 +1,6 @@
 #include "scene/readers.h"
 
+#include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/light_2d.h"
@@ -20,6 +21,7 @@ void RegisterAllReaders() {
   RegisterMatrixCodeLightReader();
   RegisterLakeLightReader();
   RegisterWaterRingLightReader();
+  RegisterFlameLightReader();
   RegisterSlideShowReaders();
   RegisterObjects3DReaders();
   RegisterParticleReaders();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
@@ -142,6 +143,39 @@ TEST_F(PictureLightsTest, SectionsRoundTripByteForByte) {
          EXPECT_FLOAT_EQ(l.shininess.GetResult(), 8.0f);
          EXPECT_EQ(l.gridDensity.GetValue(), 50u);
        }},
+      {"DS_FlameLight",
+       [] {
+         auto* l = new DS_FlameLight;
+         l->fireEnable = 0;
+         l->hazeEnable = 2;
+         l->fireOffset = 20;
+         l->haze.bumpMap.Raw() = DocFileKey(u"ripple.png", 6);
+         l->haze.effectLink.Raw() = DocFileKey(u"basekit.dll", 64);
+         l->haze.speed.SetValue(80, nullptr);
+         l->haze.strength.SetValue(40, nullptr);
+         l->haze.bumpScale.SetValue(50, nullptr);
+         l->fire.clock.SetValue(30, nullptr);
+         l->fire.brightness.SetValue(20, nullptr);
+         l->fire.area.corners[2].Raw() = D3DXVECTOR3(5, 6, 0);
+         l->fire.name = u"hearth";
+         return l;
+       },
+       [](DS_2D_Light& b) {
+         auto& l = dynamic_cast<DS_FlameLight&>(b);
+         EXPECT_EQ(l.fireEnable.GetValue(), 0);
+         EXPECT_FALSE(l.NeedsOffscreen());
+         EXPECT_EQ(l.fireOffset.GetValue(), 20u);
+         EXPECT_EQ(l.haze.bumpMap.GetKey(), DocFileKey(u"ripple.png", 6));
+         EXPECT_EQ(l.haze.effectLink.GetKey(), DocFileKey(u"basekit.dll", 64));
+         EXPECT_NEAR(l.haze.speed.GetResult(), 0.08f, 1e-6f);
+         EXPECT_NEAR(l.haze.strength.GetResult(), 0.08f, 1e-6f);
+         EXPECT_NEAR(l.haze.bumpScale.GetResult(), 0.55f, 1e-6f);
+         EXPECT_FLOAT_EQ(l.fire.brightness.GetResult(), 0.4f);
+         EXPECT_EQ(l.fire.clock.GetValue(), 30u);
+         EXPECT_FLOAT_EQ(l.fire.area.corners[2].GetValue().y, 6.0f);
+         EXPECT_EQ(l.fire.name, u"hearth");
+         EXPECT_EQ(l.fire.patternLink.GetKey(), DocFileKey(u"basekit.dll", 7));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -213,6 +247,56 @@ TEST_F(PictureLightsTest, OlderSectionsKeepTheirDefaults) {
     EXPECT_EQ(l.dropStrength.GetValue(), 50u);
     EXPECT_FLOAT_EQ(l.dropRate.GetResult(), 0.5f);
   }
+}
+
+// Flame version 1: the fire's speed where the fire section is now, two links more after the haze's
+// values, no fire section.
+TEST_F(PictureLightsTest, FlameVersionOneKeepsTheFiresDefaultsButItsSpeed) {
+  DS_IOF_W w;
+  DS_IOF_Virtual* s = &w;
+  WriteSectionHeader(&s, u"DS_FlameLight", 1);
+  w.WriteInt(1);
+  w.WriteInt(0);
+  w.WriteUInt(10);
+  w.WriteUInt(25);  // the fire's speed
+  w.WriteString(u"bump.png");
+  w.WriteInt64(3);
+  w.WriteString(u"basekit.dll");
+  w.WriteInt64(63);
+  for (UINT v : {100u, 50u, 88u}) w.WriteUInt(v);
+  for (const char16_t* name : {u"old1.png", u"old2.png"}) {
+    w.WriteString(name);
+    w.WriteInt64(9);
+  }
+  WriteSectionHeader(&s, u"DS_2D_Light", 2);
+  w.WriteString(u"hearth.jpg");
+  w.WriteInt64(0);
+  size_t left = 1;
+  std::unique_ptr<DS_2D_Light> light = Read(w.Bytes(), &left);
+  auto& l = dynamic_cast<DS_FlameLight&>(*light);
+  EXPECT_EQ(left, 0u);
+  EXPECT_EQ(l.hazeEnable.GetValue(), 0);
+  EXPECT_EQ(l.fireOffset.GetValue(), 10u);
+  EXPECT_EQ(l.haze.bumpMap.GetKey(), DocFileKey(u"bump.png", 3));
+  EXPECT_NEAR(l.haze.speed.GetResult(), 0.1f, 1e-6f);
+  EXPECT_NEAR(l.haze.strength.GetResult(), 0.1f, 1e-6f);
+  EXPECT_EQ(l.picture.GetKey(), DocFileKey(u"hearth.jpg", 0));
+  // The fire: its speed read and announced (half real time now), everything else as made.
+  EXPECT_EQ(l.fire.clock.GetValue(), 25u);
+  EXPECT_FLOAT_EQ(l.fire.clock.GetResult(), 0.5f);
+  const DS_FlameLight fresh;
+  EXPECT_EQ(l.fire.patternLink.GetKey(), fresh.fire.patternLink.GetKey());
+  EXPECT_EQ(l.fire.noiseLink.GetKey(), fresh.fire.noiseLink.GetKey());
+  EXPECT_EQ(l.fire.effectLink.GetKey(), fresh.fire.effectLink.GetKey());
+  EXPECT_FLOAT_EQ(l.fire.brightness.GetResult(), 0.3f);
+  EXPECT_EQ(l.fire.startColour.GetValue(), 0x0000FFu);
+  // Saved again it is a version 2 section that reads back alike.
+  DS_IOF_W again;
+  DS_IOF_Virtual* a = &again;
+  l.Save(&a);
+  std::unique_ptr<DS_2D_Light> back = Read(again.Bytes(), &left);
+  EXPECT_EQ(left, 0u);
+  EXPECT_EQ(dynamic_cast<DS_FlameLight&>(*back).fire.clock.GetValue(), 25u);
 }
 
 TEST_F(PictureLightsTest, FreshLakesHaveTheirOwnBumpKeys) {

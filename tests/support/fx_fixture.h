@@ -17,6 +17,7 @@
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "support/fake_geometry.h"
+#include "support/effect_doc_device.h"
 #include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
 #include "support/recording_renderer.h"
@@ -29,26 +30,7 @@ using lumi_test::RecordingEffect;
 using lumi_test::RecordingRenderer;
 using Lines = std::vector<std::string>;
 
-// The document's effects are recording effects whose names are their source text.
-class EffectDocDevice : public RecordingDocDevice {
- public:
-  explicit EffectDocDevice(CallLog& log) : log_(log) {}
-  ID3DXEffect* CreateEffect(const BYTE* data, INT size) override {
-    const std::string text(reinterpret_cast<const char*>(data), static_cast<size_t>(size));
-    if (text.empty() || text[0] == '!') return nullptr;
-    made.emplace_back(new RecordingEffect(log_, text));
-    return made.back().get();
-  }
-  void AddRefEffect(ID3DXEffect* e) override { e->AddRef(); }
-  void ReleaseEffect(ID3DXEffect* e) override { e->Release(); }
-  void EffectLostDevice(ID3DXEffect*) override {}
-  void EffectResetDevice(ID3DXEffect*) override {}
-
-  std::vector<std::unique_ptr<RecordingEffect>> made;
-
- private:
-  CallLog& log_;
-};
+using lumi_test::EffectDocDevice;
 
 class FxTest : public ::testing::Test {
  protected:

@@ -51,6 +51,19 @@ struct EffectExpectation {
 
 inline const std::vector<EffectExpectation>& Expectations() {
   static const std::vector<EffectExpectation> all = {
+      // 63: heat haze of the flame light. A flat distortion map (0.5 everywhere) leaves the slide where
+      // it is; the slide's alpha is not used, the result is opaque.
+      {63,
+       {"BumpmapDistortLow2"},
+       {{"SceneTex", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"Bumpmap", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
+        {"stenght", D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, {0.0025f}},
+        {"Offset", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {0, 0}},
+        {"bump_scale", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {0.208f, 0.208f}}},
+       {{"BumpmapDistortLow2", 0xFF000000, 0xFFFFFFFF, {{"SceneTex", 0xFF336699}, {"Bumpmap", 0xFF808000}},
+         {{"stenght", {0.1f}}, {"Offset", {0.3f, -0.3f}}}, 0xFF336699, 2},
+        {"BumpmapDistortLow2", 0xFF102030, 0xFFFFFFFF, {{"SceneTex", 0x20204060}, {"Bumpmap", 0xFFFF0000}}, {},
+         0xFF204060, 2}}},
       // 97: glow of the glow particle items.
       {97,
        {"Blend_Max", "Blend_Screen", "Blend_Normal", "Common"},
