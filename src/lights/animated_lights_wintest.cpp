@@ -7,16 +7,19 @@
 #include <string>
 
 #include "dxut/d3d_device.h"
+#include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
 #include "render/device_services_win.h"
+#include "render/doc_resource_device_win.h"
 #include "render/light_device.h"
 #include "render/light_device_win.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
+#include "scene/module_resources_win.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -256,6 +259,122 @@ TEST_F(AnimatedLightsDevice, GlassBallShowsTheSlideInADiscThatMoves) {
   LoseAndReset();
   const lumi_test::Pixels after = Frame(6.1);
   EXPECT_GT(Channel(after.at(1, 1), 8), 200) << std::hex << after.at(1, 1);
+}
+
+// The flame light with the effects and pictures of basekit.dll beside the test program.
+class FlameLightDevice : public AnimatedLightsDevice {
+ protected:
+  void SetUp() override {
+    AnimatedLightsDevice::SetUp();
+    // The document attaches to the device that loads module pictures when it is made.
+    manager_.reset();
+    SetModuleResources(&Win32ModuleResources());
+    SetDocResourceDevice(&docDevice_);
+    manager_.reset(new DS_DocResManager);
+    g_DocResManager = manager_.get();
+    AddPicture(kPictureKey, MakePicture(), 64, 64);
+  }
+  void TearDown() override {
+    AnimatedLightsDevice::TearDown();
+    SetDocResourceDevice(nullptr);
+    SetModuleResources(nullptr);
+  }
+  DS_FlameLight* StartFlame(int fireEnable, int hazeEnable) {
+    auto* light = new DS_FlameLight;
+    light->fireEnable = fireEnable;
+    light->hazeEnable = hazeEnable;
+    Start(light);
+    return light;
+  }
+  // Pixels whose colour differs by more than tolerance in a channel, in rows [top, bottom).
+  static int Changed(const lumi_test::Pixels& a, const lumi_test::Pixels& b, UINT top, UINT bottom,
+                     int tolerance = 6) {
+    int n = 0;
+    for (UINT y = top; y < bottom; ++y)
+      for (UINT x = 0; x < a.width; ++x)
+        for (int shift = 0; shift < 24; shift += 8)
+          if (std::abs(Channel(a.at(x, y), shift) - Channel(b.at(x, y), shift)) > tolerance) {
+            ++n;
+            break;
+          }
+    return n;
+  }
+  static void ExpectThePicture(const lumi_test::Pixels& p) {
+    EXPECT_GT(Channel(p.at(8, 8), 16), 200) << std::hex << p.at(8, 8);   // the red top
+    EXPECT_GT(Channel(p.at(8, 56), 0), 200) << std::hex << p.at(8, 56);  // the blue bottom
+  }
+
+  CacheDocResourceDevice docDevice_;
+};
+
+// The fire band starts 35 % down a 64-pixel picture: at y = 22.4.
+const UINT kFireTop = 23;
+
+TEST_F(FlameLightDevice, FireRisesFromTheLowerPartOfThePicture) {
+  DS_FlameLight* light = StartFlame(0, 0);
+  ASSERT_NE(light->fire.effect, nullptr) << "the fire effect of basekit.dll";
+  const lumi_test::Pixels plain = Frame(0.5);
+  ExpectThePicture(plain);
+  light->fireEnable = 1;
+  const lumi_test::Pixels burning = Frame(1.0);
+  EXPECT_EQ(Changed(plain, burning, 0, kFireTop - 1), 0) << "nothing above the band";
+  EXPECT_GT(Changed(plain, burning, kFireTop, 64), 64) << "flames in the band";
+  // The flames move: the same band a second later.
+  lumi_test::Pixels later;
+  for (int i = 1; i <= 5; ++i) later = Frame(1.0 + 0.2 * i);
+  EXPECT_GT(Changed(burning, later, kFireTop, 64), 16);
+  EXPECT_EQ(Changed(plain, later, 0, kFireTop - 1), 0);
+}
+
+TEST_F(FlameLightDevice, HazeMovesPixelsOfTheFinishedFrame) {
+  DS_FlameLight* light = StartFlame(0, 1);
+  ASSERT_NE(light->haze.effect.Get(), nullptr) << "the heat haze effect of basekit.dll";
+  ASSERT_NE(light->haze.bumpTexture.Get(), nullptr) << "the distortion map of basekit.dll";
+  ASSERT_TRUE(light->NeedsOffscreen());
+  light->haze.strength.SetValue(1000, nullptr);  // a shift of a few pixels on this small picture
+  light->hazeEnable = 0;
+  const lumi_test::Pixels still = Frame(0.2);
+  light->hazeEnable = 1;
+  const lumi_test::Pixels first = Frame(0.4);
+  ExpectThePicture(first);
+  EXPECT_GT(Changed(still, first, 0, 64), 20) << "the haze shifts the picture's edges";
+  lumi_test::Pixels later;
+  for (int i = 1; i <= 30; ++i) later = Frame(0.4 + 0.2 * i);
+  ExpectThePicture(later);
+  EXPECT_GT(Changed(first, later, 0, 64), 20) << "and moves over time";
+}
+
+TEST_F(FlameLightDevice, KeepsBurningAndShimmeringAfterADeviceLossInTheSlide) {
+  DS_FlameLight* light = StartFlame(0, 0);
+  const lumi_test::Pixels plain = Frame(0.1);
+  light->fireEnable = 1;
+  light->hazeEnable = 1;
+  light->haze.strength.SetValue(1000, nullptr);
+  lumi_test::Pixels before;
+  for (int i = 1; i <= 5; ++i) before = Frame(0.1 + 0.2 * i);
+  EXPECT_GT(Changed(plain, before, kFireTop, 64), 64);
+
+  LoseAndReset();
+  ASSERT_TRUE(light->NeedsOffscreen());
+  lumi_test::Pixels after = Frame(1.3);
+  ExpectThePicture(after);
+  EXPECT_GT(Changed(plain, after, kFireTop, 64), 64) << "the fire after the reset";
+  light->fireEnable = 0;
+  const lumi_test::Pixels hazeOnly = Frame(1.5);
+  EXPECT_GT(Changed(plain, hazeOnly, 0, 64), 20) << "the haze after the reset";
+}
+
+TEST_F(FlameLightDevice, WithoutTheFireEffectThePictureStillShows) {
+  auto* light = new DS_FlameLight;
+  light->hazeEnable = 0;
+  light->fire.effectLink.Raw() = DocFileKey(u"basekit.dll", 4000);  // not in the module
+  Start(light);
+  EXPECT_EQ(light->fire.effect, nullptr);
+  const lumi_test::Pixels p = Frame(0.5);
+  ExpectThePicture(p);
+  light->fireEnable = 0;
+  EXPECT_EQ(Changed(Frame(0.7), p, 0, 64, 0), 0);
+  EXPECT_GT(light->fire.clock.GetPosition(), 0.3f) << "its clock goes on";
 }
 
 }  // namespace
