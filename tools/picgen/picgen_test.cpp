@@ -68,7 +68,7 @@ TEST(PictureRequestTest, RejectsUnknownKindsOptionsAndValues) {
 TEST(PictureKindsTest, EveryKindIsDeterministicAndSurvivesPng) {
   const std::map<std::string, bool> alpha = {
       {"landscape", false}, {"target", false}, {"gradient", false}, {"noise", false}, {"haze", false},
-      {"flame", true},      {"glyphs", true},  {"lens", true},      {"shadow", true},
+      {"flame", true},      {"fireplace", false}, {"glyphs", true},  {"lens", true},      {"shadow", true},
       {"body", false},      {"wing", true},    {"clockface", true}, {"hand", true},    {"leaf", true},
       {"sprite", true},     {"bolt", true},
   };
@@ -180,6 +180,15 @@ TEST(PictureKindsTest, HazeStaysAroundTheMiddle) {
       EXPECT_NEAR(p.At(x, y).r, 0.5, 0.2001);
       EXPECT_NEAR(p.At(x, y).g, 0.5, 0.2001);
     }
+}
+
+TEST(PictureKindsTest, FireplaceOpeningIsDarkAboveItsFloorAndTheWallAboveIsNot) {
+  Picture p = DrawPicture(Request("fireplace", 320, 200));
+  auto level = [&](int x, int y) { return p.At(x, y).r + p.At(x, y).g + p.At(x, y).b; };
+  EXPECT_LT(level(160, 110), 0.2);   // inside the opening, high up: soot
+  EXPECT_GT(p.At(60, 176).r, 0.3);   // its floor glows
+  EXPECT_GT(level(40, 120), 0.5);    // bricks beside it
+  EXPECT_GT(level(160, 60), 0.2);    // the mantel shelf
 }
 
 TEST(PictureKindsTest, GlyphSheetKeepsEachGlyphInsideItsBand) {

@@ -255,6 +255,70 @@ Picture Flame(const PictureRequest& r) {
   return p;
 }
 
+// A room's wall around a wide stone fireplace: brick surround, a wooden mantel shelf, a dark arched
+// opening over the lower part of the picture with logs, embers and a warm glow, and a stone hearth.
+Picture Fireplace(const PictureRequest& r) {
+  Options o(r, {"seed"});
+  const uint32_t seed = o.Seed();
+  Picture p(r.width, r.height, false);
+  const double w = r.width, h = r.height;
+  const double surroundL = 0.08 * w, surroundR = 0.92 * w, surroundT = 0.30 * h;
+  const double openL = 0.17 * w, openR = 0.83 * w, openT = 0.46 * h, openB = 0.90 * h;
+  const double archRise = 0.06 * h, hearthT = 0.90 * h;
+  const double mantelT = 0.25 * h, mantelB = 0.31 * h;
+  const double brickW = std::max(4.0, 0.055 * w), brickH = std::max(3.0, 0.04 * h), mortar = std::max(1.0, 0.004 * w);
+  const Rgba wallTop = RgbHex(0x1e1410), wallLow = RgbHex(0x3a2618), mortarColour = RgbHex(0x4a4038);
+  const Rgba brickA = RgbHex(0x7a3a26), brickB = RgbHex(0x5c2c1e), wood = RgbHex(0x3b2414), woodLight = RgbHex(0x5a3820);
+  const Rgba soot = RgbHex(0x0a0706), ember = RgbHex(0xff6a10), hearth = RgbHex(0x5a5450);
+  const double cx = 0.5 * w;
+  EachPixel(p, [&](int x, int y) {
+    const double px = x + 0.5, py = y + 0.5;
+    // The wall with faint vertical panels.
+    Rgba c = Mix(wallTop, wallLow, py / h);
+    c = Mix(c, RgbHex(0x000000), 0.08 * (std::fmod(px / (0.125 * w), 1.0) < 0.03 ? 1 : 0));
+    // Arched top of the opening: highest in the middle.
+    const double u = (px - cx) / (0.5 * (openR - openL));
+    const double archTop = openT - archRise * std::sqrt(std::max(0.0, 1 - u * u));
+    const bool inOpening = px >= openL && px < openR && py >= archTop && py < openB;
+    if (px >= surroundL && px < surroundR && py >= surroundT && py < hearthT && !inOpening) {
+      // Running bond bricks, each row shifted by half a brick, each brick its own shade.
+      const int row = static_cast<int>((py - surroundT) / brickH);
+      const double bx = px - surroundL + (row % 2 ? 0.5 * brickW : 0);
+      const int col = static_cast<int>(bx / brickW);
+      const double fx = std::fmod(bx, brickW), fy = std::fmod(py - surroundT, brickH);
+      if (fx < mortar || fy < mortar) {
+        c = mortarColour;
+      } else {
+        c = Mix(brickA, brickB, Unit(Hash(static_cast<uint32_t>(col), static_cast<uint32_t>(row), seed)));
+      }
+      // The fire's warmth on the bricks around the opening.
+      const double d = std::hypot((px - cx) / w, (py - 0.75 * h) / h);
+      c = Mix(c, ember, 0.35 * (1 - SmoothStep(0.1, 0.45, d)));
+    }
+    if (px >= 0.04 * w && px < 0.96 * w && py >= mantelT && py < mantelB)
+      c = Mix(woodLight, wood, (py - mantelT) / (mantelB - mantelT));
+    if (inOpening) {
+      // Sooty inside, lit from the embers at its floor.
+      c = Mix(soot, ember, 0.55 * std::pow(SmoothStep(archTop, openB, py), 3.0));
+    }
+    if (py >= hearthT) c = Mix(hearth, RgbHex(0x2a2624), (py - hearthT) / (h - hearthT));
+    p.Set(x, y, c);
+  });
+  // Two logs across the opening's floor and a bed of embers.
+  const double logY = openB - 0.035 * h, logR = 0.03 * std::min(w, h);
+  for (int i = 0; i < 24; ++i) {
+    const double t = i / 23.0;
+    p.Disc(cx - 0.22 * w + 0.30 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x2e1a0e));
+    p.Disc(cx + 0.22 * w - 0.30 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x3a2212));
+  }
+  for (int i = 0; i < 60; ++i) {
+    const double ex = cx + (Unit(Hash(i, 11, seed)) - 0.5) * 0.5 * w;
+    const double ey = openB - Unit(Hash(i, 12, seed)) * 0.02 * h;
+    p.Disc(ex, ey, 0.004 * w + 0.004 * w * Unit(Hash(i, 13, seed)), Mix(ember, RgbHex(0xffd040), Unit(Hash(i, 14, seed))));
+  }
+  return p;
+}
+
 Picture Glyphs(const PictureRequest& r) {
   Options o(r, {"seed"});
   const uint32_t seed = o.Seed();
@@ -310,7 +374,7 @@ Picture Shadow(const PictureRequest& r) {
 const std::map<std::string, std::function<Picture(const PictureRequest&)>>& Kinds() {
   static const std::map<std::string, std::function<Picture(const PictureRequest&)>> kinds = {
       {"landscape", Landscape}, {"target", Target}, {"gradient", Gradient}, {"noise", Noise}, {"haze", Haze},
-      {"flame", Flame},         {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
+      {"flame", Flame},         {"fireplace", Fireplace}, {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
       {"body", ButterflyBodyPicture}, {"wing", WingPicture}, {"clockface", ClockFacePicture},
       {"hand", ClockHandPicture}, {"leaf", LeafPicture},
       {"sprite", DrawSprite},   {"bolt", DrawBolt},

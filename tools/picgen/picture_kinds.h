@@ -8,6 +8,8 @@
 //   noise      seed=N cells=N                        grey value noise that tiles in both directions
 //   haze       seed=N cells=N strength=F             distortion map: red and green around 0.5, tiles
 //   flame      (none)                                RGBA flame shape, transparent at the top
+//   fireplace  seed=N                                a brick fireplace on a room's wall, its dark opening
+//                                                    over the lower part of the picture
 //   glyphs     seed=N                                white glyphs on transparent, height/width + 2 equal
 //                                                    horizontal bands, one glyph a band
 //   lens       variant=1|2                           RGBA highlight overlay of a glass ball

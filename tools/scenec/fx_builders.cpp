@@ -213,6 +213,8 @@ bool BuildPatternC(DS_PatternBrushC& item, const SceneNode& n) { return BuildPat
 
 }  // namespace
 
+bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n) { return BuildCommon(fire, n) || BuildFire(fire, n); }
+
 void RegisterFxBuilders() {
   RegisterSceneBuilder("DS_PatternBrush", Build<DS_PatternBrush, BuildPattern>);
   RegisterSceneBuilder("DS_PatternBrushC", Build<DS_PatternBrushC, BuildPatternC>);

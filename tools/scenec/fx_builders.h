@@ -3,3 +3,9 @@
 #pragma once
 
 void RegisterFxBuilders();
+
+class DS_FireFX;
+struct SceneNode;
+// One statement of a fire (the common effect item statements and the fire's own) into fire; false for any
+// other. The flame light's builder reads its embedded fire with it.
+bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n);

@@ -25,6 +25,12 @@
 //     mode 0  wave-speed 0  grid-row-scale 0  grid-density 0  drop-strength 50  wave-damping 50
 //     refraction-depth 20  drop-rate 30  specular-level 90  shininess 50
 //   }
+//   light DS_FlameLight {
+//     fire-enable 1  haze-enable 1  fire-offset 0
+//     haze-bump "basekit.dll" 62  haze-effect "basekit.dll" 63    # links: name and stamp
+//     haze-speed 50  haze-strength 25  haze-bump-scale 88          # stored values
+//     fire { speed 50  brightness 15  ... }                        # the embedded fire: an item's statements
+//   }
 #include "scenec/picture_light_builders.h"
 
 #include <functional>
@@ -32,10 +38,12 @@
 #include <memory>
 #include <string>
 
+#include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
 #include "lights/water_ring_light.h"
+#include "scenec/fx_builders.h"
 #include "scenec/scene_compiler.h"
 #include "scenec/slide_show_builders.h"
 
@@ -142,9 +150,30 @@ std::unique_ptr<DS_IOF_Item> BuildWaterRing(const SceneNode& node, SceneBuildCon
   return Build(node, own);
 }
 
+std::unique_ptr<DS_IOF_Item> BuildFlame(const SceneNode& node, SceneBuildContext&) {
+  using L = DS_FlameLight;
+  static const Statements<L> own = {
+      {"fire-enable", [](L& l, const SceneNode& n) { l.fireEnable.Raw() = I(n); }},
+      {"haze-enable", [](L& l, const SceneNode& n) { l.hazeEnable.Raw() = I(n); }},
+      {"fire-offset", [](L& l, const SceneNode& n) { l.fireOffset.Raw() = U(n); }},
+      {"haze-bump", [](L& l, const SceneNode& n) { l.haze.bumpMap.Raw() = Key(n); }},
+      {"haze-effect", [](L& l, const SceneNode& n) { l.haze.effectLink.Raw() = Key(n); }},
+      {"haze-speed", [](L& l, const SceneNode& n) { l.haze.speed.Change(U(n)); }},
+      {"haze-strength", [](L& l, const SceneNode& n) { l.haze.strength.Change(U(n)); }},
+      {"haze-bump-scale", [](L& l, const SceneNode& n) { l.haze.bumpScale.Change(U(n)); }},
+      {"fire",
+       [](L& l, const SceneNode& n) {
+         for (const SceneNode& c : n.children)
+           if (!BuildFireStatement(l.fire, c)) SceneBuildContext::Fail(c, "unknown fire statement " + c.keyword);
+       }},
+  };
+  return Build(node, own);
+}
+
 }  // namespace
 
 void RegisterPictureLightBuilders() {
+  RegisterSceneBuilder("DS_FlameLight", BuildFlame);
   RegisterSceneBuilder("DS_GlassBallLight", BuildGlassBall);
   RegisterSceneBuilder("DS_MatrixCodeLight", BuildMatrixCode);
   RegisterSceneBuilder("FakeLake2D", BuildLake);

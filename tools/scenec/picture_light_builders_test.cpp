@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
@@ -65,6 +66,28 @@ TEST_F(PictureLightBuildersTest, EveryLightTakesItsStatements) {
   EXPECT_EQ(water.mode.GetValue(), 1);
   EXPECT_EQ(water.waveDamping.GetValue(), 70u);
   EXPECT_FLOAT_EQ(water.dropRate.GetResult(), 1.0f);
+}
+
+TEST_F(PictureLightBuildersTest, FlameTakesItsStatementsAndItsFiresAnItemWould) {
+  std::unique_ptr<DS_SlideShow_Light> show = Load(
+      "slide DS_SlideContainer { light DS_FlameLight { picture \"hearth.jpg\" 0\n fire-enable 1\n haze-enable 0\n"
+      " fire-offset 12\n haze-bump \"bump.png\" 3\n haze-effect \"basekit.dll\" 64\n haze-speed 80\n"
+      " haze-strength 40\n haze-bump-scale 50\n fire { speed 25\n brightness 30\n start-colour 0x0000C0 } } }\n");
+  auto& flame = LightOf<DS_FlameLight>(*show, 0);
+  EXPECT_EQ(flame.picture.GetKey(), DocFileKey(u"hearth.jpg", 0));
+  EXPECT_EQ(flame.hazeEnable.GetValue(), 0);
+  EXPECT_EQ(flame.fireOffset.GetValue(), 12u);
+  EXPECT_EQ(flame.haze.bumpMap.GetKey(), DocFileKey(u"bump.png", 3));
+  EXPECT_EQ(flame.haze.effectLink.GetKey(), DocFileKey(u"basekit.dll", 64));
+  EXPECT_NEAR(flame.haze.speed.GetResult(), 0.08f, 1e-6f);
+  EXPECT_NEAR(flame.haze.strength.GetResult(), 0.08f, 1e-6f);
+  EXPECT_NEAR(flame.haze.bumpScale.GetResult(), 0.55f, 1e-6f);
+  EXPECT_FLOAT_EQ(flame.fire.clock.GetResult(), 0.5f);
+  EXPECT_FLOAT_EQ(flame.fire.brightness.GetResult(), 0.6f);
+  EXPECT_EQ(flame.fire.startColour.GetValue(), 0x0000C0u);
+  EXPECT_EQ(flame.fire.patternLink.GetKey(), DocFileKey(u"basekit.dll", 7));  // the light's own default
+
+  EXPECT_THROW(Load("slide DS_SlideContainer { light DS_FlameLight { fire { horizon 3 } } }\n"), std::exception);
 }
 
 TEST_F(PictureLightBuildersTest, UnknownStatementsAndBadValuesFail) {
