@@ -6,6 +6,7 @@
 #include "lights/light_2d.h"
 #include "lights/matrix_code_light.h"
 #include "lights/slide_show.h"
+#include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "objects3d/object_array.h"
 #include "particles/particle_readers.h"
@@ -22,6 +23,7 @@ void RegisterAllReaders() {
   RegisterLakeLightReader();
   RegisterWaterRingLightReader();
   RegisterFlameLightReader();
+  RegisterUnderwaterLightReader();
   RegisterSlideShowReaders();
   RegisterObjects3DReaders();
   RegisterParticleReaders();

@@ -1,4 +1,4 @@
-// The matrix code, lake, water ring and glass ball lights on the recording device: what a frame draws, in order.
+// The matrix code, lake, water ring, glass ball and underwater lights on the recording device: what a frame draws, in order.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
+#include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
 #include "render/projection.h"
@@ -16,13 +17,17 @@
 #include "support/fake_geometry.h"
 #include "support/placement_fake.h"
 #include "support/recording_doc_device.h"
+#include "support/recording_effect.h"
 #include "support/recording_light_device.h"
 
 namespace {
 
 using lumi_test::FakeGeometryDevice;
 using lumi_test::FakePlacementDevice;
+using lumi_test::CallLog;
+using lumi_test::RecordingEffect;
 using lumi_test::RecordingLightDevice;
+using Lines = std::vector<std::string>;
 
 bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
 
@@ -40,6 +45,8 @@ class AnimatedLightTest : public ::testing::Test {
     ResetCrtRand();
     device.pairTextures[0] = &pair[0];
     device.pairTextures[1] = &pair[1];
+    device.names[&pair[0]] = "rt0";
+    device.names[&pair[1]] = "rt1";
   }
   void TearDown() override {
     for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
@@ -52,6 +59,7 @@ class AnimatedLightTest : public ::testing::Test {
     light.OnCreateDevice();
     light.Resize(1920, 1080);
     light.OnResetDevice();
+    device.names[light.pictureQuad.info.texture] = "picture";
     device.ClearLog();
   }
 
@@ -277,6 +285,66 @@ TEST_F(AnimatedLightTest, GlassBallTargetPassKeepsItsSizeAndMode) {
   Start(gradient);
   gradient.SetPicturePosition(PicturePosition::Fit);
   EXPECT_EQ(gradient.ballMode, 2);
+}
+
+// One frame as the slide draws it for a light that asks for the off-screen pass.
+void OffscreenFrame(DS_2D_Light& light, double t) {
+  light.FrameMove(t);
+  ASSERT_TRUE(light.NeedsOffscreen());
+  light.BeginOffscreen();
+  light.RenderBackground();
+  light.PostRender();
+}
+
+// The slide is drawn off-screen; the post pass ends the pass and draws its image through the wobble
+// with the composed image as "Background", then the bars. The wobble's clock runs at 25 times real time.
+TEST_F(AnimatedLightTest, UnderwaterPostPassDrawsTheComposedSlideThroughTheWobble) {
+  FakeUndervater light;
+  Start(light);
+  CallLog log;
+  log.names[&pair[0]] = "rt0";
+  device.shared = &log;
+  RecordingEffect effect(log, "wobble");
+  effect.AddRef();
+  light.underwater.effect = &effect;
+  light.FrameMove(0.0);
+  OffscreenFrame(light, 0.1);
+  EXPECT_FLOAT_EQ(light.underwater.clock.GetPosition(), 2.5f);
+  EXPECT_EQ(light.sourceTexture, &pair[0]);
+  EXPECT_EQ(log.With("texture Background"), (Lines{"texture Background=rt0"}));
+  const Lines draws = device.Draws();
+  ASSERT_EQ(draws.size(), 2u);
+  EXPECT_NE(draws[0].find("on rt0 tex picture"), std::string::npos) << draws[0];
+  EXPECT_NE(draws[1].find("on back"), std::string::npos) << draws[1];
+  EXPECT_EQ(device.Lines("bars"), (Lines{"bars mode 1"}));
+  EXPECT_EQ(device.log.back(), "bars mode 1");
+  light.underwater.effect = nullptr;
+  effect.Release();
+}
+
+// Without an effect (not in the module, or not compiled) the composed slide still reaches the back
+// buffer: drawn unchanged over the picture quad, unblended, then the bars.
+TEST_F(AnimatedLightTest, UnderwaterWithoutAnEffectDrawsTheComposedSlidePlain) {
+  FakeUndervater light;
+  Start(light);
+  ASSERT_EQ(light.underwater.effect, nullptr);
+  OffscreenFrame(light, 0.1);
+  const Lines draws = device.Draws();
+  ASSERT_EQ(draws.size(), 2u);
+  EXPECT_NE(draws[0].find("on rt0 tex picture"), std::string::npos) << draws[0];
+  EXPECT_NE(draws[1].find("on back tex rt0"), std::string::npos) << draws[1];
+  EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(FALSE));
+  EXPECT_EQ(device.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_SELECTARG1));
+  EXPECT_EQ(device.log.back(), "bars mode 1");
+
+  // Without a render-target pair nothing was drawn off-screen: the picture itself is drawn.
+  device.targetsMade = false;
+  light.OnLostDevice();
+  light.OnResetDevice();
+  device.ClearLog();
+  OffscreenFrame(light, 0.2);
+  ASSERT_FALSE(device.Draws().empty());
+  EXPECT_NE(device.Draws().back().find("on back tex picture"), std::string::npos) << device.Draws().back();
 }
 
 }  // namespace

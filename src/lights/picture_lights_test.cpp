@@ -9,6 +9,7 @@
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
+#include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "scene/doc_res_manager.h"
 #include "scene/guid_text.h"
@@ -304,6 +305,56 @@ TEST_F(PictureLightsTest, FreshLakesHaveTheirOwnBumpKeys) {
   EXPECT_NE(a.bumpKey, b.bumpKey);
   EXPECT_TRUE(a.bumpKey.flag);
   EXPECT_TRUE(a.bumpKey.name.empty());
+}
+
+TEST_F(PictureLightsTest, UnderwaterSectionRoundTripsByteForByte) {
+  FakeUndervater light;
+  light.underwater.amplitude.SetValue(120, nullptr);
+  light.underwater.wavelength.SetValue(30, nullptr);
+  light.underwater.clock.SetValue(60, nullptr);
+  light.underwater.mainFX = 1;
+  light.underwater.scale.SetValue(80, nullptr);
+  light.underwater.name = u"Deep";
+  light.picture.Raw() = DocFileKey(u"sea.jpg", 4);
+  light.camera.enable = 1;
+  const std::vector<BYTE> first = Saved(light);
+  size_t left = 1;
+  std::unique_ptr<DS_2D_Light> read = Read(first, &left);
+  EXPECT_EQ(left, 0u);
+  auto& back = dynamic_cast<FakeUndervater&>(*read);
+  EXPECT_FLOAT_EQ(back.underwater.amplitude.GetResult(), 0.015f);
+  EXPECT_EQ(back.underwater.wavelength.GetValue(), 30u);
+  EXPECT_FLOAT_EQ(back.underwater.clock.GetResult(), 60.0f);
+  EXPECT_EQ(back.underwater.mainFX.GetValue(), 1);
+  EXPECT_FLOAT_EQ(back.underwater.scale.GetResult(), 1.6f);
+  EXPECT_EQ(back.underwater.name, u"Deep");
+  EXPECT_EQ(back.underwater.effectLink.GetKey(), DocFileKey(u"basekit.dll", 88));
+  EXPECT_EQ(back.picture.GetKey(), DocFileKey(u"sea.jpg", 4));
+  EXPECT_EQ(back.camera.enable.GetValue(), 1);
+  EXPECT_EQ(Saved(back), first);
+}
+
+// Version 1 stores the clock's speed in units of half the present ones: it is stored, then halved.
+TEST_F(PictureLightsTest, UnderwaterVersionOneHalvesTheStoredSpeed) {
+  const struct {
+    UINT stored, speed;
+  } cases[] = {{50, 25}, {51, 25}, {1, 0}, {0, 0}, {0xFFFFFFFF, 0x7FFFFFFF}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    DS_IOF_W w;
+    DS_IOF_Virtual* s = &w;
+    WriteSectionHeader(&s, u"FakeUndervater", 1);
+    w.WriteUInt(c.stored);
+    WriteSectionHeader(&s, u"DS_2D_Light", 1);
+    size_t left = 1;
+    std::unique_ptr<DS_2D_Light> read = Read(w.Bytes(), &left);
+    auto& light = dynamic_cast<FakeUndervater&>(*read);
+    EXPECT_EQ(left, 0u);
+    EXPECT_EQ(light.underwater.clock.GetValue(), c.speed);
+    EXPECT_FLOAT_EQ(light.underwater.clock.GetResult(), static_cast<float>(c.speed));  // derived speed follows
+    EXPECT_FLOAT_EQ(light.underwater.amplitude.GetResult(), 0.00625f);
+    EXPECT_EQ(light.picture.GetKey(), DocFileKey(u"basekit.dll", 5));
+  }
 }
 
 TEST(WaterRingRules, DampingProjectionAndDrops) {

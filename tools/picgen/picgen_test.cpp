@@ -71,6 +71,7 @@ TEST(PictureKindsTest, EveryKindIsDeterministicAndSurvivesPng) {
       {"flame", true},      {"fireplace", false}, {"glyphs", true},  {"lens", true},      {"shadow", true},
       {"body", false},      {"wing", true},    {"clockface", true}, {"hand", true},    {"leaf", true},
       {"sprite", true},     {"bolt", true},
+      {"seabed", false},    {"ripple", false},
   };
   ASSERT_EQ(PictureKinds().size(), alpha.size()) << "a kind without a row here";
   for (const std::string& kind : PictureKinds()) {
@@ -108,7 +109,8 @@ TEST(PictureFilesTest, FormatsAndErrors) {
   EXPECT_EQ(FormatOfPath("A.PNG"), PictureFormat::kPng);
   EXPECT_EQ(FormatOfPath("b.jpg"), PictureFormat::kJpeg);
   EXPECT_EQ(FormatOfPath("b.JPEG"), PictureFormat::kJpeg);
-  for (const char* bad : {"c.bmp", "c.dds", "png", "c.png.txt"}) EXPECT_THROW(FormatOfPath(bad), PictureFileError) << bad;
+  EXPECT_EQ(FormatOfPath("bump.DDS"), PictureFormat::kDdsBump);
+  for (const char* bad : {"c.bmp", "c.ddsx", "png", "c.png.txt"}) EXPECT_THROW(FormatOfPath(bad), PictureFileError) << bad;
 
   EXPECT_THROW(EncodeJpeg(DrawPicture(Request("flame", 8, 8)), 90), PictureFileError) << "transparency would be lost";
   EXPECT_THROW(EncodeJpeg(DrawPicture(Request("target", 8, 8)), 0), PictureFileError);
@@ -271,4 +273,55 @@ TEST(PictureKindsTest, SpriteSheetsHoldOneShapeAFrameAndRejectUnknownShapes) {
   EXPECT_FLOAT_EQ(fish.At(24, 16).g, fish.At(24, 16).r * 128.0f / 255.0f);
   EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"shape", "cube"}})), PictureRequestError);
   EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"frames", "9"}})), PictureRequestError);
+}
+
+// A bump map as DDS: the header the loaders need (signed two-channel format, one level) and each texel's
+// red and green as signed u and v offsets, 0.5 being none.
+TEST(PictureFilesTest, DdsBumpMapKeepsRedAndGreenAsSignedOffsets) {
+  Picture p(3, 2, false);
+  p.Set(0, 0, Rgba{0.5f, 0.5f, 0, 1});
+  p.Set(1, 0, Rgba{1.0f, 0.0f, 0, 1});
+  p.Set(2, 0, Rgba{0.75f, 0.25f, 0, 1});
+  const std::vector<uint8_t> dds = EncodeDdsBump(p);
+  ASSERT_EQ(dds.size(), 128u + 3 * 2 * 2);
+  auto dword = [&dds](size_t at) {
+    return static_cast<uint32_t>(dds[at] | dds[at + 1] << 8 | dds[at + 2] << 16 | dds[at + 3] << 24);
+  };
+  EXPECT_EQ(std::string(dds.begin(), dds.begin() + 4), "DDS ");
+  EXPECT_EQ(dword(4), 124u);
+  EXPECT_EQ(dword(12), 2u);           // height
+  EXPECT_EQ(dword(16), 3u);           // width
+  EXPECT_EQ(dword(20), 6u);           // pitch
+  EXPECT_EQ(dword(80), 0x80000u);     // signed offsets
+  EXPECT_EQ(dword(88), 16u);
+  EXPECT_EQ(dword(92), 0xFFu);
+  EXPECT_EQ(dword(96), 0xFF00u);
+  const int8_t* texels = reinterpret_cast<const int8_t*>(dds.data() + 128);
+  const int expected[] = {0, 0, 127, -127, 64, -64};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(texels[i], expected[i]) << i;
+}
+
+// The ripple height field tiles, and its normal map leans against the slope: red below 0.5 where the
+// field rises to the right.
+TEST(PicturesTest, RippleTilesAndItsNormalsFollowTheSlope) {
+  const Picture heights = DrawPicture(Request("ripple", 64, 64, {{"seed", "2"}}));
+  const Picture normals = DrawPicture(Request("ripple", 64, 64, {{"seed", "2"}, {"normals", "25"}}));
+  int leaning = 0, rising = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const double slope = heights.At((x + 1) % 64, y).r - heights.At((x + 63) % 64, y).r;
+      if (std::fabs(slope) < 0.02) continue;
+      ++rising;
+      leaning += (slope > 0) == (normals.At(x, y).r < 0.5f) ? 1 : 0;
+    }
+  ASSERT_GT(rising, 100);
+  EXPECT_EQ(leaning, rising);
+  // Across the wrap the field continues as inside it.
+  double seam = 0, inside = 0;
+  for (int y = 0; y < 64; ++y) {
+    seam += std::fabs(heights.At(0, y).r - heights.At(63, y).r);
+    inside += std::fabs(heights.At(32, y).r - heights.At(31, y).r);
+  }
+  EXPECT_LT(seam, 2.5 * inside + 0.5);
+  EXPECT_THROW(DrawPicture(Request("ripple", 8, 8, {{"normals", "0"}})), PictureRequestError);
 }

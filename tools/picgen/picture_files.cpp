@@ -1,5 +1,7 @@
 #include "picgen/picture_files.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -55,7 +57,8 @@ PictureFormat FormatOfPath(const std::string& path) {
   std::string p = Lower(path);
   if (EndsWith(p, ".png")) return PictureFormat::kPng;
   if (EndsWith(p, ".jpg") || EndsWith(p, ".jpeg")) return PictureFormat::kJpeg;
-  throw PictureFileError(path + ": the file name must end in .png, .jpg or .jpeg");
+  if (EndsWith(p, ".dds")) return PictureFormat::kDdsBump;
+  throw PictureFileError(path + ": the file name must end in .png, .jpg, .jpeg or .dds");
 }
 
 std::vector<uint8_t> EncodePng(const Picture& picture) {
@@ -181,9 +184,48 @@ DecodedPicture DecodeJpeg(const std::vector<uint8_t>& data) {
   return d;
 }
 
+std::vector<uint8_t> EncodeDdsBump(const Picture& picture) {
+  std::vector<uint8_t> out;
+  auto dword = [&out](uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const uint32_t w = static_cast<uint32_t>(picture.width()), h = static_cast<uint32_t>(picture.height());
+  out = {'D', 'D', 'S', ' '};
+  dword(124);                              // header size
+  dword(0x1 | 0x2 | 0x4 | 0x8 | 0x1000);  // caps, height, width, pitch, pixel format
+  dword(h);
+  dword(w);
+  dword(w * 2);  // pitch
+  dword(0);      // depth
+  dword(0);      // mip levels
+  for (int i = 0; i < 11; ++i) dword(0);
+  dword(32);       // pixel format size
+  dword(0x80000);  // signed bump offsets
+  dword(0);        // no four-character code
+  dword(16);       // bits a texel
+  dword(0x00FF);   // u
+  dword(0xFF00);   // v
+  dword(0);
+  dword(0);
+  dword(0x1000);  // a texture
+  for (int i = 0; i < 4; ++i) dword(0);
+  auto offset = [](float c) {
+    const long v = std::lround((std::min(std::max(c, 0.0f), 1.0f) - 0.5f) * 254.0f);
+    return static_cast<uint8_t>(static_cast<int8_t>(std::min(127L, std::max(-127L, v))));
+  };
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      out.push_back(offset(picture.At(x, y).r));
+      out.push_back(offset(picture.At(x, y).g));
+    }
+  return out;
+}
+
 void WritePictureFile(const std::string& path, const Picture& picture, int jpegQuality) {
-  std::vector<uint8_t> bytes =
-      FormatOfPath(path) == PictureFormat::kPng ? EncodePng(picture) : EncodeJpeg(picture, jpegQuality);
+  const PictureFormat format = FormatOfPath(path);
+  std::vector<uint8_t> bytes = format == PictureFormat::kPng    ? EncodePng(picture)
+                               : format == PictureFormat::kJpeg ? EncodeJpeg(picture, jpegQuality)
+                                                                : EncodeDdsBump(picture);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();

@@ -8,6 +8,7 @@
 
 #include "picgen/object_pictures.h"
 #include "picgen/sprite_kinds.h"
+#include "picgen/water_pictures.h"
 
 namespace {
 
@@ -378,6 +379,7 @@ const std::map<std::string, std::function<Picture(const PictureRequest&)>>& Kind
       {"body", ButterflyBodyPicture}, {"wing", WingPicture}, {"clockface", ClockFacePicture},
       {"hand", ClockHandPicture}, {"leaf", LeafPicture},
       {"sprite", DrawSprite},   {"bolt", DrawBolt},
+      {"seabed", SeabedPicture}, {"ripple", RipplePicture},
   };
   return kinds;
 }

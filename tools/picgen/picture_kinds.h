@@ -16,6 +16,7 @@
 //   shadow     (none)                                RGBA soft elliptic shadow
 //   body, wing, clockface, hand, leaf                the 3D objects' textures (object_pictures.h)
 //   sprite, bolt                                     particle pictures (sprite_kinds.h)
+//   seabed, ripple                                   water pictures (water_pictures.h)
 #pragma once
 
 #include <cstdint>

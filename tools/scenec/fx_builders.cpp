@@ -49,8 +49,9 @@ int Int(const SceneNode& n, size_t i = 0) {
 }
 DocFileKey Key(const SceneNode& n) { return DocFileKey(C::TextArg(n, 0), C::IntArg(n, 1)); }
 
-// The statements every effect item takes; false for any other.
-bool BuildCommon(DS_FX_Constructor& item, const SceneNode& n) {
+}  // namespace
+
+bool BuildEffectItemStatement(DS_FX_Constructor& item, const SceneNode& n) {
   if (n.keyword == "name") {
     item.name = C::TextArg(n, 0);
   } else if (n.keyword == "speed") {
@@ -72,6 +73,8 @@ bool BuildCommon(DS_FX_Constructor& item, const SceneNode& n) {
   }
   return true;
 }
+
+namespace {
 
 bool BuildPattern(DS_PatternBrush& item, const SceneNode& n) {
   if (n.keyword == "pattern") {
@@ -205,7 +208,7 @@ template <class T, bool (*Own)(T&, const SceneNode&)>
 std::unique_ptr<DS_IOF_Item> Build(const SceneNode& node, SceneBuildContext&) {
   std::unique_ptr<T> item(new T);
   for (const SceneNode& n : node.children)
-    if (!BuildCommon(*item, n) && !Own(*item, n)) C::Fail(n, "unknown statement " + n.keyword);
+    if (!BuildEffectItemStatement(*item, n) && !Own(*item, n)) C::Fail(n, "unknown statement " + n.keyword);
   return item;
 }
 
@@ -213,7 +216,7 @@ bool BuildPatternC(DS_PatternBrushC& item, const SceneNode& n) { return BuildPat
 
 }  // namespace
 
-bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n) { return BuildCommon(fire, n) || BuildFire(fire, n); }
+bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n) { return BuildEffectItemStatement(fire, n) || BuildFire(fire, n); }
 
 void RegisterFxBuilders() {
   RegisterSceneBuilder("DS_PatternBrush", Build<DS_PatternBrush, BuildPattern>);

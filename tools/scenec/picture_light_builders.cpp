@@ -30,6 +30,9 @@
 //     haze-bump "basekit.dll" 62  haze-effect "basekit.dll" 63    # links: name and stamp
 //     haze-speed 50  haze-strength 25  haze-bump-scale 88          # stored values
 //     fire { speed 50  brightness 15  ... }                        # the embedded fire: an item's statements
+//   light FakeUndervater {            # the embedded wobble's values
+//     amplitude 50  wavelength 50
+//     speed 25  mainfx 0  scale 50  effect "basekit.dll" 88  name "..."   # as every effect item
 //   }
 #include "scenec/picture_light_builders.h"
 
@@ -42,6 +45,7 @@
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
+#include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "scenec/fx_builders.h"
 #include "scenec/scene_compiler.h"
@@ -60,14 +64,16 @@ UINT U(const SceneNode& n, size_t i = 0) {
 int I(const SceneNode& n, size_t i = 0) { return static_cast<int>(SceneBuildContext::IntArg(n, i)); }
 DocFileKey Key(const SceneNode& n) { return DocFileKey(SceneBuildContext::TextArg(n, 0), SceneBuildContext::IntArg(n, 1)); }
 
+// more: further statements the light takes (false for any other).
 template <class L>
-std::unique_ptr<DS_IOF_Item> Build(const SceneNode& node, const Statements<L>& own) {
+std::unique_ptr<DS_IOF_Item> Build(const SceneNode& node, const Statements<L>& own,
+                                   bool (*more)(L&, const SceneNode&) = nullptr) {
   std::unique_ptr<L> light(new L);
   for (const SceneNode& n : node.children) {
     auto it = own.find(n.keyword);
     if (it != own.end()) {
       it->second(*light, n);
-    } else if (!BuildLightStatement(*light, n)) {
+    } else if (!(more && more(*light, n)) && !BuildLightStatement(*light, n)) {
       SceneBuildContext::Fail(n, "unknown statement " + n.keyword);
     }
   }
@@ -170,6 +176,15 @@ std::unique_ptr<DS_IOF_Item> BuildFlame(const SceneNode& node, SceneBuildContext
   return Build(node, own);
 }
 
+std::unique_ptr<DS_IOF_Item> BuildUnderwater(const SceneNode& node, SceneBuildContext&) {
+  using L = FakeUndervater;
+  static const Statements<L> own = {
+      {"amplitude", [](L& l, const SceneNode& n) { l.underwater.amplitude.Change(U(n)); }},
+      {"wavelength", [](L& l, const SceneNode& n) { l.underwater.wavelength.Change(U(n)); }},
+  };
+  return Build<L>(node, own, [](L& l, const SceneNode& n) { return BuildEffectItemStatement(l.underwater, n); });
+}
+
 }  // namespace
 
 void RegisterPictureLightBuilders() {
@@ -178,4 +193,5 @@ void RegisterPictureLightBuilders() {
   RegisterSceneBuilder("DS_MatrixCodeLight", BuildMatrixCode);
   RegisterSceneBuilder("FakeLake2D", BuildLake);
   RegisterSceneBuilder("DS_WaterRingLight", BuildWaterRing);
+  RegisterSceneBuilder("FakeUndervater", BuildUnderwater);
 }

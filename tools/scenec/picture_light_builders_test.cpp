@@ -8,6 +8,7 @@
 #include "lights/matrix_code_light.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
+#include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -88,6 +89,24 @@ TEST_F(PictureLightBuildersTest, FlameTakesItsStatementsAndItsFiresAnItemWould) 
   EXPECT_EQ(flame.fire.patternLink.GetKey(), DocFileKey(u"basekit.dll", 7));  // the light's own default
 
   EXPECT_THROW(Load("slide DS_SlideContainer { light DS_FlameLight { fire { horizon 3 } } }\n"), std::exception);
+}
+
+TEST_F(PictureLightBuildersTest, UnderwaterTakesTheWobblesStatements) {
+  std::unique_ptr<DS_SlideShow_Light> show = Load(
+      "slide DS_SlideContainer { light FakeUndervater { picture \"sea.jpg\" 0\n amplitude 80\n wavelength 30\n"
+      " speed 40\n scale 100\n name \"Deep\"\n camera 1 130 20 } }\n");
+  auto& light = LightOf<FakeUndervater>(*show, 0);
+  EXPECT_EQ(light.picture.GetKey(), DocFileKey(u"sea.jpg", 0));
+  EXPECT_FLOAT_EQ(light.underwater.amplitude.GetResult(), 0.01f);
+  EXPECT_EQ(light.underwater.wavelength.GetValue(), 30u);
+  EXPECT_FLOAT_EQ(light.underwater.clock.GetResult(), 40.0f);
+  EXPECT_FLOAT_EQ(light.underwater.scale.GetResult(), 2.0f);
+  EXPECT_EQ(light.underwater.name, u"Deep");
+  EXPECT_EQ(light.underwater.effectLink.GetKey(), DocFileKey(u"basekit.dll", 88));
+  EXPECT_EQ(light.camera.enable.GetValue(), 1);
+  EXPECT_THROW(CompileScene("scene DS_SlideShow_Light {\nslide DS_SlideContainer { light FakeUndervater { pattern 1 } }\n}\n",
+                            NoFiles),
+               std::exception);
 }
 
 TEST_F(PictureLightBuildersTest, UnknownStatementsAndBadValuesFail) {

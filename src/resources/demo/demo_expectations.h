@@ -31,6 +31,7 @@ const DemoSlide kDemoSlides[] = {
     {u"Glass ball, upright", u"demo\\upright.jpg", 1, 7, 1, 900, 1200},
     {u"Glass ball, wide", u"demo\\wide.jpg", 1, 7, 1, 1800, 1000},
     {u"Fire in the hearth", u"demo\\fireplace.jpg", 1, 8, 1, 1400, 1000},
+    {u"Under the sea", u"demo\\seabed.jpg", 1, 8, 1, 1500, 900},
 };
 
 struct DemoTrack {
