@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dxut/d3d_device.h"
+#include "render/bump_dds.h"
 #include "render/grid_indices.h"
 #include "scene/module_resources.h"
 
@@ -34,6 +35,33 @@ TextureCache::~TextureCache() {
   for (auto& e : exeTextures) SafeRelease(&e.second);
 }
 
+namespace {
+
+// A bump map of signed offsets as one managed level of its own format, its texels copied row by row.
+HRESULT LoadBumpDds(const BumpDds& dds, D3DXIMAGE_INFO* info, IDirect3DTexture9** out) {
+  HRESULT hr = g_D3DDevice->CreateTexture(dds.width, dds.height, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED, out, nullptr);
+  if (FAILED(hr)) return hr;
+  D3DLOCKED_RECT r;
+  hr = (*out)->LockRect(0, &r, nullptr, 0);
+  if (FAILED(hr) || !r.pBits) return FAILED(hr) ? hr : E_FAIL;
+  const size_t row = static_cast<size_t>(dds.width) * 2;
+  for (UINT y = 0; y < dds.height; ++y)
+    std::memcpy(static_cast<BYTE*>(r.pBits) + static_cast<size_t>(y) * r.Pitch, dds.texels + y * row, row);
+  (*out)->UnlockRect(0);
+  if (info) {
+    info->Width = dds.width;
+    info->Height = dds.height;
+    info->Depth = 1;
+    info->MipLevels = 1;
+    info->Format = D3DFMT_V8U8;
+    info->ResourceType = D3DRTYPE_TEXTURE;
+    info->ImageFileFormat = D3DXIFF_DDS;
+  }
+  return S_OK;
+}
+
+}  // namespace
+
 HRESULT LoadTextureFromMemory(D3DXIMAGE_INFO* info, int size, IDirect3DTexture9** out, const BYTE* bytes) {
   if (info) std::memset(info, 0, sizeof(*info));
   *out = nullptr;
@@ -41,6 +69,12 @@ HRESULT LoadTextureFromMemory(D3DXIMAGE_INFO* info, int size, IDirect3DTexture9*
   HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(g_D3DDevice, bytes, static_cast<UINT>(size), D3DX_DEFAULT,
                                                    D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                    D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, info, nullptr, out);
+  // Some D3DX versions know a bump map's signed format but cannot load it: such a file is read here.
+  BumpDds dds;
+  if (FAILED(hr) && ReadBumpDds(bytes, static_cast<size_t>(size), &dds)) {
+    SafeRelease(out);
+    hr = LoadBumpDds(dds, info, out);
+  }
   if (FAILED(hr)) {
     SafeRelease(out);
     if (info) std::memset(info, 0, sizeof(*info));

@@ -5,6 +5,8 @@
 #define IDR_TRAY_MENU 102
 #define IDD_SETTINGS 108
 #define IDR_SETTINGS_BANNER 110
+// The lake's bump source: a grey height field of ripples, from which a bump map is made on the device.
+#define IDR_LAKE_BUMP_SOURCE 2
 
 #define IDM_EXIT 40001
 #define IDM_MORE_WALLPAPERS 40006

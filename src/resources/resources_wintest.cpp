@@ -198,4 +198,17 @@ TEST(Resources, IconAndBanner) {
   EXPECT_EQ(be32(png + 20), 100u);
 }
 
+// The lake's bump source: executable picture 2, a 256 x 256 PNG.
+TEST(Resources, LakeBumpSource) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC res = FindResourceW(self, MAKEINTRESOURCEW(IDR_LAKE_BUMP_SOURCE), L"DDS");
+  ASSERT_NE(res, nullptr);
+  const BYTE* png = static_cast<const BYTE*>(LockResource(LoadResource(self, res)));
+  ASSERT_GE(SizeofResource(self, res), 33u);
+  EXPECT_EQ(memcmp(png, "\x89PNG\r\n\x1a\n", 8), 0);
+  auto be32 = [](const BYTE* p) { return DWORD(p[0]) << 24 | DWORD(p[1]) << 16 | DWORD(p[2]) << 8 | p[3]; };
+  EXPECT_EQ(be32(png + 16), 256u);
+  EXPECT_EQ(be32(png + 20), 256u);
+}
+
 }  // namespace

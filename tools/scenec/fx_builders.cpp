@@ -216,7 +216,9 @@ bool BuildPatternC(DS_PatternBrushC& item, const SceneNode& n) { return BuildPat
 
 }  // namespace
 
-bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n) { return BuildEffectItemStatement(fire, n) || BuildFire(fire, n); }
+bool BuildFireStatement(DS_FireFX& fire, const SceneNode& n) {
+  return BuildEffectItemStatement(fire, n) || BuildFire(fire, n);
+}
 
 void RegisterFxBuilders() {
   RegisterSceneBuilder("DS_PatternBrush", Build<DS_PatternBrush, BuildPattern>);

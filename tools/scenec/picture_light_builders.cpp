@@ -20,6 +20,7 @@
 //   light FakeLake2D {
 //     bump-scale 100  speed 50  horizon 25  bump-fade 100  tint-alpha 31  tint-fade 58
 //     bump-amplitude 25  haze-height 7  copy-size 1  tint-color 0x408000
+//     bump 0123ABCD-4E5F-6789-ABCD-EF0123456789 "" true   # the bump map's key (a resources bump entry)
 //   }
 //   light DS_WaterRingLight {
 //     mode 0  wave-speed 0  grid-row-scale 0  grid-density 0  drop-strength 50  wave-damping 50
@@ -47,6 +48,7 @@
 #include "lights/matrix_code_light.h"
 #include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
+#include "scene/guid_text.h"
 #include "scenec/fx_builders.h"
 #include "scenec/scene_compiler.h"
 #include "scenec/slide_show_builders.h"
@@ -135,6 +137,14 @@ std::unique_ptr<DS_IOF_Item> BuildLake(const SceneNode& node, SceneBuildContext&
       {"haze-height", [](L& l, const SceneNode& n) { l.hazeHeight.Raw() = U(n); }},
       {"copy-size", [](L& l, const SceneNode& n) { l.copySize.Raw() = I(n); }},
       {"tint-color", [](L& l, const SceneNode& n) { l.tintColor.Raw() = U(n); }},
+      {"bump",
+       [](L& l, const SceneNode& n) {
+         ds_string guid = SceneBuildContext::TextArg(n, 0);
+         if (guid.size() == 36) guid = u"{" + guid + u"}";
+         if (!ParseGuidText(guid, &l.bumpKey.guid)) SceneBuildContext::Fail(n, "not a GUID: " + n.args[0]);
+         l.bumpKey.name = SceneBuildContext::TextArg(n, 1);
+         l.bumpKey.flag = SceneBuildContext::BoolArg(n, 2);
+       }},
   };
   return Build(node, own);
 }

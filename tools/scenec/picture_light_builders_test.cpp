@@ -109,6 +109,26 @@ TEST_F(PictureLightBuildersTest, UnderwaterTakesTheWobblesStatements) {
                std::exception);
 }
 
+// The lake's bump map: the light names its key, the resources hold the picture under it.
+TEST_F(PictureLightBuildersTest, LakeNamesItsBumpPictureWhichTheDocumentKeeps) {
+  const std::string bytes = "DDS bump";
+  std::unique_ptr<DS_SlideShow_Light> show = LoadScene(
+      "slide DS_SlideContainer { light FakeLake2D { bump 5F1A2B3C-0101-4E5F-9A0B-1C2D3E4F5061 \"ripples\" false } }\n"
+      "}\nresources {\n bump 5F1A2B3C-0101-4E5F-9A0B-1C2D3E4F5061 \"ripples\" false file \"b.dds\"\n",
+      [&](const std::string& path, std::vector<BYTE>* out) {
+        if (path != "b.dds") return false;
+        out->assign(bytes.begin(), bytes.end());
+        return true;
+      });
+  auto& lake = LightOf<FakeLake2D>(*show, 0);
+  EXPECT_EQ(lake.bumpKey.guid.Data1, 0x5F1A2B3Cu);
+  EXPECT_EQ(lake.bumpKey.guid.Data2, 0x0101u);
+  EXPECT_EQ(lake.bumpKey.name, u"ripples");
+  EXPECT_FALSE(lake.bumpKey.flag);
+  EXPECT_EQ(g_DocResManager->Maps().guidTextures.count(lake.bumpKey), 1u) << "the picture under the lake's key";
+  EXPECT_THROW(Load("slide DS_SlideContainer { light FakeLake2D { bump nope \"\" true } }\n"), std::exception);
+}
+
 TEST_F(PictureLightBuildersTest, UnknownStatementsAndBadValuesFail) {
   const char* bad[] = {
       "slide DS_SlideContainer { light DS_MatrixCodeLight { speed 3 } }\n",

@@ -89,9 +89,10 @@ void AddResources(const SceneNode& block, SceneBuildContext& ctx) {
       DocFileKey key = KeyArgs(node);
       m.resourceData[key] = Records(node, ctx, nullptr);
       m.savedData[key] = m.resourceData[key];
-    } else if (node.keyword == "mask") {
+    } else if (node.keyword == "mask" || node.keyword == "bump") {
+      // A picture the document keeps under a GUID key: an effect item's mask, a lake's bump map.
       if (node.args.size() != 5 || node.args[3] != "file")
-        SceneBuildContext::Fail(node, "mask takes a GUID, a name, true or false, file \"<path>\"");
+        SceneBuildContext::Fail(node, node.keyword + " takes a GUID, a name, true or false, file \"<path>\"");
       DocGuidKey key;
       ds_string guid = SceneBuildContext::TextArg(node, 0);
       if (guid.size() == 36) guid = u"{" + guid + u"}";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@
 #include "dxut/app_clock.h"
 #include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
+#include "lights/lake_light.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
+#include "lights/underwater_light.h"
 #include "render/doc_resource_device_win.h"
 #include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
@@ -294,6 +297,66 @@ TEST_F(ParticleSlidesPlay, BoltGlowsAndTheExplosionBurnsThroughTheirEffectsAndAD
     const lumi_test::Pixels noExplosion = BarePicture(index, t, explosion);
     EXPECT_GT(Differing(drawn, noExplosion, 118, 138, 118, 138), 20) << "the explosion";
   }
+}
+
+const DemoSlide& DemoSlideNamed(const char16_t* name) {
+  for (const DemoSlide& d : kDemoSlides)
+    if (std::u16string(d.name) == name) return d;
+  throw std::runtime_error("no such demo slide");
+}
+
+// The mirror lake ripples with the bump map the document keeps under the light's key: its reflection
+// moves from frame to frame while the picture above the horizon stays.
+TEST_F(ParticleSlidesPlay, MirrorLakeRipplesWithItsStoredBumpMap) {
+  StartWith({u"Mirror lake"});
+  double t = 0;
+  const int index = PlayTo(u"Mirror lake", t);
+  ASSERT_GE(index, 0);
+  auto* lake = dynamic_cast<FakeLake2D*>(host_->Root()->slides[index]->picture.Get());
+  ASSERT_NE(lake, nullptr);
+  ASSERT_NE(lake->bumpTexture, nullptr) << "the document's bump picture under the lake's key";
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(lake->bumpTexture->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_EQ(desc.Format, D3DFMT_V8U8);
+  UINT top, bottom;
+  PictureRows(DemoSlideNamed(u"Mirror lake"), 256, &top, &bottom);
+  // Horizon 30: the lake is the lower 35 % of the picture; the haze strip lies just above it.
+  const UINT horizon = bottom - static_cast<UINT>(0.35 * (bottom - top));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round ? "after a device reset" : "before");
+    if (round) {
+      DXUTTestForceDeviceReset();
+      for (int k = 0; k < 3; ++k) ASSERT_TRUE(Frame(t += 0.1));
+    }
+    ASSERT_TRUE(Frame(t += 0.1));
+    const lumi_test::Pixels a = g_demoFrame;
+    ASSERT_TRUE(Frame(t += 0.3));
+    const lumi_test::Pixels b = g_demoFrame;
+    const int lake = Differing(a, b, horizon + 2, bottom);
+    EXPECT_GT(lake, static_cast<int>(256 * (bottom - horizon) / 40)) << "the reflection moves";
+    EXPECT_LT(Differing(a, b, top, horizon - 12), lake / 20) << "the picture above the horizon stays";
+  }
+}
+
+// The underwater slide wobbles the whole picture from frame to frame.
+TEST_F(ParticleSlidesPlay, UnderTheSeaWobblesTheWholePicture) {
+  StartWith({u"Under the sea"});
+  double t = 0;
+  const int index = PlayTo(u"Under the sea", t);
+  ASSERT_GE(index, 0);
+  auto* light = dynamic_cast<FakeUndervater*>(host_->Root()->slides[index]->picture.Get());
+  ASSERT_NE(light, nullptr);
+  EXPECT_NE(light->underwater.effect, nullptr) << "effect 88 from the resource module";
+  UINT top, bottom;
+  PictureRows(DemoSlideNamed(u"Under the sea"), 256, &top, &bottom);
+  ASSERT_TRUE(Frame(t += 0.1));
+  const lumi_test::Pixels a = g_demoFrame;
+  ASSERT_TRUE(Frame(t += 0.3));
+  const lumi_test::Pixels b = g_demoFrame;
+  const UINT middle = (top + bottom) / 2;
+  EXPECT_GT(Differing(a, b, top, middle), 100) << "the upper half moves";
+  EXPECT_GT(Differing(a, b, middle, bottom), 100) << "the lower half moves";
+  for (UINT y = 0; y + 2 < top; ++y) ASSERT_TRUE(IsBlack(b.at(128, y))) << "the bars stay black, row " << y;
 }
 
 }  // namespace
