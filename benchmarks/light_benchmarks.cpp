@@ -12,15 +12,13 @@
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
 #include "render/projection.h"
-#include "support/fake_geometry.h"
-#include "support/placement_fake.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
 // A light whose picture is 1920 x 1080, placed on a 1920 x 1080 back buffer.
 struct Stage {
-  lumi_test::FakeGeometryDevice geometry;
-  lumi_test::FakePlacementDevice placement{1920, 1080};
+  lumi_test::RecordingRenderDevice device{1920, 1080};
   // The projection's bars outlive the stage: they let go of its buffers with it.
   ~Stage() {
     for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();

@@ -14,11 +14,12 @@
 #include "particles/flow_particles.h"
 #include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
-#include "scene/scene_document.h"
 #include "scene/fx_particle_ctrl.h"
+#include "scene/scene_document.h"
 #include "scene/screen_mapping.h"
 #include "support/fake_geometry.h"
 #include "support/fake_module_resources.h"
+#include "support/recording_render_device.h"
 
 // The demo document's bytes (scene_benchmarks.cpp); null, with the benchmark skipped, when there is none.
 const std::vector<BYTE>* DemoDocumentFor(benchmark::State& state);
@@ -52,7 +53,7 @@ double TouchNsPerParticle(std::vector<Particle*>& particles) {
 }
 
 void BM_FlowFrameOf10000Particles(benchmark::State& state) {
-  lumi_test::FakeGeometryDevice geometry;
+  lumi_test::RecordingRenderDevice device;
   GetScreenMapping()->pictureWidth = 1920;
   GetScreenMapping()->pictureHeight = 1080;
   DS_FlowConstructor item;
@@ -80,7 +81,7 @@ BENCHMARK(BM_FlowFrameOf10000Particles)->Unit(benchmark::kMicrosecond);
 
 // The ratio of the two, from one run: ns per particle of the frame over the touch bound, both in CPU time.
 void BM_FlowFrameOverTouchBound(benchmark::State& state) {
-  lumi_test::FakeGeometryDevice geometry;
+  lumi_test::RecordingRenderDevice device;
   GetScreenMapping()->pictureWidth = 1920;
   GetScreenMapping()->pictureHeight = 1080;
   DS_FlowConstructor item;
@@ -112,7 +113,7 @@ void BM_ParticleSlidesGrowNothing(benchmark::State& state) {
   FakeModuleResources modules;
   modules.AddDds(nullptr, kSceneDocumentId, *document);
   std::unique_ptr<DS_SlideShow_Light> show(LoadSceneDocument());
-  lumi_test::FakeGeometryDevice geometry;
+  lumi_test::RecordingRenderDevice device;
   GetScreenMapping()->pictureWidth = 1600;
   GetScreenMapping()->pictureHeight = 1000;
   // The particle items' render objects alone (the slides' pictures stay off the fake device).

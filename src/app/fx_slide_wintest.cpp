@@ -6,22 +6,20 @@
 #include <functional>
 #include <memory>
 
-#include "render/fire_fx.h"
+#include "dxut/d3d_device.h"
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
-#include "render/underwater_fx.h"
 #include "lights/light_2d.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "lights/slide.h"
-#include "dxut/d3d_device.h"
-#include "render/device_services_win.h"
-#include "render/doc_resource_device_win.h"
+#include "render/fire_fx.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
 #include "render/render_objects.h"
+#include "render/underwater_fx.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -49,10 +47,8 @@ class FxOnDevice : public lumi_test::D3DFixture {
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
     ASSERT_NE(device(), nullptr);
-    InstallDeviceServices();
-    InstallLightDevice();
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&docDevice_);
+    SetRenderDevice(&renderDevice_);
     g_DocResManager = new DS_DocResManager;
     g_LetterboxProjection = LetterboxProjection();
     g_LetterboxProjection.mode = PicturePosition::Stretch;
@@ -66,9 +62,8 @@ class FxOnDevice : public lumi_test::D3DFixture {
     delete g_DocResManager;
     g_DocResManager = nullptr;
     g_LetterboxProjection = LetterboxProjection();
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
-    SetLightDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
   DS_2D_Light* light() { return slide_->picture.Get(); }
@@ -135,7 +130,7 @@ class FxOnDevice : public lumi_test::D3DFixture {
     return n;
   }
 
-  CacheDocResourceDevice docDevice_;
+  D3D9RenderDevice renderDevice_;
   std::unique_ptr<DS_SlideContainer> slide_;
 };
 

@@ -5,10 +5,8 @@
 #include "dxut/d3d_device.h"
 #include "lights/audio_graph_win.h"
 #include "lights/slide_show.h"
-#include "render/device_services_win.h"
-#include "render/doc_resource_device_win.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
 #include "render/texture_cache.h"
 #include "scene/screen_quad.h"
 #include "scene/texture_types.h"
@@ -251,9 +249,7 @@ void OnFrameMove(IDirect3DDevice9*, double time, float) {
 HRESULT OnD3D9DeviceCreated(IDirect3DDevice9* device, const D3DSURFACE_DESC*) {
   g_D3DDevice = device;
   // The portable placement, geometry, picture-light and document resource code draw on this device.
-  InstallDeviceServices();
-  InstallLightDevice();
-  InstallCacheDocResourceDevice();
+  InstallD3D9RenderDevice();
   return S_OK;
 }
 

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "support/fx_fixture.h"
 #include "render/grid_indices.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/fake_module_resources.h"
+#include "support/fx_fixture.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ TEST_F(FireTest, DefaultValuesOfTheEffect) {
 TEST_F(FireTest, LoadingMakesTheTexturesAndTheGrid) {
   DS_FireFX fire;
   Load(fire, 0, 100, 800, 600);
-  EXPECT_EQ(RecordingDocDevice::Text(fire.patternTexture), "basekit.dll:93");
-  EXPECT_EQ(RecordingDocDevice::Text(fire.noiseTexture), "basekit.dll:8");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(fire.patternTexture), "basekit.dll:93");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(fire.noiseTexture), "basekit.dll:8");
   EXPECT_EQ(fire.grid.columns, 8u);
   EXPECT_EQ(fire.grid.rows, 8u);
   EXPECT_EQ(fire.grid.vertexCount, 81u);

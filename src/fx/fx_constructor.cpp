@@ -1,15 +1,15 @@
 #include "scene/fx_constructor.h"
 
+#include "fx/fx_shared.h"
 #include "render/ab_render.h"
 #include "render/mesh.h"
 #include "render/render_objects.h"
-#include "scene/texture_types.h"
 #include "scene/doc_res_manager.h"
-#include "scene/doc_resource_device.h"
 #include "scene/guid_text.h"
-#include "fx/fx_shared.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
+#include "scene/texture_types.h"
 
 const char16_t kFxModule[] = u"basekit.dll";
 
@@ -153,7 +153,7 @@ void DS_FX_Constructor::SaveFields(DS_IOF_Virtual** stream) {
   // an item without one keeps the document's picture for the key, which would otherwise be lost at every
   // save; so does a mask that cannot be converted.
   if (mask && g_DocResManager) {
-    IDirect3DTexture9* copy = CurrentDocResourceDevice().ConvertMask(mask, kMaskSide);
+    IDirect3DTexture9* copy = GetRenderDevice().ConvertMask(mask, kMaskSide);
     if (copy) g_DocResManager->Maps().SetGuidTexture(maskKey, copy);
     SafeRelease(&copy);
   }

@@ -7,12 +7,12 @@
 #include <memory>
 #include <typeinfo>
 
-#include "support/fx_fixture.h"
 #include "render/render_objects.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/fake_module_resources.h"
+#include "support/fx_fixture.h"
 
 namespace {
 
@@ -430,7 +430,7 @@ TEST_F(FxTest, SavingPutsTheMaskIntoTheDocumentBeforeTheKeyIsWritten) {
   Saved(item);
   // Natively the copy is the mask itself; on Windows a 512 x 512 A8 copy.
   EXPECT_EQ(manager->Maps().guidTextures[item.maskKey], mask.texture);
-  EXPECT_EQ(RecordingDocDevice::Refs(mask.texture), 3);  // the test's, the item's and the map's
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Refs(mask.texture), 3);  // the test's, the item's and the map's
   EXPECT_GT(manager->Maps().savedGuidPictures[item.maskKey].Size(), 0);
   // An item without a mask (as every document item is: only render objects load masks) keeps the
   // document's picture for its key, and it is saved all the same.
@@ -439,7 +439,7 @@ TEST_F(FxTest, SavingPutsTheMaskIntoTheDocumentBeforeTheKeyIsWritten) {
   manager->Maps().SetGuidTexture(bare.maskKey, kept.texture);
   Saved(bare);
   EXPECT_EQ(manager->Maps().guidTextures[bare.maskKey], kept.texture);
-  EXPECT_EQ(RecordingDocDevice::Text(kept.texture), "\x08\x08kept");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(kept.texture), "\x08\x08kept");
   EXPECT_GT(manager->Maps().savedGuidPictures[bare.maskKey].Size(), 0);
 }
 

@@ -4,11 +4,11 @@
 #include <memory>
 #include <sstream>
 
-#include "support/fx_fixture.h"
 #include "platform/noise.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/fake_module_resources.h"
+#include "support/fx_fixture.h"
 
 namespace {
 
@@ -384,7 +384,7 @@ TEST_F(FxTest, WaterCloneLoadsItsOwnBump) {
   DS_WaterFX item;
   item.LoadEffect(nullptr);
   ASSERT_NE(item.bumpTexture, nullptr);
-  EXPECT_EQ(RecordingDocDevice::Text(item.bumpTexture), "basekit.dll:89");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(item.bumpTexture), "basekit.dll:89");
   std::unique_ptr<DS_FX_Constructor> clone(item.Clone());
   EXPECT_EQ(dynamic_cast<DS_WaterFX*>(clone.get())->bumpTexture, nullptr);
   // A document link to data the document does not carry yields no bump, and drawing goes on.

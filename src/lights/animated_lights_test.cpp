@@ -15,18 +15,14 @@
 #include "scene/doc_res_manager.h"
 #include "scene/screen_mapping.h"
 #include "support/fake_geometry.h"
-#include "support/placement_fake.h"
-#include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
-#include "support/recording_light_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakeGeometryDevice;
-using lumi_test::FakePlacementDevice;
 using lumi_test::CallLog;
 using lumi_test::RecordingEffect;
-using lumi_test::RecordingLightDevice;
+using lumi_test::RecordingRenderDevice;
 using Lines = std::vector<std::string>;
 
 bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
@@ -34,7 +30,7 @@ bool StartsWith(const std::string& s, const std::string& p) { return s.compare(0
 // A 1920 x 1080 back buffer and a document whose module pictures are 8 x 8.
 class AnimatedLightTest : public ::testing::Test {
  protected:
-  AnimatedLightTest() : placement(1920, 1080) {}
+  AnimatedLightTest() : device(1920, 1080) {}
   void SetUp() override {
     savedManager_ = g_DocResManager;
     savedMapping_ = *GetScreenMapping();
@@ -63,10 +59,7 @@ class AnimatedLightTest : public ::testing::Test {
     device.ClearLog();
   }
 
-  FakeGeometryDevice geometry;
-  FakePlacementDevice placement;
-  RecordingDocDevice docDevice;
-  RecordingLightDevice device;
+  RecordingRenderDevice device;
   lumi_test::FakeTexture pair[2];
   std::unique_ptr<DS_DocResManager> manager_;
 
@@ -95,7 +88,7 @@ TEST_F(AnimatedLightTest, MatrixCodeGridCoversThePictureWithOneQuadPerCell) {
   for (int frame = 0; frame < 30 && visible == 0; ++frame) {
     light.FrameMove(frame * 0.03);
     light.RenderBackground();
-    const auto* v = geometry.vertexBuffers.back()->As<DX_V::RHWCT>();
+    const auto* v = device.vertexBuffers.back()->As<DX_V::RHWCT>();
     visible = 0;
     for (int q = 0; q < 25; ++q)
       if (v[4 * q].color >> 24) ++visible;
@@ -103,7 +96,7 @@ TEST_F(AnimatedLightTest, MatrixCodeGridCoversThePictureWithOneQuadPerCell) {
   ASSERT_GT(visible, 0);
   // Glyphs lie on the fitted picture: 1080 x 1080 centred in 1920.
   const ScreenMapping* m = GetScreenMapping();
-  const auto* v = geometry.vertexBuffers.back()->As<DX_V::RHWCT>();
+  const auto* v = device.vertexBuffers.back()->As<DX_V::RHWCT>();
   for (int q = 0; q < 25; ++q) {
     if (!(v[4 * q].color >> 24)) continue;
     EXPECT_GE(v[4 * q].x, m->picture.Left() - 0.5f);

@@ -13,13 +13,11 @@
 #include "lights/matrix_code_light.h"
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
-#include "render/device_services_win.h"
-#include "render/doc_resource_device_win.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -36,8 +34,7 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
-    InstallLightDevice();
+    InstallD3D9RenderDevice();
     g_LetterboxProjection = LetterboxProjection();
     g_LetterboxProjection.mode = PicturePosition::Stretch;
     ResetCrtRand();
@@ -51,7 +48,7 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
     manager_.reset();
     g_DocResManager = nullptr;
     g_LetterboxProjection = LetterboxProjection();
-    SetLightDevice(nullptr);
+    SetRenderDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
   IDirect3DTexture9* Fill(UINT w, UINT h, D3DFORMAT format, DWORD (*texel)(UINT x, UINT y)) {
@@ -269,14 +266,14 @@ class FlameLightDevice : public AnimatedLightsDevice {
     // The document attaches to the device that loads module pictures when it is made.
     manager_.reset();
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&docDevice_);
+    SetRenderDevice(&docDevice_);
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
     AddPicture(kPictureKey, MakePicture(), 64, 64);
   }
   void TearDown() override {
     AnimatedLightsDevice::TearDown();
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
   }
   DS_FlameLight* StartFlame(int fireEnable, int hazeEnable) {
@@ -304,7 +301,7 @@ class FlameLightDevice : public AnimatedLightsDevice {
     EXPECT_GT(Channel(p.at(8, 56), 0), 200) << std::hex << p.at(8, 56);  // the blue bottom
   }
 
-  CacheDocResourceDevice docDevice_;
+  D3D9RenderDevice docDevice_;
 };
 
 // The fire band starts 35 % down a 64-pixel picture: at y = 22.4.

@@ -2,12 +2,11 @@
 
 #include <memory>
 
-#include "dxut/placement_device.h"
 #include "lights/flame_rules.h"
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 namespace {
@@ -68,7 +67,7 @@ void FlameHazeEffect::Draw(IDirect3DTexture9* scene) {
   effect->SetTexture("Bumpmap", bumpTexture.Get());
   effect->SetTechnique("BumpmapDistortLow2");
   if (!quad.vertexBuffer || quad.primitiveCount == 0) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   RunEffectPasses(effect.Get(), [&] {
     BindStreamPT(quad);
     d.DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);
@@ -172,12 +171,12 @@ void DS_FlameLight::OnCreateDevice() {
 }
 
 void DS_FlameLight::OnResetDevice() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   d.SetRenderState(D3DRS_LIGHTING, FALSE);
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
-  SetDeviceTransform(TransformSlot::World, identity);
+  GetRenderDevice().SetTransform(TransformSlot::World, identity);
   d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
   d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -197,7 +196,7 @@ void DS_FlameLight::OnResetDevice() {
   d.SetRenderState(D3DRS_ZENABLE, FALSE);
   Resize(targetWidth, targetHeight);
   if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = CurrentBackBufferSize();
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
 
@@ -221,7 +220,7 @@ void DS_FlameLight::RenderBackground() {
 }
 
 void DS_FlameLight::PostRender() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   if (hazeEnable.GetValue() == 1) {
     RenderTargetChain* chain = EndOffscreen(false);
     g_LetterboxProjection.SetWorld(haze.quad.world);

@@ -15,17 +15,12 @@
 #include "support/effect_doc_device.h"
 #include "support/fake_geometry.h"
 #include "support/fake_module_resources.h"
-#include "support/placement_fake.h"
-#include "support/recording_light_device.h"
 
 namespace {
 
 using lumi_test::CallLog;
 using lumi_test::EffectDocDevice;
-using lumi_test::FakeGeometryDevice;
-using lumi_test::FakePlacementDevice;
 using lumi_test::FakeTexture;
-using lumi_test::RecordingLightDevice;
 using Lines = std::vector<std::string>;
 
 TEST(FlameRules, FireBandCoversTheLowerPartMovedDownByTheOffset) {
@@ -99,7 +94,7 @@ const DocFileKey kPicture(u"hearth.jpg", 0);
 // unless a test leaves one out.
 class FlameLightTest : public ::testing::Test {
  protected:
-  FlameLightTest() : placement(1024, 768), docDevice(log) {}
+  FlameLightTest() : device(log) { device.size = BackBufferSize{1024, 768}; }
   void SetUp() override {
     savedManager_ = g_DocResManager;
     manager_.reset(new DS_DocResManager);
@@ -159,10 +154,7 @@ class FlameLightTest : public ::testing::Test {
   }
 
   CallLog log;
-  FakeGeometryDevice geometry;
-  FakePlacementDevice placement;
-  EffectDocDevice docDevice;
-  RecordingLightDevice device;
+  EffectDocDevice device;  // its effects record into log
   FakeModuleResources modules;
   FakeTexture pair[2];
   FakeTexture picture;
@@ -343,7 +335,7 @@ TEST_F(FlameLightTest, ResetLeavesItsOwnStates) {
   EXPECT_EQ(device.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_SELECTARG1));
   EXPECT_EQ(device.StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
   EXPECT_TRUE(Has(device.log, "targets 1024x768"));
-  EXPECT_TRUE(placement.transforms.count(TransformSlot::World));
+  EXPECT_TRUE(device.transforms.count(TransformSlot::World));
 }
 
 }  // namespace

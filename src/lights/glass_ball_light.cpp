@@ -3,11 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "dxut/placement_device.h"
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 namespace {
@@ -142,7 +141,7 @@ void DS_GlassBallLight::ComputeBallParams() {
 
 void DS_GlassBallLight::GenerateBumpMap() {
   SafeRelease(&bumpMap);
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   bumpMap = d.CreateFilledTexture(256, 256, D3DFMT_V16U16, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
     if (made != D3DFMT_V16U16) return false;
     GenerateBallBump(bits, pitch);
@@ -169,7 +168,7 @@ void DS_GlassBallLight::GenerateBumpMap() {
 
 void DS_GlassBallLight::GenerateDiscMask() {
   SafeRelease(&discMask);
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   auto fill = [](BYTE* bits, int pitch, D3DFORMAT made) {
     if (made != D3DFMT_A8 && made != D3DFMT_A8R8G8B8) return false;
     ::GenerateDiscMask(bits, pitch, made == D3DFMT_A8R8G8B8);
@@ -182,7 +181,7 @@ void DS_GlassBallLight::GenerateDiscMask() {
 void DS_GlassBallLight::GenerateGradient() {
   SafeRelease(&gradient);
   const DWORD top = gradientTop.GetValue(), bottom = gradientBottom.GetValue();
-  gradient = GetLightDevice().CreateFilledTexture(256, 256, D3DFMT_A8R8G8B8, true,
+  gradient = GetRenderDevice().CreateFilledTexture(256, 256, D3DFMT_A8R8G8B8, true,
                                                   [top, bottom](BYTE* bits, int pitch, D3DFORMAT made) {
                                                     if (made != D3DFMT_A8R8G8B8 && made != D3DFMT_X8R8G8B8) return false;
                                                     ::GenerateGradient(bits, pitch, top, bottom);
@@ -226,10 +225,10 @@ void DS_GlassBallLight::OnCreateDevice() {
     }
   }
   D3DXMATRIX m;
-  SetDeviceTransform(TransformSlot::World, *D3DXMatrixIdentity(&m));
+  GetRenderDevice().SetTransform(TransformSlot::World, *D3DXMatrixIdentity(&m));
   const D3DXVECTOR3 eye(0, 0, -2001), at(0, 0, 0), up(0, 1, 0);
-  SetDeviceTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-  SetDeviceTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, 1.0f, 1.0f, 3000.0f));
+  GetRenderDevice().SetTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
+  GetRenderDevice().SetTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, 1.0f, 1.0f, 3000.0f));
   ballMode = pictureBackground.GetValue() == 1 ? 1 : 2;
   LoadBallPicture();
   if (pictureBackground.GetValue() == 1)
@@ -241,7 +240,7 @@ void DS_GlassBallLight::OnCreateDevice() {
 
 void DS_GlassBallLight::OnResetDevice() {
   DS_2D_Light::OnResetDevice();
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
   d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
   d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
@@ -340,7 +339,7 @@ void DS_GlassBallLight::FrameMove(double seconds) {
   motion.Advance(mode, static_cast<float>(seconds), motionSpeed.GetResult());
   sway = motion.Sway(mode);
   if (mode == 1 || mode == 2) {
-    const BackBufferSize bb = CurrentBackBufferSize();
+    const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
     const float W = static_cast<float>(bb.width), H = static_cast<float>(bb.height);
     const float f = motion.ScrollShare(mode);
     scrollQuads[0].SetRect(Rect(W * f, 0, W * f + W, H));
@@ -366,7 +365,7 @@ BallCameraInput DS_GlassBallLight::CameraInput() const {
     in.width = static_cast<float>(targetWidth);
     in.height = static_cast<float>(targetHeight);
   } else {
-    const BackBufferSize bb = CurrentBackBufferSize();
+    const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
     in.width = static_cast<float>(bb.width);
     in.height = static_cast<float>(bb.height);
   }
@@ -382,10 +381,10 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   const BallCameraInput in = CameraInput();
   const BallCamera c = ComputeBallCamera(in, lensOn);
   D3DXMATRIX m;
-  SetDeviceTransform(TransformSlot::World, *D3DXMatrixTranslation(&m, c.xc, c.yc, 0));
+  GetRenderDevice().SetTransform(TransformSlot::World, *D3DXMatrixTranslation(&m, c.xc, c.yc, 0));
   const D3DXVECTOR3 eye(0, 0, ballZ), at(0, 0, 0), up(0, 1, 0);
-  SetDeviceTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-  SetDeviceTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, in.targetAspect, 1, 3000));
+  GetRenderDevice().SetTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
+  GetRenderDevice().SetTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, in.targetAspect, 1, 3000));
   const TextureInfo& pic = (lensOn || pictureBackground.GetValue() == 0) ? pictureQuad.info : backgroundInfo;
   const float a2 = pic.width && pic.height ? static_cast<float>(pic.width) / static_cast<float>(pic.height) : 1.0f;
   D3DXMATRIX P;
@@ -398,14 +397,14 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   const float q = P._33 * d + P._34;
   lensMatrix._11 = P._11 / q * 0.5f;
   lensMatrix._22 = P._22 / q * -0.5f;
-  LightDevice& dev = GetLightDevice();
+  RenderDevice& dev = GetRenderDevice();
   dev.SetTextureTransform(1, lensMatrix);
   dev.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
   dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
 }
 
 void DS_GlassBallLight::PostRender() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   if (ballHidden.GetValue() != 0) {
     DS_2D_Light::PostRender();
     return;

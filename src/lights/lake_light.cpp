@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "dxut/placement_device.h"
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 namespace {
@@ -33,7 +32,7 @@ ScreenQuad ToScreenQuad(const LakeQuad& q) {
 }
 
 // Full ambient, dithering, no specular; stage 0 texture times diffuse.
-void SetUnlitModulate(LightDevice& d) {
+void SetUnlitModulate(RenderDevice& d) {
   d.SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
   d.SetRenderState(D3DRS_DITHERENABLE, TRUE);
   d.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
@@ -202,7 +201,7 @@ void FakeLake2D::OnCreateDevice() {
 void FakeLake2D::ReloadImage() {
   LoadImageTexture(picture, pictureQuad);
   DS_2D_Light::Resize(targetWidth, targetHeight);
-  GetLightDevice().MakeSquareCopy(copySize.GetValue(), pictureCopy, &pictureQuad.info.texture);
+  GetRenderDevice().MakeSquareCopy(copySize.GetValue(), pictureCopy, &pictureQuad.info.texture);
   DS_2D_Light::Resize(targetWidth, targetHeight);
   UpdateLakeGeometry();
 }
@@ -214,7 +213,7 @@ void FakeLake2D::FrameMove(double seconds) {
 }
 
 void FakeLake2D::SetupBumpStages() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, bumpTexture);
   d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
@@ -231,7 +230,7 @@ void FakeLake2D::SetupBumpStages() {
 }
 
 void FakeLake2D::OnResetDevice() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_ZENABLE, FALSE);
   d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
   d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -254,12 +253,12 @@ void FakeLake2D::OnResetDevice() {
   SetUnlitModulate(d);
   d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
   if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = CurrentBackBufferSize();
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
 
 void FakeLake2D::RenderBackground() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.Clear(D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   DS_2D_Light::RenderBackground();
   const TextureInfo& info = pictureQuad.info;

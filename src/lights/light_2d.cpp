@@ -2,11 +2,10 @@
 
 #include <memory>
 
-#include "dxut/placement_device.h"
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
@@ -65,20 +64,20 @@ void SetQuadPositionsPT(DS_SimpleMesh<DX_V::PT>& mesh, const D3DXVECTOR3 p[4]) {
 }
 
 void BindStreamPT(const DS_SimpleMesh<DX_V::PT>& mesh) {
-  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PT::FVF, sizeof(DX_V::PT));
+  GetRenderDevice().BindStream(mesh.vertexBuffer, DX_V::PT::FVF, sizeof(DX_V::PT));
 }
 void BindStreamPCT(const DS_SimpleMesh<DX_V::PCT>& mesh) {
-  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PCT::FVF, sizeof(DX_V::PCT));
+  GetRenderDevice().BindStream(mesh.vertexBuffer, DX_V::PCT::FVF, sizeof(DX_V::PCT));
 }
 void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh) {
-  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::PNT::FVF, sizeof(DX_V::PNT));
+  GetRenderDevice().BindStream(mesh.vertexBuffer, DX_V::PNT::FVF, sizeof(DX_V::PNT));
 }
 void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh) {
-  GetLightDevice().BindStream(mesh.vertexBuffer, DX_V::RHWCT::FVF, sizeof(DX_V::RHWCT));
+  GetRenderDevice().BindStream(mesh.vertexBuffer, DX_V::RHWCT::FVF, sizeof(DX_V::RHWCT));
 }
 
 void BindSpriteArrayStream(SpriteArraySource& sprites) {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   DS_IndexedMesh<DX_V::PCT>* geometry = sprites.GetSpriteGeometry();
   d.SetTexture(0, sprites.GetFrameTexture());
   d.SetIndices(geometry ? geometry->indexBuffer : nullptr);
@@ -197,14 +196,14 @@ void DS_2D_Light::OnCreateDevice() {
   }
   g_LetterboxProjection.CreateBars();
   for (int i = 0; i < 5; ++i) {
-    IDirect3DTexture9* t = GetLightDevice().GetTextureById(kMarkerPictureIds[i]);
+    IDirect3DTexture9* t = GetRenderDevice().GetTextureById(kMarkerPictureIds[i]);
     SafeRelease(&markerTextures[i]);
     markerTextures[i] = t;
   }
 }
 
 void DS_2D_Light::OnResetDevice() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_ZENABLE, FALSE);
   d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
   d.SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -224,7 +223,7 @@ void DS_2D_Light::OnResetDevice() {
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = CurrentBackBufferSize();
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
 
@@ -234,7 +233,7 @@ void DS_2D_Light::OnLostDevice() {
   if (g_DocResManager) g_DocResManager->OnLostDevice();
 }
 
-void DS_2D_Light::PostRender() { GetLightDevice().DrawBars(g_LetterboxProjection); }
+void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 
 void DS_2D_Light::RenderBackground() {
   LoadPendingPicture();
@@ -244,7 +243,7 @@ void DS_2D_Light::RenderBackground() {
   const TextureInfo& info = pictureQuad.info;
   if (!pictureQuad.quad.texture || info.width == 0 || info.height == 0) return;
   if (!pictureQuad.quad.vertexBuffer || pictureQuad.quad.primitiveCount == 0) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, pictureQuad.quad.texture);
   BindStreamPT(pictureQuad.quad);
   d.DrawPrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount);
@@ -281,7 +280,7 @@ namespace {
 template <class V>
 void DrawDiffuseQuad(DS_SimpleMesh<V>* mesh) {
   if (!mesh) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
@@ -300,7 +299,7 @@ void DS_2D_Light::DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh) { DrawDiffuseQuad
 
 void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
   if (!quad) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -318,14 +317,14 @@ void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
 
 void DS_2D_Light::BeginOffscreen() {
   picturePosition = g_LetterboxProjection.mode;
-  GetLightDevice().BeginTargets(renderTargets, &renderTargets.current);
+  GetRenderDevice().BeginTargets(renderTargets, &renderTargets.current);
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,
                                       false);
 }
 
 RenderTargetChain* DS_2D_Light::EndOffscreen(bool clear) {
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, picturePosition, false);
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.EndTargets(renderTargets);
   if (clear) d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   return &renderTargets;
@@ -335,7 +334,7 @@ void DS_2D_Light::SwitchBeforeSourceReader(int* n) {
   --*n;
   IDirect3DTexture9* source = nullptr;
   if (*n > 0) {
-    IDirect3DTexture9** finished = GetLightDevice().NextTarget(renderTargets);
+    IDirect3DTexture9** finished = GetRenderDevice().NextTarget(renderTargets);
     source = finished ? *finished : nullptr;
   } else {
     EndOffscreen(false);

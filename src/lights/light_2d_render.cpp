@@ -1,12 +1,12 @@
 // The renderer operations of the picture light: what each drawing operation does on the device, in order.
 #include "lights/light_2d.h"
-#include "render/light_device.h"
 #include "render/projection.h"
+#include "scene/render_device.h"
 
 namespace {
 
 template <class V>
-void DrawIndexed(LightDevice& d, const DS_IndexedMesh<V>& mesh) {
+void DrawIndexed(RenderDevice& d, const DS_IndexedMesh<V>& mesh) {
   d.DrawIndexedPrimitive(mesh.primitiveType, 0, 0, mesh.vertexCount, 0, mesh.triangleCount);
 }
 
@@ -38,7 +38,7 @@ void DS_2D_Light::DrawMarkerSprites(DS_SimpleMesh<DX_V::PC>* mesh, int mode, boo
 // (an effect item without an effect keeps the scene behind it this way), blended by its alpha when on.
 void DS_2D_Light::DrawPulsingQuad(TexQuadPT* quad, bool pulse) {
   if (!quad || !quad->vertexBuffer || quad->primitiveCount == 0) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.SetWorld(quad->world);
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, pulse ? TRUE : FALSE);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -51,7 +51,7 @@ void DS_2D_Light::DrawPulsingQuad(TexQuadPT* quad, bool pulse) {
 
 void DS_2D_Light::DrawIndexedWithEffect(DS_IndexedMesh<DX_V::PT>* mesh, ID3DXEffect** effect) {
   if (!mesh || !effect || !*effect || !mesh->CanDrawIndexed()) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetIndices(mesh->indexBuffer);
   BindStreamPT(*mesh);
   RunEffectPasses(*effect, [&] { DrawIndexed(d, *mesh); });
@@ -59,7 +59,7 @@ void DS_2D_Light::DrawIndexedWithEffect(DS_IndexedMesh<DX_V::PT>* mesh, ID3DXEff
 
 void DS_2D_Light::DrawWithEffect(DS_SimpleMesh<DX_V::PT>* mesh, ID3DXEffect** effect) {
   if (!mesh || !effect || !*effect || !mesh->vertexBuffer || mesh->primitiveCount == 0) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.SetWorld(mesh->world);
   BindStreamPT(*mesh);
   RunEffectPasses(*effect, [&] { d.DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount); });
@@ -67,7 +67,7 @@ void DS_2D_Light::DrawWithEffect(DS_SimpleMesh<DX_V::PT>* mesh, ID3DXEffect** ef
 
 void DS_2D_Light::DrawSpritesWithEffect(DS_IndexedMesh<DX_V::PCT>* mesh, ID3DXEffect** effect) {
   if (!mesh || !effect || !*effect || !mesh->CanDrawIndexed()) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.SetWorld(mesh->world);
   d.SetIndices(mesh->indexBuffer);
   BindStreamPCT(*mesh);
@@ -76,7 +76,7 @@ void DS_2D_Light::DrawSpritesWithEffect(DS_IndexedMesh<DX_V::PCT>* mesh, ID3DXEf
 
 void DS_2D_Light::DrawMeshPart(MeshPart* part) {
   if (!part) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   const bool blended = part->blended != 0;
   if (blended) d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -104,7 +104,7 @@ void DS_2D_Light::DrawSpriteArray(SpriteArraySource* sprites) {
   DS_IndexedMesh<DX_V::PCT>* geometry = sprites->GetSpriteGeometry();
   // An array without buffers or quads has nothing to draw.
   if (!geometry || !geometry->CanDrawIndexed()) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(geometry->world);
   d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -131,7 +131,7 @@ void DS_2D_Light::DrawSpriteArray(SpriteArraySource* sprites) {
 
 void DS_2D_Light::DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) {
   if (!mesh) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);

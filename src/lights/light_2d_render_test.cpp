@@ -9,16 +9,13 @@
 #include "lights/light_2d.h"
 #include "render/projection.h"
 #include "support/fake_geometry.h"
-#include "support/placement_fake.h"
 #include "support/recording_effect.h"
-#include "support/recording_light_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakeGeometryDevice;
-using lumi_test::FakePlacementDevice;
+using lumi_test::RecordingRenderDevice;
 using lumi_test::FakeTexture;
-using lumi_test::RecordingLightDevice;
 using Lines = std::vector<std::string>;
 
 const std::string kCCW = std::to_string(D3DCULL_CCW);
@@ -26,7 +23,7 @@ const std::string kCW = std::to_string(D3DCULL_CW);
 
 class RendererTest : public ::testing::Test {
  protected:
-  RendererTest() : placement(1024, 768) {}
+  RendererTest() : device(1024, 768) {}
   void SetUp() override {
     g_LetterboxProjection.mode = PicturePosition::Fit;
     device.names[&texture] = "tex";
@@ -39,9 +36,7 @@ class RendererTest : public ::testing::Test {
     return device.RenderState(D3DRS_ALPHABLENDENABLE) == FALSE && device.RenderState(D3DRS_CULLMODE) == D3DCULL_NONE;
   }
 
-  FakeGeometryDevice geometry;
-  FakePlacementDevice placement;
-  RecordingLightDevice device;
+  RecordingRenderDevice device;
   FakeTexture texture, second;
   DS_2D_Light light;
 };
@@ -115,11 +110,11 @@ TEST_F(RendererTest, EffectDrawsRunEveryPassAndNothingWithoutAnEffect) {
     EXPECT_EQ(device.Lines("stream").size(), 1u);
   }
   // Only the drawing of the picture-pixel quads moves the world; the grid keeps the one it is given.
-  placement.transforms.clear();
+  device.transforms.clear();
   light.DrawIndexedWithEffect(&grid, &effect);
-  EXPECT_EQ(placement.transforms.count(TransformSlot::World), 0u);
+  EXPECT_EQ(device.transforms.count(TransformSlot::World), 0u);
   light.DrawWithEffect(&quad, &effect);
-  EXPECT_EQ(placement.transforms.count(TransformSlot::World), 1u);
+  EXPECT_EQ(device.transforms.count(TransformSlot::World), 1u);
 }
 
 class FakeSprites : public SpriteArraySource {
@@ -256,10 +251,10 @@ TEST_F(RendererTest, QuadWritersSkipBuffersThatAreMissingOrDoNotLock) {
   ASSERT_NE(quad.vertexBuffer, nullptr);
   EXPECT_EQ(quad.vertexCount, 4u);
   EXPECT_EQ(quad.primitiveCount, 2u);
-  EXPECT_EQ(geometry.lastVertexBuffer()->refs, 1);  // the quad's reference only
-  EXPECT_EQ(geometry.lastVertexBuffer()->pool, D3DPOOL_MANAGED);
-  EXPECT_EQ(geometry.lastVertexBuffer()->usage, (DWORD)D3DUSAGE_WRITEONLY);
-  const DX_V::PT* v = geometry.lastVertexBuffer()->As<DX_V::PT>();
+  EXPECT_EQ(device.lastVertexBuffer()->refs, 1);  // the quad's reference only
+  EXPECT_EQ(device.lastVertexBuffer()->pool, D3DPOOL_MANAGED);
+  EXPECT_EQ(device.lastVertexBuffer()->usage, (DWORD)D3DUSAGE_WRITEONLY);
+  const DX_V::PT* v = device.lastVertexBuffer()->As<DX_V::PT>();
   EXPECT_EQ(v[2].x, 3.0f);
   EXPECT_EQ(v[0].v, 1.0f);
 
@@ -268,13 +263,13 @@ TEST_F(RendererTest, QuadWritersSkipBuffersThatAreMissingOrDoNotLock) {
   SetQuadPositionsPT(quad, moved);
   EXPECT_EQ(v[2].x, 4.0f);
   EXPECT_EQ(v[2].u, 1.0f);
-  geometry.lastVertexBuffer()->failLocks = true;
+  device.lastVertexBuffer()->failLocks = true;
   const D3DXVECTOR3 again[4] = {};
   SetQuadPositionsPT(quad, again);
   EXPECT_EQ(v[2].x, 4.0f);
 
   // Without a buffer nothing is written, nothing is counted and nothing is drawn.
-  geometry.failVertexBuffers = true;
+  device.failVertexBuffers = true;
   DS_SimpleMesh<DX_V::PT> none;
   SetQuadVerticesPT(none, corners);
   SetQuadPositionsPT(none, moved);

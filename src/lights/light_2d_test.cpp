@@ -13,16 +13,12 @@
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
-#include "support/placement_fake.h"
-#include "support/recording_doc_device.h"
-#include "support/recording_light_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakeGeometryDevice;
-using lumi_test::FakePlacementDevice;
+using lumi_test::RecordingRenderDevice;
 using lumi_test::FakeTexture;
-using lumi_test::RecordingLightDevice;
 using Lines = std::vector<std::string>;
 
 std::string S(long v) { return std::to_string(v); }
@@ -31,7 +27,7 @@ std::string S(long v) { return std::to_string(v); }
 // calls and a document whose module pictures are 8 x 8.
 class LightTest : public ::testing::Test {
  protected:
-  LightTest() : placement(1920, 1080) {}
+  LightTest() : device(1920, 1080) {}
   void SetUp() override {
     savedManager_ = g_DocResManager;
     savedMapping_ = *GetScreenMapping();
@@ -64,10 +60,7 @@ class LightTest : public ::testing::Test {
   }
   DocResourceMaps& Maps() { return manager_->Maps(); }
 
-  FakeGeometryDevice geometry;
-  FakePlacementDevice placement;
-  RecordingDocDevice docDevice;
-  RecordingLightDevice device;
+  RecordingRenderDevice device;
   FakeTexture pair[2];
   std::unique_ptr<DS_DocResManager> manager_;
 
@@ -186,8 +179,8 @@ TEST_F(LightTest, PictureQuadCoversThePictureInPicturePixels) {
   ASSERT_NE(light.pictureQuad.info.texture, nullptr);
   EXPECT_EQ(light.GetImageWidth(), 8u);
   EXPECT_EQ(light.GetImageHeight(), 8u);
-  EXPECT_EQ(RecordingDocDevice::Text(light.pictureQuad.quad.texture), "basekit.dll:5");
-  const DX_V::PT* v = geometry.vertexBuffers.front()->As<DX_V::PT>();
+  EXPECT_EQ(RecordingRenderDevice::Text(light.pictureQuad.quad.texture), "basekit.dll:5");
+  const DX_V::PT* v = device.vertexBuffers.front()->As<DX_V::PT>();
   const float expected[4][5] = {{0, 8, 0, 0, 1}, {0, 0, 0, 0, 0}, {8, 8, 0, 1, 1}, {8, 0, 0, 1, 0}};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(v[i].x, expected[i][0]) << i;
@@ -198,7 +191,7 @@ TEST_F(LightTest, PictureQuadCoversThePictureInPicturePixels) {
   }
   EXPECT_EQ(light.pictureQuad.quad.primitiveType, D3DPT_TRIANGLESTRIP);
   EXPECT_EQ(light.pictureQuad.quad.primitiveCount, 2u);
-  EXPECT_EQ(geometry.vertexBuffers.front()->format, (DWORD)0x102);
+  EXPECT_EQ(device.vertexBuffers.front()->format, (DWORD)0x102);
 }
 
 // A document picture whose size its header tells is decoded when it is first shown: creating the device
@@ -206,7 +199,7 @@ TEST_F(LightTest, PictureQuadCoversThePictureInPicturePixels) {
 // (or at the latest with the first background draw). A picture whose data does not match its header is
 // placed again by what the decode gives.
 TEST_F(LightTest, DocumentPictureIsDecodedWhenFirstShownAndKeepsItsSize) {
-  docDevice.tellSizes = true;
+  device.tellSizes = true;
   const DocFileKey good(u"good.png", 1), bad(u"bad.png", 2), drawn(u"drawn.png", 3);
   DS_IOF_W w;
   DS_IOF_Virtual* s = &w;
@@ -238,10 +231,10 @@ TEST_F(LightTest, DocumentPictureIsDecodedWhenFirstShownAndKeepsItsSize) {
   for (const Case& c : cases) {
     DS_2D_Light light;
     light.picture.Raw() = c.key;
-    const size_t decodes = docDevice.calls.size();
+    const size_t decodes = device.calls.size();
     light.OnCreateDevice();
     light.Resize(1920, 1080);
-    EXPECT_EQ(docDevice.calls.size(), decodes) << "nothing decoded at scene start";
+    EXPECT_EQ(device.calls.size(), decodes) << "nothing decoded at scene start";
     EXPECT_TRUE(light.PicturePending());
     EXPECT_EQ(light.pictureQuad.info.texture, nullptr);
     EXPECT_EQ(light.GetImageWidth(), c.headerWidth);
@@ -259,9 +252,9 @@ TEST_F(LightTest, DocumentPictureIsDecodedWhenFirstShownAndKeepsItsSize) {
     EXPECT_EQ(light.GetImageHeight(), c.height);
     EXPECT_EQ(GetScreenMapping()->pictureWidth, static_cast<int>(c.width)) << "placed by the decoded size";
     EXPECT_EQ(GetScreenMapping()->pictureHeight, static_cast<int>(c.height));
-    const size_t after = docDevice.calls.size();
+    const size_t after = device.calls.size();
     light.LoadPendingPicture();
-    EXPECT_EQ(docDevice.calls.size(), after) << "decoded once";
+    EXPECT_EQ(device.calls.size(), after) << "decoded once";
   }
 }
 
@@ -350,8 +343,8 @@ TEST_F(LightTest, BackgroundIsTheFirstDraw) {
   Start(light);
   light.RenderBackground();
   EXPECT_EQ(device.log, (Lines{"tex 0 picture", "stream 0x102 20 pictureVB", "draw 5 0 2 on back tex picture cull 4294967295"}));
-  EXPECT_EQ(placement.transforms.count(TransformSlot::World), 1u);
-  EXPECT_EQ(placement.transforms.count(TransformSlot::Projection), 1u);
+  EXPECT_EQ(device.transforms.count(TransformSlot::World), 1u);
+  EXPECT_EQ(device.transforms.count(TransformSlot::Projection), 1u);
 }
 
 TEST_F(LightTest, PostPassDrawsTheBarsOfTheCurrentMode) {
@@ -380,7 +373,7 @@ TEST_F(LightTest, FrameMoveShakesThePicture) {
 struct FakeObject {
   int needs;
   std::string name;
-  RecordingLightDevice* device;
+  RecordingRenderDevice* device;
   Lines* log;
   int NeedsSourceTexture() { return needs; }
   void Render(DS_ABRender* r) {
@@ -397,10 +390,10 @@ TEST_F(LightTest, LostDeviceReleasesTargetsAndSource) {
   DS_2D_Light::ApplyEffectChain(&light, none, 0);
   IDirect3DTexture9* picture = light.pictureQuad.info.texture;
   EXPECT_EQ(light.sourceTexture, picture);
-  const int pictureRefs = RecordingDocDevice::Refs(picture);
+  const int pictureRefs = RecordingRenderDevice::Refs(picture);
   light.OnLostDevice();
   EXPECT_EQ(light.sourceTexture, nullptr);
-  EXPECT_EQ(RecordingDocDevice::Refs(picture), pictureRefs - 1);
+  EXPECT_EQ(RecordingRenderDevice::Refs(picture), pictureRefs - 1);
   EXPECT_EQ(light.renderTargets.current, nullptr);
   EXPECT_EQ(light.renderTargets.textures[0], nullptr);
   EXPECT_EQ(pair[0].refs, 1);

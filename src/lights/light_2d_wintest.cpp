@@ -7,10 +7,9 @@
 #include "dxut/d3d_device.h"
 #include "lights/light_2d.h"
 #include "platform/noise.h"
-#include "render/device_services_win.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
+#include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
 #include "support/recording_effect.h"
 
@@ -25,8 +24,7 @@ class LightDeviceTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
-    InstallLightDevice();
+    InstallD3D9RenderDevice();
     g_LetterboxProjection = LetterboxProjection();
     light.reset(new DS_2D_Light);
     light->OnCreateDevice();
@@ -43,7 +41,7 @@ class LightDeviceTest : public lumi_test::D3DFixture {
   void TearDown() override {
     light.reset();
     g_LetterboxProjection = LetterboxProjection();
-    SetLightDevice(nullptr);
+    SetRenderDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
   IDirect3DTexture9* MakeBands() {

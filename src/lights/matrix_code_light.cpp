@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
@@ -72,7 +72,7 @@ DX_V::RHWCT* MatrixCodeSprites::QuadVertices(UINT i) {
 }
 
 void MatrixCodeSprites::Draw() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   for (size_t c = 0; c < chunks.size(); ++c) {
     DS_IndexedMesh<DX_V::RHWCT>& chunk = chunks[c];
     if (!chunk.CanDrawIndexed()) continue;
@@ -161,7 +161,7 @@ void DS_MatrixCodeLight::OnCreateDevice() {
 
 void DS_MatrixCodeLight::OnResetDevice() {
   DS_2D_Light::OnResetDevice();
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
   d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
 }
@@ -176,7 +176,7 @@ void DS_MatrixCodeLight::SetPicturePosition(int m) {
 
 void DS_MatrixCodeLight::DrawTexturedQuadRHW(TexQuad* quad) {
   DS_2D_Light::DrawTexturedQuadRHW(quad);
-  GetLightDevice().SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  GetRenderDevice().SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
 }
 
 void DS_MatrixCodeLight::ReloadImage() {
@@ -206,7 +206,7 @@ void DS_MatrixCodeLight::BuildLuminanceMap() {
   } else if (m == 1) {
     if (!luminance) luminance.reset(new float[256 * 256]);
     float* map = luminance.get();
-    const bool read = GetLightDevice().ReadTexels(pictureQuad.info.texture, 256,
+    const bool read = GetRenderDevice().ReadTexels(pictureQuad.info.texture, 256,
                                                   [map](const BYTE* bits, int pitch) { MatrixLuminanceMap(bits, pitch, map); });
     // A picture that cannot be read shows its glyphs at full strength.
     if (!read) std::fill(map, map + 256 * 256, 1.0f);
@@ -270,7 +270,7 @@ void DS_MatrixCodeLight::UpdateGlyphs(double t) {
 
 void DS_MatrixCodeLight::RenderBackground() {
   UpdateGlyphs(frameTime);
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   const int m = mode.GetValue();
   if (m == 0) {
     DS_2D_Light::RenderBackground();

@@ -1,11 +1,10 @@
 #include "lights/slide_show.h"
 
-#include "dxut/placement_device.h"
 #include "lights/light_2d.h"
 #include "platform/x86_convert.h"
-#include "render/light_device.h"
 #include "render/quad_builders.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/scene_document.h"
 #include "scene/screen_quad.h"
 #include "scene/stream.h"
@@ -21,7 +20,7 @@ DS_SlideShow_Light::~DS_SlideShow_Light() {
 
 void DS_SlideShow_Light::StartSlide() {
   if (current->picture) current->picture->LoadPendingPicture();  // decoded when first shown
-  const BackBufferSize size = CurrentBackBufferSize();
+  const BackBufferSize size = GetRenderDevice().GetBackBufferSize();
   if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
   if (current->picture) current->picture->StartCameraShake();
   current->OnResetDevice();
@@ -66,7 +65,7 @@ void DS_SlideShow_Light::Render() {
     current->picture->DrawColorQuadRHW(fadeQuad_.get());
   } else {
     // A wholly transparent quad changes no pixel: only the state its draw leaves is set.
-    GetLightDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    GetRenderDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   }
 }
 

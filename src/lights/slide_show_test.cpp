@@ -13,8 +13,7 @@
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
-#include "support/placement_fake.h"
-#include "support/recording_light_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -166,8 +165,7 @@ class SlideShowTest : public ::testing::Test {
   }
   void TearDown() override { g_log.clear(); }
 
-  lumi_test::FakeGeometryDevice geometry_;
-  lumi_test::FakePlacementDevice placement_{640, 480};
+  lumi_test::RecordingRenderDevice device_{640, 480};
 };
 
 TEST_F(SlideShowTest, SectionsReadBackAsWrittenAndAnUnknownClassFailsTheLoad) {
@@ -287,7 +285,7 @@ TEST_F(SlideShowTest, FirstSlideShowsAtOnceAndSlidesFadeThroughBlackInTurn) {
 TEST_F(SlideShowTest, FadeQuadIsDrawnOnlyWhenVisibleAndWrittenOnlyWhenItChanges) {
   std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}}));
   show->FrameMove(50.0);
-  lumi_test::FakeVertexBuffer* buffer = geometry_.lastVertexBuffer();
+  lumi_test::FakeVertexBuffer* buffer = device_.lastVertexBuffer();
   ASSERT_EQ(show->FadeQuad()->vertexBuffer, buffer);
   struct Step {
     double t;
@@ -301,7 +299,7 @@ TEST_F(SlideShowTest, FadeQuadIsDrawnOnlyWhenVisibleAndWrittenOnlyWhenItChanges)
       {62.1, false, true},      {62.2, false, false},
   };
   for (const Step& step : steps) {
-    lumi_test::RecordingLightDevice device;
+    device_.renderStates.clear();  // the states this step leaves
     const int locks = buffer->locks;
     show->FrameMove(step.t);
     g_log.clear();
@@ -311,7 +309,7 @@ TEST_F(SlideShowTest, FadeQuadIsDrawnOnlyWhenVisibleAndWrittenOnlyWhenItChanges)
     EXPECT_EQ(step.drawn, drawn) << step.t;
     EXPECT_EQ(step.written, buffer->locks != locks) << step.t;
     if (!step.drawn) {
-      EXPECT_EQ(static_cast<DWORD>(TRUE), device.RenderState(D3DRS_ALPHABLENDENABLE)) << step.t;
+      EXPECT_EQ(static_cast<DWORD>(TRUE), device_.RenderState(D3DRS_ALPHABLENDENABLE)) << step.t;
     }
   }
 }
@@ -327,7 +325,7 @@ TEST_F(SlideShowTest, EveryStartResizesRestartsTheShakeAndResetsTheStartedPictur
   EXPECT_TRUE(LightOf(show->slides[1])->IsCameraShaking());
 
   // Without a back buffer the picture keeps its size.
-  placement_.size = {0, 0};
+  device_.size = {0, 0};
   g_log.clear();
   show->FrameMove(3.0);
   EXPECT_EQ((std::vector<std::string>{"light0 reset", "light0 move"}), g_log);

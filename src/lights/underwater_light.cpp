@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 namespace {
@@ -58,13 +58,13 @@ void FakeUndervater::PostRender() {
     underwater.Render(this);
   else
     DrawSourcePlain();
-  GetLightDevice().DrawBars(g_LetterboxProjection);
+  GetRenderDevice().DrawBars(g_LetterboxProjection);
 }
 
 void FakeUndervater::DrawSourcePlain() {
   const TexQuadPT& quad = pictureQuad.quad;
   if (!sourceTexture || !quad.vertexBuffer || quad.primitiveCount == 0) return;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(quad.world);
   // The composed image replaces what is there: its alpha was never written.

@@ -6,13 +6,11 @@
 
 #include "dxut/d3d_device.h"
 #include "lights/underwater_light.h"
-#include "render/device_services_win.h"
-#include "render/doc_resource_device_win.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
 
 namespace {
@@ -41,10 +39,8 @@ class UnderwaterLightDevice : public lumi_test::D3DFixture {
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
     ASSERT_NE(device(), nullptr);
-    InstallDeviceServices();
-    InstallLightDevice();
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&docDevice_);
+    SetRenderDevice(&docDevice_);
     g_LetterboxProjection = LetterboxProjection();
     g_LetterboxProjection.mode = PicturePosition::Stretch;
     manager_.reset(new DS_DocResManager);
@@ -66,9 +62,8 @@ class UnderwaterLightDevice : public lumi_test::D3DFixture {
     manager_.reset();
     g_DocResManager = nullptr;
     g_LetterboxProjection = LetterboxProjection();
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
-    SetLightDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
   // Brought up as at scene start and slide start.
@@ -117,7 +112,7 @@ class UnderwaterLightDevice : public lumi_test::D3DFixture {
     return n;
   }
 
-  CacheDocResourceDevice docDevice_;
+  D3D9RenderDevice docDevice_;
   std::unique_ptr<DS_DocResManager> manager_;
   std::unique_ptr<FakeUndervater> light_;
 };

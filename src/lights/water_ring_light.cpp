@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "dxut/placement_device.h"
-#include "render/light_device.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 namespace {
@@ -175,17 +174,17 @@ void DS_WaterRingLight::SetPicturePosition(int m) {
 }
 
 void DS_WaterRingLight::ApplyMaterial() {
-  GetLightDevice().SetSpecularMaterial(specularLevel.GetResult(), shininess.GetResult());
+  GetRenderDevice().SetSpecularMaterial(specularLevel.GetResult(), shininess.GetResult());
 }
 
 void DS_WaterRingLight::OnResetDevice() {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   d.SetDirectionalLight(lightDirection, lightDiffuse);
   ApplyMaterial();
-  SetDeviceTransform(TransformSlot::View, viewMatrix);
-  SetDeviceTransform(TransformSlot::World, worldMatrix);
+  GetRenderDevice().SetTransform(TransformSlot::View, viewMatrix);
+  GetRenderDevice().SetTransform(TransformSlot::World, worldMatrix);
   d.SetRenderState(D3DRS_LIGHTING, FALSE);
   d.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
   d.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
@@ -211,7 +210,7 @@ void DS_WaterRingLight::OnResetDevice() {
   CreateSurface();
   Resize(savedWidth, savedHeight);
   if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = CurrentBackBufferSize();
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
 
@@ -235,16 +234,16 @@ D3DXMATRIX DS_WaterRingLight::WaterView() const {
 }
 
 void DS_WaterRingLight::DrawWater(IDirect3DTexture9* texture) {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
   d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-  SetDeviceTransform(TransformSlot::World, worldMatrix);
-  SetDeviceTransform(TransformSlot::View, WaterView());
-  SetDeviceTransform(TransformSlot::Projection, projectionMatrix);
+  GetRenderDevice().SetTransform(TransformSlot::World, worldMatrix);
+  GetRenderDevice().SetTransform(TransformSlot::View, WaterView());
+  GetRenderDevice().SetTransform(TransformSlot::Projection, projectionMatrix);
   d.SetTexture(0, texture);
   surface->Draw();
   g_LetterboxProjection.ApplyTransforms();
@@ -253,7 +252,7 @@ void DS_WaterRingLight::DrawWater(IDirect3DTexture9* texture) {
 void DS_WaterRingLight::RenderBackground() {
   if (mode.GetValue() == 1) {
     // The reset leaves stage 0 off; the picture takes its colours from its texture, as the water will.
-    LightDevice& d = GetLightDevice();
+    RenderDevice& d = GetRenderDevice();
     d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     DS_2D_Light::RenderBackground();
@@ -276,7 +275,7 @@ namespace {
 // The base's drawing with lighting off around it.
 template <class F>
 void Unlit(F draw) {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetRenderState(D3DRS_LIGHTING, FALSE);
   draw();
   d.SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -298,11 +297,11 @@ void DS_WaterRingLight::DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) {
 
 void DS_WaterRingLight::DrawColorQuadRHW(DS_SimpleMesh<DX_V::RHWC>* mesh) {
   DS_2D_Light::DrawColorQuadRHW(mesh);
-  GetLightDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  GetRenderDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
 void DS_WaterRingLight::DrawTexturedQuadRHW(TexQuad* quad) {
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   DS_2D_Light::DrawTexturedQuadRHW(quad);
   d.SetRenderState(D3DRS_ZENABLE, FALSE);

@@ -3,10 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "dxut/geometry_device.h"
 #include "platform/noise.h"
-#include "render/light_device.h"
 #include "render/mesh.h"
+#include "scene/render_device.h"
 
 namespace {
 WaterRefraction g_refraction[256];
@@ -252,7 +251,7 @@ HRESULT WaterSurface::Update(const D3DXVECTOR3& eye) {
 
 HRESULT WaterSurface::Draw() {
   if (!vertices || !indices || indexCount < 3) return 0;
-  LightDevice& d = GetLightDevice();
+  RenderDevice& d = GetRenderDevice();
   d.BindStream(vertices, DX_V::PNCT::FVF, sizeof(DX_V::PNCT));
   d.SetIndices(indices);
   d.DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, static_cast<UINT>(vertexCount), 0,

@@ -148,7 +148,7 @@ TEST(WaterSurface, VerticesOfACalmSurfaceAndOfAWidePicture) {
 TEST(WaterSurface, WithoutBuffersNothingIsFilledOrDrawn) {
   WaterSurface s;
   s.BuildRefractionTable();
-  s.Create(40, 30, 1, 1);  // no geometry device natively: creation fails
+  s.Create(40, 30, 1, 1);  // no device natively: creation fails
   EXPECT_EQ(s.vertices, nullptr);
   EXPECT_EQ(s.indices, nullptr);
   s.AddDrop();

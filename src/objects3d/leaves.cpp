@@ -6,8 +6,8 @@
 #include "objects3d/object_array.h"
 #include "platform/noise.h"
 #include "render/ab_render.h"
-#include "scene/doc_resource_device.h"
 #include "scene/readers.h"
+#include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 
 float g_LeafTime = 0.0f;
@@ -192,7 +192,7 @@ void DS_LeafFallAnim::Animate(DS_Frame* frame) {
 // ---- the render object
 
 void LoadLeafMesh(TexturedMesh<DX_V::PNT>& node, const DocResourceRecord& mesh, const DocResourceRecord& texture) {
-  DocResourceDevice& device = CurrentDocResourceDevice();
+  RenderDevice& device = GetRenderDevice();
   TextureInfo picture = device.GetTexture(texture);
   node.SetTexture(picture.texture);
   MeshData data;

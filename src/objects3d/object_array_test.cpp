@@ -6,6 +6,7 @@
 #include <set>
 
 #include "support/fake_geometry.h"
+#include "support/recording_render_device.h"
 #include "support/recording_renderer.h"
 
 namespace {
@@ -118,7 +119,7 @@ TEST_F(ObjectArrayTest, RenderDrawsEveryPartInOrderAndNothingElse) {
 }
 
 TEST_F(ObjectArrayTest, MarkersAreTheViewRectangleInTheItemsMarkerMode) {
-  lumi_test::FakeGeometryDevice geometry;
+  lumi_test::RecordingRenderDevice geometry;
   lumi_test::CallLog log;
   lumi_test::RecordingRenderer renderer(log);
   TestObjects item;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "scene/particle.h"
 #include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
+#include "scene/particle.h"
 #include "support/fake_geometry.h"
 #include "support/particle_fixture.h"
-#include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -218,7 +218,7 @@ class ExplosionTest : public ::testing::Test {
   }
 
   CallLog log;
-  RecordingDocDevice docDevice;
+  lumi_test::RecordingRenderDevice docDevice;
   std::unique_ptr<DS_DocResManager> manager;
   std::vector<std::unique_ptr<FakeTexture>> textures;
 };

@@ -1,10 +1,6 @@
 #include "render/glow_target.h"
 
-namespace {
-GlowTargetDevice* g_glowDevice = nullptr;
-}  // namespace
-
-void SetGlowTargetDevice(GlowTargetDevice* device) { g_glowDevice = device; }
+#include "scene/render_device.h"
 
 GlowTarget::GlowTarget() : width_(0), height_(0), released_(false), begun_(false) {}
 
@@ -15,7 +11,7 @@ bool GlowTarget::Create(int width, int height) {
   height_ = height;
   released_ = false;
   chain_.ReleaseTextures();
-  return g_glowDevice && g_glowDevice->Create(chain_, width, height) && Ready();
+  return GetRenderDevice().CreateTargets(chain_, width, height) && Ready();
 }
 
 bool GlowTarget::EnsureMade() {
@@ -37,17 +33,18 @@ void GlowTarget::Release() {
 }
 
 void GlowTarget::Begin() {
-  if (!Ready() || !g_glowDevice || begun_) return;
-  g_glowDevice->Begin(chain_);
+  if (!Ready() || begun_) return;
+  GetRenderDevice().BeginTargets(chain_, &chain_.current);
   begun_ = true;
 }
 
 void GlowTarget::Clear() {
-  if (begun_ && g_glowDevice) g_glowDevice->Clear();
+  // The current target only (no depth), to transparent black.
+  if (begun_) GetRenderDevice().Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
 }
 
 void GlowTarget::End() {
   if (!begun_) return;
   begun_ = false;
-  if (g_glowDevice) g_glowDevice->End(chain_);
+  GetRenderDevice().EndTargets(chain_);
 }

@@ -1,32 +1,12 @@
 // The off-screen target a glow object draws its particles into: a render-target pair of its own.
 // Default-pool textures, so every live target is a registered device-objects owner: it lets go of them
-// at device loss and makes them again, with the size they had, at the reset. The device side is installed
-// (InstallGlowTargetDevice, with the other device services); without it a target is never made.
+// at device loss and makes them again, with the size they had, at the reset. Made and drawn into through
+// the device layer's render-target calls; without a device a target is never made.
 #pragma once
 
 #include "dxut/device_objects.h"
 #include "platform/d3d9_types.h"
 #include "render/render_target_chain.h"
-
-// What a glow target asks of the device.
-class GlowTargetDevice {
- public:
-  virtual ~GlowTargetDevice() {}
-  // Makes the pair's textures; false, with none, when they cannot be made.
-  virtual bool Create(RenderTargetChain& chain, int width, int height) = 0;
-  // Draws into the pair's current texture (the device's target saved) until End.
-  virtual void Begin(RenderTargetChain& chain) = 0;
-  // Clears the current target only (no depth) to transparent black.
-  virtual void Clear() = 0;
-  virtual void End(RenderTargetChain& chain) = 0;
-};
-
-// Not owned; null removes it.
-void SetGlowTargetDevice(GlowTargetDevice* device);
-#ifdef _WIN32
-// The device side over g_D3DDevice.
-void InstallGlowTargetDevice();
-#endif
 
 class GlowTarget : public DeviceObjects {
  public:

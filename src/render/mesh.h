@@ -8,10 +8,10 @@
 
 #include <vector>
 
-#include "dxut/geometry_device.h"
 #include "platform/d3d9_types.h"
 #include "render/frame.h"
 #include "render/vertex_formats.h"
+#include "scene/render_device.h"
 
 class DS_ImageFileLink;
 class DS_MeshFile;

@@ -10,10 +10,11 @@
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
 #include "support/fake_geometry.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakeGeometryDevice;
+using lumi_test::RecordingRenderDevice;
 using lumi_test::FakeIndexBuffer;
 using lumi_test::FakeTexture;
 using lumi_test::FakeVertexBuffer;
@@ -111,7 +112,7 @@ TEST(FrameTest, DestroyWithChildrenDeletesDirectChildrenAndTheirAnimations) {
 
 class MeshTest : public ::testing::Test {
  protected:
-  FakeGeometryDevice device;
+  RecordingRenderDevice device;
 };
 
 TEST_F(MeshTest, BuffersAreMadeWithTheVertexTypesLayout) {
@@ -411,7 +412,7 @@ class MeshLoadingTest : public ::testing::Test {
   }
   // texture outlives the manager that holds it.
   FakeTexture texture;
-  FakeGeometryDevice device;
+  RecordingRenderDevice device;
   std::unique_ptr<DS_DocResManager> manager_{new DS_DocResManager};
   DS_DocResManager* saved_ = nullptr;
 };

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "dxut/d3d_device.h"
-#include "render/device_services_win.h"
 #include "render/mesh.h"
 #include "render/particle_geometry.h"
 #include "render/projection.h"
 #include "render/projection_win.h"
 #include "render/quad_builders.h"
+#include "render/render_device_win.h"
 #include "scene/sprite_prop.h"
 #include "support/d3d_fixture_win.h"
 
@@ -19,7 +19,7 @@ class DrawTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
+    InstallD3D9RenderDevice();
     device()->SetRenderState(D3DRS_LIGHTING, FALSE);
     device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device()->SetRenderState(D3DRS_ZENABLE, FALSE);

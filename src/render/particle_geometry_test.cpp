@@ -8,10 +8,11 @@
 #include "scene/doc_res_manager.h"
 #include "scene/sprite_prop.h"
 #include "support/fake_geometry.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakeGeometryDevice;
+using lumi_test::RecordingRenderDevice;
 
 // A sprite item whose rules record what the geometry asked of them.
 class RecordingSprites : public DS_BaseSpriteProp {
@@ -39,7 +40,7 @@ class ParticleGeometryTest : public ::testing::Test {
   }
   const DX_V::PCT* Vertices() const { return device.lastVertexBuffer()->As<DX_V::PCT>(); }
 
-  FakeGeometryDevice device;
+  RecordingRenderDevice device;
   RecordingSprites item;
   ParticleGeomArray geometry;
 };
@@ -271,7 +272,7 @@ TEST_F(ParticleGeometryTest, HugeCountsStopAtWhatSixteenBitIndicesReach) {
 }
 
 TEST(ParticleGeometryLifetimeTest, DestroyedGeometryStopsListeningAndReleasesItsBuffers) {
-  FakeGeometryDevice device;
+  RecordingRenderDevice device;
   RecordingSprites item;
   item.count.Raw() = 2;
   {

@@ -1,9 +1,9 @@
 #include "render/projection.h"
 #include "scene/screen_mapping.h"
 
-#include "dxut/placement_device.h"
 #include "platform/x86_convert.h"
 #include "render/quad_builders.h"
+#include "scene/render_device.h"
 
 LetterboxProjection g_LetterboxProjection;
 
@@ -71,7 +71,7 @@ void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int 
     W = (float)w;
     H = (float)h;
   } else {
-    BackBufferSize bb = CurrentBackBufferSize();
+    BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
     W = (float)bb.width;
     H = (float)bb.height;
   }
@@ -121,7 +121,7 @@ D3DXMATRIX* LetterboxProjection::GetWorld(D3DXMATRIX* out, const D3DXMATRIX& m) 
 
 void LetterboxProjection::SetWorld(const D3DXMATRIX& m) const {
   D3DXMATRIX w;
-  SetDeviceTransform(TransformSlot::World, *GetWorld(&w, m));
+  GetRenderDevice().SetTransform(TransformSlot::World, *GetWorld(&w, m));
 }
 
 D3DXMATRIX* LetterboxProjection::GetWorldViewProj(D3DXMATRIX* out, const D3DXMATRIX& m) const {
@@ -144,9 +144,9 @@ D3DXMATRIX* LetterboxProjection::GetViewProj(D3DXMATRIX* out) const {
 }
 
 void LetterboxProjection::ApplyTransforms() const {
-  SetDeviceTransform(TransformSlot::World, world);
-  SetDeviceTransform(TransformSlot::View, view);
-  SetDeviceTransform(TransformSlot::Projection, projection);
+  GetRenderDevice().SetTransform(TransformSlot::World, world);
+  GetRenderDevice().SetTransform(TransformSlot::View, view);
+  GetRenderDevice().SetTransform(TransformSlot::Projection, projection);
 }
 
 void LetterboxProjection::ComputeZoomOffsets(float kx, float ky, float* offX, float* offY) const {

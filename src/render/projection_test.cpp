@@ -6,11 +6,11 @@
 
 #include "scene/screen_mapping.h"
 #include "support/fake_geometry.h"
-#include "support/placement_fake.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using lumi_test::FakePlacementDevice;
+using lumi_test::RecordingRenderDevice;
 
 D3DXVECTOR3 Transform(const D3DXMATRIX& m, float x, float y) {
   D3DXVECTOR3 in(x, y, 0), out;
@@ -33,7 +33,7 @@ void ExpectRect(const ScreenQuad& q, float l, float t, float r, float b) {
 
 class ProjectionTest : public ::testing::Test {
  protected:
-  FakePlacementDevice device{1280, 720};
+  RecordingRenderDevice device{1280, 720};
   LetterboxProjection p;
 };
 
@@ -110,11 +110,10 @@ TEST_F(ProjectionTest, FitBarsCoverTheMarginsAndOnePixelMore) {
 }
 
 TEST_F(ProjectionTest, BarMeshesStartBlackOverTheBackBufferAndFollowThePlacement) {
-  lumi_test::FakeGeometryDevice geometry;
   p.CreateBars();
-  ASSERT_EQ(geometry.vertexBuffers.size(), 4u);
+  ASSERT_EQ(device.vertexBuffers.size(), 4u);
   for (int bar = 0; bar < LetterboxProjection::BarCount; ++bar) {
-    const DX_V::RHWC* v = geometry.vertexBuffers[bar]->As<DX_V::RHWC>();
+    const DX_V::RHWC* v = device.vertexBuffers[bar]->As<DX_V::RHWC>();
     EXPECT_EQ(p.bars[bar].primitiveType, D3DPT_TRIANGLESTRIP);
     EXPECT_EQ(p.bars[bar].primitiveCount, 2u);
     EXPECT_EQ(v[0].color, 0xFF000000u);
@@ -122,7 +121,7 @@ TEST_F(ProjectionTest, BarMeshesStartBlackOverTheBackBufferAndFollowThePlacement
     EXPECT_EQ(v[2].y, 720);
   }
   p.SetProjection(1280, 720, 800, 600, PicturePosition::Fit, false);
-  const DX_V::RHWC* right = geometry.vertexBuffers[LetterboxProjection::RightBar]->As<DX_V::RHWC>();
+  const DX_V::RHWC* right = device.vertexBuffers[LetterboxProjection::RightBar]->As<DX_V::RHWC>();
   EXPECT_EQ(right[1].x, 1120);  // top-left
   EXPECT_EQ(right[1].y, 0);
   EXPECT_EQ(right[2].x, 1281);  // bottom-right
@@ -130,7 +129,7 @@ TEST_F(ProjectionTest, BarMeshesStartBlackOverTheBackBufferAndFollowThePlacement
   EXPECT_EQ(right[2].rhw, 1);
   EXPECT_EQ(right[2].color, 0xFF000000u);
   p = LetterboxProjection();
-  EXPECT_TRUE(geometry.AllReleased());
+  EXPECT_TRUE(device.AllReleased());
 }
 
 TEST_F(ProjectionTest, PictureOfTheTargetsAspectNeedsNoModeScaleOrBars) {

@@ -17,17 +17,17 @@
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
 #include "support/fake_module_resources.h"
-#include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
+#include "support/recording_render_device.h"
 #include "support/recording_renderer.h"
 #include "support/render_test_items.h"
 
 namespace {
 
 using lumi_test::CallLog;
-using lumi_test::FakeGeometryDevice;
 using lumi_test::FakeTexture;
 using lumi_test::RecordingEffect;
+using lumi_test::RecordingRenderDevice;
 using lumi_test::RecordingRenderer;
 typedef std::vector<std::string> Lines;
 using namespace render_test;
@@ -68,9 +68,8 @@ class RenderObjectsTest : public ::testing::Test {
   }
 
   CallLog log;
-  RecordingDocDevice docDevice;
+  RecordingRenderDevice device;
   std::unique_ptr<DS_DocResManager> manager;
-  FakeGeometryDevice geometry;
   RecordingRenderer renderer{log};
   std::vector<std::unique_ptr<FakeTexture>> textures;
 };
@@ -110,7 +109,7 @@ TEST_F(RenderObjectsTest, DestroyingDeletesTheCloneOnceAndReleasesTheBuffers) {
     object->Update(0.1f);
     delete object;
     EXPECT_EQ(g_itemsDeleted, 2);
-    EXPECT_TRUE(geometry.AllReleased());
+    EXPECT_TRUE(device.AllReleased());
   }
 }
 
@@ -123,7 +122,7 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
   RecordingEffect effect(log, "fx");
   fx.effect = &effect;
   effect.AddRef();
-  TestGlow glowWithoutTarget;  // no glow target device here: the target cannot be made
+  TestGlow glowWithoutTarget;  // the recording device makes no targets unless given textures
   glowWithoutTarget.effect = &effect;
   effect.AddRef();
   struct Case {
@@ -253,7 +252,7 @@ TEST_F(RenderObjectsTest, SpriteArrayAsksForAModuleImageSetOnlyWhenTheItemSaysSo
     item.image = DS_ImageFileLink(DS_FileLink3(40, u"basekit.dll"));
     std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
     std::vector<std::string> frames;
-    for (IDirect3DTexture9* t : object->textureSet.frames) frames.push_back(RecordingDocDevice::Text(t));
+    for (IDirect3DTexture9* t : object->textureSet.frames) frames.push_back(RecordingRenderDevice::Text(t));
     EXPECT_EQ(frames, c.frames);
     EXPECT_EQ(object->textureSet.durations, c.durations);
   }
@@ -306,7 +305,7 @@ TEST_F(RenderObjectsTest, SpriteArrayRefillsOnFrameChangeOnlyWhenTheImageSetStep
     item.image.Raw() = kSprite;
     item.refillOnFrameChange.Raw() = c.refill;
     std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
-    lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+    lumi_test::FakeVertexBuffer* vb = device.lastVertexBuffer();
     ASSERT_NE(vb, nullptr);
     for (size_t i = 0; i < c.fills.size(); ++i) {
       SCOPED_TRACE(i);
@@ -372,12 +371,11 @@ TEST(GlowBlendColorTest, RedIsTheColoursLowByte) {
   }
 }
 
-// A glow target device that logs its calls and makes fake textures.
-class FakeGlowDevice : public GlowTargetDevice {
+// A device whose render-target calls are logged with the renderer's and make fake textures; it takes over
+// from the fixture's device while it lives.
+class FakeGlowDevice : public RecordingRenderDevice {
  public:
-  FakeGlowDevice() { SetGlowTargetDevice(this); }
-  ~FakeGlowDevice() override { SetGlowTargetDevice(nullptr); }
-  bool Create(RenderTargetChain& chain, int width, int height) override {
+  bool CreateTargets(RenderTargetChain& chain, int width, int height) override {
     Log("target create " + std::to_string(width) + "x" + std::to_string(height));
     if (fail) return false;
     for (int i = 0; i < 2; ++i) {
@@ -388,9 +386,9 @@ class FakeGlowDevice : public GlowTargetDevice {
     chain.current = &textures[0];
     return true;
   }
-  void Begin(RenderTargetChain&) override { Log("target begin"); }
-  void Clear() override { Log("target clear"); }
-  void End(RenderTargetChain&) override { Log("target end"); }
+  void BeginTargets(RenderTargetChain&, IDirect3DTexture9**) override { Log("target begin"); }
+  void Clear(DWORD, D3DCOLOR, float, DWORD) override { Log("target clear"); }
+  void EndTargets(RenderTargetChain&) override { Log("target end"); }
 
   bool fail = false;
   FakeTexture textures[2];
@@ -428,7 +426,7 @@ TEST_F(GlowObjectTest, GlowStepsItsItemBeforeTheClockAndFillsEveryFrame) {
   EXPECT_FLOAT_EQ(item.glowStrength.GetResult(), 1.0f);
   std::unique_ptr<DS_GlowingObj> object(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
   EXPECT_EQ(object->glowItem, object->DS_ABObj::item);
-  lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+  lumi_test::FakeVertexBuffer* vb = glowDevice.lastVertexBuffer();
   ASSERT_NE(vb, nullptr);
   object->Update(0.1f);
   object->Update(0.2f);
@@ -539,7 +537,7 @@ TEST_F(RenderObjectsTest, EffectParticlesSetTheirParametersRightBeforeTheDraw) {
   item.count.Raw() = 2;
   std::unique_ptr<DS_FXObj> object(static_cast<DS_FXObj*>(item.CreateRenderObject()));
   log.names[static_cast<DS_IndexedMesh<DX_V::PCT>*>(object.get())] = "particles";
-  lumi_test::FakeVertexBuffer* vb = geometry.lastVertexBuffer();
+  lumi_test::FakeVertexBuffer* vb = device.lastVertexBuffer();
   ASSERT_NE(vb, nullptr);
 
   object->Update(0.1f);

@@ -8,7 +8,7 @@
 
 #include "dxut/d3d_device.h"
 #include "platform/noise.h"
-#include "render/device_services_win.h"
+#include "render/render_device_win.h"
 #include "support/d3d_fixture_win.h"
 #include "support/fake_geometry.h"
 #include "support/recording_effect.h"
@@ -43,7 +43,7 @@ class RenderObjectsDeviceTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
+    InstallD3D9RenderDevice();
     ResetCrtRand();
     g_log = &log;
   }

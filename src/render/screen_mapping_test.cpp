@@ -5,11 +5,11 @@
 #include <cmath>
 
 #include "render/projection.h"
-#include "support/placement_fake.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
-using FixedBackBuffer = lumi_test::FakePlacementDevice;
+using FixedBackBuffer = lumi_test::RecordingRenderDevice;
 
 // Places the picture the way a picture light's resize does: the global projection and the mapping.
 class ScreenMappingTest : public ::testing::Test {

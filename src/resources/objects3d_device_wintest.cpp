@@ -17,13 +17,11 @@
 #include "objects3d/clock.h"
 #include "objects3d/leaves.h"
 #include "platform/noise.h"
-#include "render/device_services_win.h"
-#include "render/doc_resource_device_win.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
+#include "render/render_device_win.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
+#include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 #include "support/d3d_fixture_win.h"
 
@@ -80,13 +78,11 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
   }
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
-    InstallLightDevice();
     g_LetterboxProjection = LetterboxProjection();
     savedCache_ = g_TextureCache;
     g_TextureCache = &initial_;
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&docDevice_);
+    SetRenderDevice(&renderDevice_);
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
     light.reset(new DS_2D_Light);
@@ -113,11 +109,10 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
     light.reset();
     g_DocResManager = nullptr;
     manager_.reset();
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
     g_TextureCache = savedCache_;
     g_LetterboxProjection = LetterboxProjection();
-    SetLightDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
   // One frame: the picture, then the object.
@@ -146,7 +141,7 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
   std::unique_ptr<DS_2D_Light> light;
 
  private:
-  CacheDocResourceDevice docDevice_;
+  D3D9RenderDevice renderDevice_;
   TextureCacheHolder initial_;
   TextureCacheHolder* savedCache_ = nullptr;
   std::unique_ptr<DS_DocResManager> manager_;

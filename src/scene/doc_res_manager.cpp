@@ -108,10 +108,10 @@ void DocResourceMaps::SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* t
 
 // --- Manager ----------------------------------------------------------------------------------------
 
-DS_DocResManager::DS_DocResManager() : maps_(new DocResourceMaps) { CurrentDocResourceDevice().AttachDocument(this); }
+DS_DocResManager::DS_DocResManager() : maps_(new DocResourceMaps) { GetRenderDevice().AttachDocument(this); }
 
 DS_DocResManager::~DS_DocResManager() {
-  DocResourceDevice& device = CurrentDocResourceDevice();
+  RenderDevice& device = GetRenderDevice();
   for (auto& e : maps_->effects)
     if (e.second) device.ReleaseEffect(e.second);
   for (auto& t : maps_->guidTextures)
@@ -130,7 +130,7 @@ DS_DocResManager* DS_DocResManager::CreateFromStream(DS_IOF_Virtual** stream) {
 
 bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
   DocResourceMaps& m = *maps_;
-  DocResourceDevice& device = CurrentDocResourceDevice();
+  RenderDevice& device = GetRenderDevice();
   ReadKeyedMap(s, &m.savedImages, ReadRecordVector);
   ReadKeyedMap(s, &m.savedFrameTimes, ReadFloatVector);
 
@@ -205,7 +205,7 @@ void DS_DocResManager::DecodePending(const DocFileKey& key) {
   DocRecordVector records;
   records.swap(pending->second);
   pendingImages_.erase(pending);
-  DocResourceDevice& device = CurrentDocResourceDevice();
+  RenderDevice& device = GetRenderDevice();
   TextureSet& set = maps_->textureSets[key];
   set.ClearFrames();
   for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
@@ -233,7 +233,7 @@ TextureSet& DS_DocResManager::GetTextureSet(const DS_ImageFileLink& link) {
 void DS_DocResManager::LoadImageFromModule(TextureSet* set, const DocFileKey& key) {
   DocResourceRecord record(ModuleResourceId(key), key.name);
   maps_->resourceData[key].push_back(record);
-  TextureInfo info = CurrentDocResourceDevice().GetTexture(record);
+  TextureInfo info = GetRenderDevice().GetTexture(record);
   set->ClearFrames();
   set->AddFrame(info);
 }
@@ -260,7 +260,7 @@ TextureSet& DS_DocResManager::GetImageSetFromModule(const DS_ImageFileLink& link
   DocRecordVector& data = maps_->resourceData[key];
   data = std::move(records);
   set.ClearFrames();
-  for (const DocResourceRecord& r : data) set.AddFrame(CurrentDocResourceDevice().GetTexture(r));
+  for (const DocResourceRecord& r : data) set.AddFrame(GetRenderDevice().GetTexture(r));
   return set;
 }
 
@@ -276,7 +276,7 @@ MeshData& DS_DocResManager::GetMesh(const DS_MeshFile& link, int stride) {
   const DocResourceRecord& first = records.front();
   if (first.blob.Size() > 0) {  // no bytes: nothing to decode; the next request tries again
     MeshData fresh;
-    CurrentDocResourceDevice().LoadMesh(first.blob.Data(), first.blob.Size(), stride, &fresh);
+    GetRenderDevice().LoadMesh(first.blob.Data(), first.blob.Size(), stride, &fresh);
     mesh.Swap(fresh);
   }
   return mesh;
@@ -284,7 +284,7 @@ MeshData& DS_DocResManager::GetMesh(const DS_MeshFile& link, int stride) {
 
 ID3DXEffect* DS_DocResManager::GetEffect(ID3DXEffect** out, const DS_HLSLEffectFile& link) {
   const DocFileKey& key = link.GetKey();
-  DocResourceDevice& device = CurrentDocResourceDevice();
+  RenderDevice& device = GetRenderDevice();
   ID3DXEffect*& slot = maps_->effects[key];
   if (!slot) {
     DocResourceRecord record(ModuleResourceId(key), key.name);
@@ -313,7 +313,7 @@ void DS_DocResManager::MakeImageLinkFromRecord(const DocResourceRecord& record, 
   pendingImages_.erase(key);  // its frames are replaced below
   DocRecordVector& data = maps_->resourceData[key];
   if (data.empty()) data.push_back(record);
-  TextureInfo info = CurrentDocResourceDevice().GetTexture(record);
+  TextureInfo info = GetRenderDevice().GetTexture(record);
   TextureSet& set = maps_->textureSets[key];
   set.ClearFrames();
   set.AddFrame(info);
@@ -330,7 +330,7 @@ void DS_DocResManager::MakeImageLinkFromRecords(const std::vector<float>& durati
   if (set.frames.empty()) {
     DocRecordVector& data = maps_->resourceData[key];
     for (const DocResourceRecord& r : records) {
-      set.AddFrame(CurrentDocResourceDevice().GetTexture(r));
+      set.AddFrame(GetRenderDevice().GetTexture(r));
       data.push_back(r);
     }
     set.durations = durations;
@@ -353,7 +353,7 @@ bool DS_DocResManager::UpdateGuidPictureBytes(const DocGuidKey& key) {
   auto it = maps_->guidTextures.find(key);
   if (it == maps_->guidTextures.end() || !it->second) return true;  // nothing to refresh
   std::vector<BYTE> bytes;
-  if (!CurrentDocResourceDevice().SaveTextureAsDds(it->second, &bytes) || bytes.empty()) return false;
+  if (!GetRenderDevice().SaveTextureAsDds(it->second, &bytes) || bytes.empty()) return false;
   maps_->savedGuidPictures[key].TakeBytes(std::move(bytes));
   return true;
 }
@@ -362,12 +362,12 @@ void DS_DocResManager::OnLostDevice() {
   if (deviceLost_) return;
   deviceLost_ = true;
   for (auto& e : maps_->effects)
-    if (e.second) CurrentDocResourceDevice().EffectLostDevice(e.second);
+    if (e.second) GetRenderDevice().EffectLostDevice(e.second);
 }
 
 void DS_DocResManager::OnResetDevice() {
   if (!deviceLost_) return;
   deviceLost_ = false;
   for (auto& e : maps_->effects)
-    if (e.second) CurrentDocResourceDevice().EffectResetDevice(e.second);
+    if (e.second) GetRenderDevice().EffectResetDevice(e.second);
 }

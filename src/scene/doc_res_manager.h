@@ -12,8 +12,8 @@
 
 #include "platform/types.h"
 #include "scene/doc_keys.h"
-#include "scene/doc_resource_device.h"
 #include "scene/iof_item.h"
+#include "scene/render_device.h"
 #include "scene/stream.h"
 
 class DS_FileLink3;

@@ -7,7 +7,7 @@
 #include "scene/file_link.h"
 #include "scene/guid_text.h"
 #include "support/fake_module_resources.h"
-#include "support/recording_doc_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ class DocResManagerTest : public testing::Test {
   }
   DocResourceMaps& Maps() { return M().Maps(); }
 
-  RecordingDocDevice device;
+  lumi_test::RecordingRenderDevice device;
   FakeModuleResources modules;
   std::unique_ptr<DS_DocResManager> manager_;
   ResourceBuffer buffer_;
@@ -148,7 +148,7 @@ TEST_F(DocResManagerTest, ReadingBuildsTextureSets) {
   const DocResourceMaps& m = Maps();
   const TextureSet& still = m.textureSets.at(kStill);
   ASSERT_EQ(still.frames.size(), 1u);
-  EXPECT_EQ(RecordingDocDevice::Text(still.frames[0]), "\x02\x01still");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(still.frames[0]), "\x02\x01still");
   EXPECT_TRUE(still.durations.empty());  // a still image never takes frame times
   EXPECT_EQ(still.width, 2);
   EXPECT_EQ(still.height, 1);
@@ -168,7 +168,7 @@ TEST_F(DocResManagerTest, ReadingBuildsTextureSets) {
 
   auto mask = m.guidTextures.find(DocGuidKey(kMask));
   ASSERT_NE(mask, m.guidTextures.end());
-  EXPECT_EQ(RecordingDocDevice::Text(mask->second), "\x10\x10mask");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(mask->second), "\x10\x10mask");
   EXPECT_EQ(mask->first.name, u"mask");
   EXPECT_FALSE(mask->first.flag);
 }
@@ -264,7 +264,7 @@ TEST_F(DocResManagerTest, SaveWritesWhatReadingTakesBack) {
   EXPECT_EQ(m.textureSets.at(kTimed).durations, (std::vector<float>{0.5f, 0.25f}));
   EXPECT_EQ(m.savedData.size(), 2u);
   ASSERT_EQ(m.guidTextures.size(), 1u);
-  EXPECT_EQ(RecordingDocDevice::Text(m.guidTextures.begin()->second), "DDS \x10\x10mask");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(m.guidTextures.begin()->second), "DDS \x10\x10mask");
 }
 
 TEST_F(DocResManagerTest, GuidPictureThatCannotBeEncodedKeepsItsBytes) {
@@ -297,7 +297,7 @@ TEST_F(DocResManagerTest, TextureSetsByLink) {
     DS_ImageFileLink kit(DS_FileLink3(75 + 65536 * 2, name));
     TextureSet& set = M().GetTextureSet(kit);
     ASSERT_EQ(set.frames.size(), 1u);
-    EXPECT_EQ(RecordingDocDevice::Text(set.frames[0]), std::string(name, name + 11) + ":" + std::to_string(75 + 65536 * 2));
+    EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(set.frames[0]), std::string(name, name + 11) + ":" + std::to_string(75 + 65536 * 2));
     EXPECT_EQ(Maps().resourceData[kit.GetKey()].size(), 1u);
     M().GetTextureSet(kit);
     EXPECT_EQ(Maps().resourceData[kit.GetKey()].size(), 1u);  // not loaded again
@@ -386,13 +386,13 @@ TEST_F(DocResManagerTest, EffectsComeFromTheLastRecordOrTheModulesEffectResource
 
   ID3DXEffect* fx = nullptr;
   EXPECT_EQ(M().GetEffect(&fx, DS_HLSLEffectFile(DocFileKey(u"own.fx", 0))), fx);
-  EXPECT_EQ(RecordingDocDevice::Text(fx), "new");
-  EXPECT_EQ(RecordingDocDevice::Refs(fx), 2);  // the manager's and the caller's
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(fx), "new");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Refs(fx), 2);  // the manager's and the caller's
   device.ReleaseEffect(fx);
 
   ID3DXEffect* kitFx = nullptr;
   M().GetEffect(&kitFx, DS_HLSLEffectFile(20 + 65536, u"basekit.dll"));  // the low 16 bits
-  EXPECT_EQ(RecordingDocDevice::Text(kitFx), "fx");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(kitFx), "fx");
   device.ReleaseEffect(kitFx);
 
   // Nothing to compile: no compile call, a null effect.

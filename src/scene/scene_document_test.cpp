@@ -5,7 +5,7 @@
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
 #include "support/fake_module_resources.h"
-#include "support/recording_doc_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ class SceneDocumentTest : public testing::Test {
   void Embed(std::vector<BYTE> bytes) { modules.AddDds(nullptr, kSceneDocumentId, std::move(bytes)); }
 
   FakeModuleResources modules;
-  RecordingDocDevice device;
+  lumi_test::RecordingRenderDevice device;
 };
 
 TEST_F(SceneDocumentTest, LoadsRootThenManagerWhateverTheHeader) {

@@ -1,6 +1,6 @@
 #include "scene/screen_mapping.h"
 
-#include "dxut/placement_device.h"
+#include "scene/render_device.h"
 
 namespace {
 ScreenMapping& MappingRecord() {
@@ -25,7 +25,7 @@ ScreenMapping* GetScreenMapping() { return &MappingRecord(); }
 void SetScreenMapping(const ScreenQuad& fitted, int targetWidth, int targetHeight, int pictureWidth,
                       int pictureHeight) {
   ScreenMapping& m = MappingRecord();
-  BackBufferSize bb = CurrentBackBufferSize();
+  BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   m.scaleX = (float)bb.width / (float)targetWidth;
   m.scaleY = (float)bb.height / (float)targetHeight;
   m.picture = fitted;

@@ -1,6 +1,6 @@
 #include "scene/screen_quad.h"
 
-#include "dxut/placement_device.h"
+#include "scene/render_device.h"
 
 ScreenQuad& ScreenQuad::Init(ScreenQuad& quad) {
   static const float uv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
@@ -27,7 +27,7 @@ ScreenQuad& ScreenQuad::SetRect(ScreenQuad& quad, float left, float top, float r
 }
 
 ScreenQuad& ScreenQuad::FullBackBuffer(ScreenQuad& quad) {
-  BackBufferSize bb = CurrentBackBufferSize();
+  BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   return SetRect(quad, 0, 0, (float)bb.width, (float)bb.height);
 }
 
@@ -52,7 +52,7 @@ ScreenQuad& ScreenQuad::FitImage(ScreenQuad& quad, UINT pictureWidth, UINT pictu
 }
 
 ScreenQuad& ScreenQuad::ScaleToBackBuffer(ScreenQuad& quad, int w, int h) {
-  BackBufferSize bb = CurrentBackBufferSize();
+  BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
   float sx = (float)bb.width / (float)w;
   float sy = (float)bb.height / (float)h;
   for (int i = 0; i < 4; ++i) {

@@ -10,7 +10,7 @@
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
-#include "support/recording_doc_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -233,7 +233,7 @@ class LegacyImagesTest : public ::testing::Test {
     g_DocResManager = previous_;
     manager_.reset();
   }
-  RecordingDocDevice device_;
+  lumi_test::RecordingRenderDevice device_;
   std::unique_ptr<DS_DocResManager> manager_;
   DS_DocResManager* previous_ = nullptr;
 };

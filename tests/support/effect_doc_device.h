@@ -1,4 +1,4 @@
-// A document device whose effects record into a call log: each effect made is a recording effect named
+// A recording device whose documents' effects record into a call log: each effect made is a recording effect named
 // by its source text; an empty text or one that starts with '!' compiles to no effect.
 #pragma once
 
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_doc_device.h"
 #include "support/recording_effect.h"
+#include "support/recording_render_device.h"
 
 namespace lumi_test {
 
-class EffectDocDevice : public RecordingDocDevice {
+class EffectDocDevice : public RecordingRenderDevice {
  public:
   explicit EffectDocDevice(CallLog& log) : log_(log) {}
   ID3DXEffect* CreateEffect(const BYTE* data, INT size) override {

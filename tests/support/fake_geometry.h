@@ -1,13 +1,10 @@
-// Stand-ins for Direct3D buffers and textures in memory, and a geometry device that makes them. The device
-// keeps every object it made alive until it is destroyed, so tests can read a buffer's bytes and its
-// reference count after the mesh has let go. Installs itself while it lives.
+// Stand-ins for Direct3D buffers and textures in memory (the recording device makes the buffers).
 #pragma once
 
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "dxut/geometry_device.h"
 #include "platform/d3d9_types.h"
 
 namespace lumi_test {
@@ -109,42 +106,5 @@ typedef FakeBuffer<FakeVertexBufferBase> FakeVertexBuffer;
 typedef FakeBuffer<FakeIndexBufferBase> FakeIndexBuffer;
 
 class FakeTexture : public FakeTextureBase {};
-
-class FakeGeometryDevice : public GeometryDevice {
- public:
-  FakeGeometryDevice() { SetGeometryDevice(this); }
-  ~FakeGeometryDevice() override { SetGeometryDevice(nullptr); }
-
-  HRESULT CreateVertexBuffer(UINT bytes, DWORD usage, DWORD fvf, D3DPOOL pool,
-                             IDirect3DVertexBuffer9** out) override {
-    if (failVertexBuffers) return E_OUTOFMEMORY;
-    vertexBuffers.emplace_back(new FakeVertexBuffer(bytes, usage, fvf, pool));
-    *out = vertexBuffers.back().get();
-    return S_OK;
-  }
-  HRESULT CreateIndexBuffer(UINT bytes, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                            IDirect3DIndexBuffer9** out) override {
-    if (failIndexBuffers) return E_OUTOFMEMORY;
-    indexBuffers.emplace_back(new FakeIndexBuffer(bytes, usage, format, pool));
-    *out = indexBuffers.back().get();
-    return S_OK;
-  }
-
-  FakeVertexBuffer* lastVertexBuffer() const { return vertexBuffers.empty() ? nullptr : vertexBuffers.back().get(); }
-  FakeIndexBuffer* lastIndexBuffer() const { return indexBuffers.empty() ? nullptr : indexBuffers.back().get(); }
-  // True when every object made has been released as often as it was referenced.
-  bool AllReleased() const {
-    for (const auto& b : vertexBuffers)
-      if (b->refs != 0) return false;
-    for (const auto& b : indexBuffers)
-      if (b->refs != 0) return false;
-    return true;
-  }
-
-  bool failVertexBuffers = false;
-  bool failIndexBuffers = false;
-  std::vector<std::unique_ptr<FakeVertexBuffer>> vertexBuffers;
-  std::vector<std::unique_ptr<FakeIndexBuffer>> indexBuffers;
-};
 
 }  // namespace lumi_test

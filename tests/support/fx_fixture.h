@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "render/fire_fx.h"
-#include "scene/fx_constructor.h"
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
-#include "render/underwater_fx.h"
+#include "render/fire_fx.h"
 #include "render/projection.h"
+#include "render/underwater_fx.h"
 #include "scene/doc_res_manager.h"
-#include "support/fake_geometry.h"
+#include "scene/fx_constructor.h"
 #include "support/effect_doc_device.h"
-#include "support/recording_doc_device.h"
+#include "support/fake_geometry.h"
 #include "support/recording_effect.h"
+#include "support/recording_render_device.h"
 #include "support/recording_renderer.h"
 
 namespace fx_test {
@@ -68,7 +68,6 @@ class FxTest : public ::testing::Test {
   RecordingEffect effect;
   FakeTexture source;
   FakeTexture maskTexture;
-  lumi_test::FakeGeometryDevice geometry;
   EffectDocDevice docDevice;
   std::unique_ptr<DS_DocResManager> manager;
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/effect_binary.h"
-#include "render/doc_resource_device_win.h"
+#include "render/render_device_win.h"
 #include "resources/basekit/effect_expectations.h"
 #include "support/d3d_fixture_win.h"
 
@@ -302,12 +302,12 @@ TEST_F(BasekitEffectsTest, KnownInputsDrawKnownPixels) {
   }
 }
 
-// A damaged or cut compiled effect never reaches the loader: the resource device makes no effect of it,
+// A damaged or cut compiled effect never reaches the loader: the device layer makes no effect of it,
 // so the item that asked draws nothing. The intact bytes still make one.
 TEST_F(BasekitEffectsTest, DamagedOrTruncatedEffectsGiveNoEffect) {
   ASSERT_FALSE(effects_.empty());
   const std::vector<BYTE>& good = effects_[0].bytes;
-  CacheDocResourceDevice resources;
+  D3D9RenderDevice resources;
   ID3DXEffect* intact = resources.CreateEffect(good.data(), static_cast<INT>(good.size()));
   EXPECT_NE(intact, nullptr);
   resources.ReleaseEffect(intact);

@@ -9,16 +9,14 @@
 
 #include "lights/light_2d.h"
 #include "platform/counted_ptr.h"
-#include "render/device_services_win.h"
-#include "render/light_device.h"
-#include "render/light_device_win.h"
 #include "render/projection.h"
-#include "render/doc_resource_device_win.h"
+#include "render/render_device_win.h"
 #include "render/render_objects.h"
 #include "render/texture_cache.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
 #include "scene/fx_particle_ctrl.h"
+#include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
 #include "support/fake_module_resources.h"
 
@@ -87,8 +85,7 @@ class GlowEffectTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
-    InstallDeviceServices();
-    InstallLightDevice();
+    InstallD3D9RenderDevice();
     g_LetterboxProjection = LetterboxProjection();
     light.reset(new DS_2D_Light);
     light->OnCreateDevice();
@@ -110,7 +107,7 @@ class GlowEffectTest : public lumi_test::D3DFixture {
     if (effect) effect->Release();
     light.reset();
     g_LetterboxProjection = LetterboxProjection();
-    SetLightDevice(nullptr);
+    SetRenderDevice(nullptr);
     lumi_test::D3DFixture::TearDown();
   }
 
@@ -203,8 +200,8 @@ TEST_F(GlowEffectTest, CutShortModuleEffectGivesNoEffectAndTheGlowDrawsNothing) 
   TextureCacheHolder initial;
   TextureCacheHolder* savedCache = g_TextureCache;
   g_TextureCache = &initial;
-  CacheDocResourceDevice resources;
-  SetDocResourceDevice(&resources);
+  D3D9RenderDevice resources;
+  RenderDevice* installed = SetRenderDevice(&resources);
   ID3DXEffect* cut = nullptr;
   ID3DXEffect* whole = nullptr;
   {
@@ -213,7 +210,7 @@ TEST_F(GlowEffectTest, CutShortModuleEffectGivesNoEffectAndTheGlowDrawsNothing) 
     EXPECT_EQ(cut, nullptr);
     EXPECT_NE(manager.GetEffect(&whole, DS_HLSLEffectFile(DS_FileLink3(98, u"basekit.dll"))), nullptr);
   }
-  SetDocResourceDevice(nullptr);
+  SetRenderDevice(installed);
   g_TextureCache = savedCache;
   if (whole) whole->Release();
 

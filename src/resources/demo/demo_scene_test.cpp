@@ -24,7 +24,7 @@
 #include "scene/scene_document.h"
 #include "scene/screen_mapping.h"
 #include "support/fake_module_resources.h"
-#include "support/recording_doc_device.h"
+#include "support/recording_render_device.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ std::vector<BYTE> ReadDocument() {
 
 // Mask pictures decode into textures that keep their bytes and encode back to the same bytes, so that a
 // mask survives loading and saving unchanged, as it does on a device.
-class MaskKeepingDevice : public RecordingDocDevice {
+class MaskKeepingDevice : public lumi_test::RecordingRenderDevice {
  public:
   bool SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) override {
     const std::string bytes = Text(texture);

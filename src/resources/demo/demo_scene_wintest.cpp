@@ -19,7 +19,7 @@
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "lights/underwater_light.h"
-#include "render/doc_resource_device_win.h"
+#include "render/render_device_win.h"
 #include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
 #include "scene/fx_particle_ctrl.h"
@@ -37,16 +37,16 @@ class DemoSceneOnDevice : public lumi_test::D3DFixture {
     D3DFixture::SetUp();
     RegisterAllReaders();
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&device_);
+    SetRenderDevice(&device_);
   }
   void TearDown() override {
     delete g_DocResManager;
     g_DocResManager = nullptr;
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
     D3DFixture::TearDown();
   }
-  CacheDocResourceDevice device_;
+  D3D9RenderDevice device_;
 };
 
 TEST_F(DemoSceneOnDevice, EmbeddedDocumentLoadsWithEveryPicture) {

@@ -1,6 +1,6 @@
-// The document resource manager on the real device side: a texture cache per document, pictures and
+// The device layer on the real device, its documents' side: a texture cache per document, pictures and
 // meshes of a resource module through the manager, and effects that cannot be made.
-#include "render/doc_resource_device_win.h"
+#include "render/render_device_win.h"
 
 #include <gtest/gtest.h>
 
@@ -12,27 +12,27 @@
 
 namespace {
 
-class CacheDocResourceDeviceTest : public lumi_test::D3DFixture {
+class D3D9RenderDeviceTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     D3DFixture::SetUp();
     savedCache_ = g_TextureCache;
     g_TextureCache = &initial_;
     SetModuleResources(&Win32ModuleResources());
-    SetDocResourceDevice(&device_);
+    SetRenderDevice(&device_);
   }
   void TearDown() override {
-    SetDocResourceDevice(nullptr);
+    SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
     g_TextureCache = savedCache_;
     D3DFixture::TearDown();
   }
-  CacheDocResourceDevice device_;
+  D3D9RenderDevice device_;
   TextureCacheHolder initial_;
   TextureCacheHolder* savedCache_ = nullptr;
 };
 
-TEST_F(CacheDocResourceDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderTheyGo) {
+TEST_F(D3D9RenderDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderTheyGo) {
   int a = 0, b = 0;  // only their addresses name the documents
   device_.AttachDocument(&a);
   TextureCacheHolder* cacheA = g_TextureCache;
@@ -55,7 +55,7 @@ TEST_F(CacheDocResourceDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderT
   EXPECT_EQ(g_TextureCache, &initial_);
 }
 
-TEST_F(CacheDocResourceDeviceTest, ManagerGetsModulePicturesAndMeshesThroughItsOwnCache) {
+TEST_F(D3D9RenderDeviceTest, ManagerGetsModulePicturesAndMeshesThroughItsOwnCache) {
   DS_DocResManager manager;
   ASSERT_NE(g_TextureCache, &initial_);
   DS_ImageFileLink picture(9001, u"testkit.dll");
@@ -78,7 +78,7 @@ TEST_F(CacheDocResourceDeviceTest, ManagerGetsModulePicturesAndMeshesThroughItsO
   EXPECT_EQ(fx, nullptr);
 }
 
-TEST_F(CacheDocResourceDeviceTest, EffectsThatCannotBeMadeAreNull) {
+TEST_F(D3D9RenderDeviceTest, EffectsThatCannotBeMadeAreNull) {
   const char junk[] = "not an effect";
   EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(junk), sizeof(junk)), nullptr);
   EXPECT_EQ(device_.CreateEffect(nullptr, 0), nullptr);

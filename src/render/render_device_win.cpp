@@ -1,0 +1,280 @@
+#include "render/render_device_win.h"
+
+#include <d3dx9.h>
+
+#include "dxut/d3d_device.h"
+#include "platform/com_ref.h"
+#include "platform/effect_binary.h"
+#include "render/luminance_win.h"
+#include "render/projection.h"
+#include "render/quad_builders.h"
+#include "render/render_target_chain.h"
+
+D3D9RenderDevice::~D3D9RenderDevice() {
+  if (&GetRenderDevice() == this) SetRenderDevice(nullptr);
+  if (!documents_.empty()) g_TextureCache = beforeDocuments_;
+}
+
+// --- Placement
+
+BackBufferSize D3D9RenderDevice::GetBackBufferSize() {
+  D3DSURFACE_DESC desc;
+  GetBackBufferDesc(&desc);
+  return BackBufferSize{desc.Width, desc.Height};
+}
+
+void D3D9RenderDevice::SetTransform(TransformSlot slot, const D3DXMATRIX& m) {
+  if (!g_D3DDevice) return;
+  static const D3DTRANSFORMSTATETYPE kState[] = {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION};
+  g_D3DDevice->SetTransform(kState[static_cast<int>(slot)], &m);
+}
+
+void D3D9RenderDevice::SetTextureTransform(DWORD stage, const D3DXMATRIX& m) {
+  if (g_D3DDevice) g_D3DDevice->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &m);
+}
+
+// --- Buffers
+
+HRESULT D3D9RenderDevice::CreateVertexBuffer(UINT bytes, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                             IDirect3DVertexBuffer9** out) {
+  if (!g_D3DDevice) return E_FAIL;
+  return g_D3DDevice->CreateVertexBuffer(bytes, usage, fvf, pool, out, nullptr);
+}
+
+HRESULT D3D9RenderDevice::CreateIndexBuffer(UINT bytes, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            IDirect3DIndexBuffer9** out) {
+  if (!g_D3DDevice) return E_FAIL;
+  return g_D3DDevice->CreateIndexBuffer(bytes, usage, format, pool, out, nullptr);
+}
+
+// --- Textures
+
+IDirect3DTexture9* D3D9RenderDevice::CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
+                                                         const TextureFill& fill) {
+  if (!g_D3DDevice) return nullptr;
+  ComRef<IDirect3DTexture9> tex;
+  const HRESULT hr = mips ? D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, format, D3DPOOL_MANAGED, tex.Out())
+                          : g_D3DDevice->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, tex.Out(), nullptr);
+  if (FAILED(hr) || !tex) return nullptr;
+  D3DSURFACE_DESC desc;
+  D3DLOCKED_RECT rect;
+  bool filled = false;
+  if (SUCCEEDED(tex->GetLevelDesc(0, &desc)) && desc.Width >= width && desc.Height >= height &&
+      SUCCEEDED(tex->LockRect(0, &rect, nullptr, 0))) {
+    filled = fill(static_cast<BYTE*>(rect.pBits), rect.Pitch, desc.Format);
+    tex->UnlockRect(0);
+  }
+  return filled ? tex.Detach() : nullptr;
+}
+
+bool D3D9RenderDevice::ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) {
+  return g_D3DDevice && ReadPictureTexels(picture, size, read);
+}
+
+void D3D9RenderDevice::MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) {
+  if (g_D3DDevice) MakeSquareTextureCopy(n, quad, source);
+}
+
+IDirect3DTexture9* D3D9RenderDevice::GetTextureById(int id) {
+  IDirect3DTexture9* t = nullptr;
+  if (g_D3DDevice && g_TextureCache) TextureCache::GetTextureById(&t, g_TextureCache, id);
+  return t;
+}
+
+// --- States
+
+void D3D9RenderDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+  if (g_D3DDevice) g_D3DDevice->SetRenderState(state, value);
+}
+
+void D3D9RenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+  if (g_D3DDevice) g_D3DDevice->SetTextureStageState(stage, type, value);
+}
+
+void D3D9RenderDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+  if (g_D3DDevice) g_D3DDevice->SetSamplerState(sampler, type, value);
+}
+
+void D3D9RenderDevice::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
+  if (g_D3DDevice) g_D3DDevice->SetTexture(stage, texture);
+}
+
+void D3D9RenderDevice::SetDirectionalLight(const float direction[3], const float diffuse[4]) {
+  if (!g_D3DDevice) return;
+  D3DLIGHT9 light = {};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = D3DCOLORVALUE{diffuse[0], diffuse[1], diffuse[2], diffuse[3]};
+  light.Specular = D3DCOLORVALUE{1, 1, 1, 0};
+  light.Direction = D3DVECTOR{direction[0], direction[1], direction[2]};
+  g_D3DDevice->SetLight(0, &light);
+  g_D3DDevice->LightEnable(0, TRUE);
+}
+
+void D3D9RenderDevice::SetSpecularMaterial(float level, float power) {
+  if (!g_D3DDevice) return;
+  D3DMATERIAL9 m = {};
+  m.Diffuse = D3DCOLORVALUE{0, 0, 0, 1};
+  m.Specular = D3DCOLORVALUE{level, level, level, 0};
+  m.Power = power;
+  g_D3DDevice->SetMaterial(&m);
+}
+
+// --- Streams and draw calls
+
+void D3D9RenderDevice::BindStream(IDirect3DVertexBuffer9* buffer, DWORD fvf, UINT stride) {
+  if (!g_D3DDevice) return;
+  g_D3DDevice->SetVertexShader(nullptr);
+  g_D3DDevice->SetFVF(fvf);
+  g_D3DDevice->SetStreamSource(0, buffer, 0, stride);
+}
+
+void D3D9RenderDevice::SetIndices(IDirect3DIndexBuffer9* indices) {
+  if (g_D3DDevice) g_D3DDevice->SetIndices(indices);
+}
+
+void D3D9RenderDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) {
+  if (g_D3DDevice) g_D3DDevice->DrawPrimitive(type, start, count);
+}
+
+void D3D9RenderDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices,
+                                            UINT startIndex, UINT count) {
+  if (g_D3DDevice) g_D3DDevice->DrawIndexedPrimitive(type, baseVertex, minIndex, vertices, startIndex, count);
+}
+
+void D3D9RenderDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+  // Clearing depth without a depth surface bound fails harmlessly; the result is not needed.
+  if (g_D3DDevice) g_D3DDevice->Clear(0, nullptr, flags, color, z, stencil);
+}
+
+void D3D9RenderDevice::DrawBars(const LetterboxProjection& projection) { projection.DrawBars(); }
+
+// --- Effects
+
+UINT D3D9RenderDevice::BeginEffect(ID3DXEffect* effect) {
+  UINT n = 0;
+  if (FAILED(effect->Begin(&n, 0))) return 0;
+  return n;
+}
+
+void D3D9RenderDevice::BeginPass(ID3DXEffect* effect, UINT pass) { effect->BeginPass(pass); }
+void D3D9RenderDevice::EndPass(ID3DXEffect* effect) { effect->EndPass(); }
+void D3D9RenderDevice::EndEffect(ID3DXEffect* effect) { effect->End(); }
+
+ID3DXEffect* D3D9RenderDevice::CreateEffect(const BYTE* data, INT size) {
+  if (!g_D3DDevice || !data || size <= 0) return nullptr;
+  // The loader follows every offset and count of a compiled effect unchecked: a damaged or truncated
+  // one would crash it, so it is read through our bounded reader first and refused when it does not fit.
+  fxbin::Effect checked;
+  if (fxbin::HasCompiledTag(data, static_cast<size_t>(size)) &&
+      !fxbin::ReadEffect(data, static_cast<size_t>(size), &checked, nullptr))
+    return nullptr;
+  ComRef<ID3DXEffect> effect;
+  ComRef<ID3DXBuffer> errors;
+  HRESULT hr = D3DXCreateEffect(g_D3DDevice, data, static_cast<UINT>(size), nullptr, nullptr, 0, nullptr,
+                                effect.Out(), errors.Out());
+  return SUCCEEDED(hr) ? effect.Detach() : nullptr;
+}
+
+void D3D9RenderDevice::AddRefEffect(ID3DXEffect* effect) {
+  if (effect) effect->AddRef();
+}
+
+void D3D9RenderDevice::ReleaseEffect(ID3DXEffect* effect) {
+  if (effect) effect->Release();
+}
+
+void D3D9RenderDevice::EffectLostDevice(ID3DXEffect* effect) {
+  if (effect) effect->OnLostDevice();
+}
+
+void D3D9RenderDevice::EffectResetDevice(ID3DXEffect* effect) {
+  if (effect) effect->OnResetDevice();
+}
+
+// --- Render targets
+
+bool D3D9RenderDevice::CreateTargets(RenderTargetChain& chain, int width, int height) {
+  if (!g_D3DDevice) return false;
+  return chain.Create(width, height);
+}
+
+void D3D9RenderDevice::BeginTargets(RenderTargetChain& chain, IDirect3DTexture9** target) {
+  if (g_D3DDevice) chain.Begin(target);
+}
+
+IDirect3DTexture9** D3D9RenderDevice::NextTarget(RenderTargetChain& chain) {
+  return g_D3DDevice ? chain.Next() : nullptr;
+}
+
+void D3D9RenderDevice::EndTargets(RenderTargetChain& chain) {
+  if (g_D3DDevice) chain.End();
+}
+
+// --- Documents' resources
+
+void D3D9RenderDevice::AttachDocument(const void* document) {
+  if (documents_.empty()) beforeDocuments_ = g_TextureCache;
+  documents_.push_back(Attached{document, std::unique_ptr<TextureCacheHolder>(new TextureCacheHolder)});
+  g_TextureCache = documents_.back().holder.get();
+}
+
+void D3D9RenderDevice::DetachDocument(const void* document) {
+  for (auto it = documents_.begin(); it != documents_.end(); ++it) {
+    if (it->document != document) continue;
+    const bool wasCurrent = g_TextureCache == it->holder.get();
+    documents_.erase(it);  // releases what the document's cache decoded
+    if (wasCurrent) g_TextureCache = documents_.empty() ? beforeDocuments_ : documents_.back().holder.get();
+    return;
+  }
+}
+
+TextureInfo D3D9RenderDevice::GetTexture(const DocResourceRecord& record) {
+  TextureInfo out;
+  TextureCache::GetTexture(record, g_TextureCache, out);
+  return out;
+}
+
+bool D3D9RenderDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {
+  const DocNamedBlob& blob = record.blob;
+  if (blob.name.empty() || blob.Empty()) return false;
+  D3DXIMAGE_INFO info = {};
+  if (FAILED(D3DXGetImageInfoFromFileInMemory(blob.Data(), static_cast<UINT>(blob.Size()), &info)) || !info.Width ||
+      !info.Height)
+    return false;
+  out->Assign(nullptr, info.Width, info.Height);
+  return true;
+}
+
+TextureInfo D3D9RenderDevice::LoadTextureFromMemory(const BYTE* data, INT size) {
+  TextureInfo out;
+  TextureCache::LoadFromMemory(out, data, size);
+  return out;
+}
+
+void D3D9RenderDevice::LoadMesh(const BYTE* data, INT size, int stride, MeshData* out) {
+  MeshData::LoadFromMemory(data, size, stride, out);
+}
+
+void D3D9RenderDevice::GetMesh(const DocResourceRecord& record, int stride, MeshData* out) {
+  TextureCache::GetMesh(record, g_TextureCache, *out, stride);
+}
+
+bool D3D9RenderDevice::SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) {
+  ComRef<ID3DXBuffer> dds;
+  if (FAILED(::SaveTextureAsDds(&texture, dds.Out())) || !dds) return false;
+  const BYTE* p = static_cast<const BYTE*>(dds->GetBufferPointer());
+  out->assign(p, p + dds->GetBufferSize());
+  return true;
+}
+
+IDirect3DTexture9* D3D9RenderDevice::ConvertMask(IDirect3DTexture9* texture, UINT side) {
+  IDirect3DTexture9* copy = nullptr;
+  if (texture) ConvertTexture(static_cast<int>(side), static_cast<int>(side), &texture, &copy, D3DFMT_A8);
+  return copy;
+}
+
+void InstallD3D9RenderDevice() {
+  // Never destroyed: documents still alive at exit are destroyed after every static object and call it.
+  static D3D9RenderDevice* device = new D3D9RenderDevice;
+  SetRenderDevice(device);
+}
