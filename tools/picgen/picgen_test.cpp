@@ -49,7 +49,8 @@ TEST(PictureRequestTest, RejectsUnknownKindsOptionsAndValues) {
   const std::vector<PictureRequest> bad = {
       Request("sunset", 8, 8),
       Request("target", 8, 8, {{"seed", "1"}}),
-      Request("flame", 8, 8, {{"seed", "1"}}),
+      Request("flame", 8, 8, {{"tongues", "0"}}),
+      Request("flame", 8, 8, {{"palette", "day"}}),
       Request("landscape", 8, 8, {{"palette", "noon"}}),
       Request("landscape", 8, 8, {{"seed", "-1"}}),
       Request("noise", 8, 8, {{"cells", "0"}}),
@@ -184,12 +185,24 @@ TEST(PictureKindsTest, HazeStaysAroundTheMiddle) {
     }
 }
 
+TEST(PictureKindsTest, FlameTonguesStandSideBySide) {
+  Picture p = DrawPicture(Request("flame", 200, 100, {{"tongues", "5"}, {"seed", "7"}}));
+  const int y = 85;  // low in every tongue, whatever its height
+  for (int t = 0; t < 5; ++t) {
+    EXPECT_GT(p.At(40 * t + 20, y).a, 0.5f) << t;  // a tongue's middle
+    EXPECT_LT(p.At(40 * t, y).a, 0.05f) << t;      // between two tongues
+  }
+  EXPECT_EQ(p.At(0, 0).a, 0.0f);
+  // A single tongue is the flame as it always was.
+  EXPECT_EQ(DrawPicture(Request("flame", 37, 61, {{"tongues", "1"}})).Bytes(), DrawPicture(Request("flame", 37, 61)).Bytes());
+}
+
 TEST(PictureKindsTest, FireplaceOpeningIsDarkAboveItsFloorAndTheWallAboveIsNot) {
   Picture p = DrawPicture(Request("fireplace", 320, 200));
   auto level = [&](int x, int y) { return p.At(x, y).r + p.At(x, y).g + p.At(x, y).b; };
   EXPECT_LT(level(160, 110), 0.2);   // inside the opening, high up: soot
-  EXPECT_GT(p.At(60, 176).r, 0.3);   // its floor glows
-  EXPECT_GT(level(40, 120), 0.5);    // bricks beside it
+  EXPECT_GT(p.At(30, 188).r, 0.3);   // its floor glows
+  EXPECT_GT(level(14, 120), 0.5);    // bricks beside it
   EXPECT_GT(level(160, 60), 0.2);    // the mantel shelf
 }
 

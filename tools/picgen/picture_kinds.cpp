@@ -242,11 +242,25 @@ Picture Haze(const PictureRequest& r) {
 }
 
 Picture Flame(const PictureRequest& r) {
-  Options o(r, {});
+  Options o(r, {"tongues", "seed"});
+  const long tongues = o.Int("tongues", 1, 1, 64);
+  const uint32_t seed = o.Seed();
   Picture p(r.width, r.height, true);
   const Rgba edge = RgbHex(0xb01800), body = RgbHex(0xff7a10), core = RgbHex(0xfff4b0);
   EachPixel(p, [&](int x, int y) {
-    double u = (x + 0.5) / r.width * 2 - 1, v = (y + 0.5) / r.height;
+    // Tongues side by side, each of its own height and lower towards the sides, so that the fire
+    // gathers in the middle; a single tongue fills the height.
+    const double across = (x + 0.5) / r.width * tongues;
+    const int tongue = static_cast<int>(across);
+    const double side = (tongue + 0.5) / tongues * 2 - 1;
+    const double tall = tongues == 1 ? 1.0
+                                     : (0.55 + 0.45 * Unit(Hash(static_cast<uint32_t>(tongue), 5, seed))) *
+                                           (1 - 0.5 * side * side);
+    double u = (across - tongue) * 2 - 1, v = ((y + 0.5) / r.height - (1 - tall)) / tall;
+    if (v <= 0) {
+      p.Set(x, y, Rgba{edge.r, edge.g, edge.b, 0});
+      return;
+    }
     double half = 0.92 * std::sqrt(std::max(0.0, std::sin(kPi * std::pow(v, 2.2))));  // pointed top, round base
     double inside = half > 0 ? 1 - std::fabs(u) / half : 0;
     Rgba c = inside < 0.5 ? Mix(edge, body, inside / 0.5) : Mix(body, core, (inside - 0.5) / 0.5 * v);
@@ -256,16 +270,17 @@ Picture Flame(const PictureRequest& r) {
   return p;
 }
 
-// A room's wall around a wide stone fireplace: brick surround, a wooden mantel shelf, a dark arched
-// opening over the lower part of the picture with logs, embers and a warm glow, and a stone hearth.
+// A room's wall around a wide brick fireplace: brick surround, a wooden mantel shelf, a dark arched
+// opening over the lower half of the picture with logs, embers and a warm glow, and a stone hearth
+// along the bottom edge.
 Picture Fireplace(const PictureRequest& r) {
   Options o(r, {"seed"});
   const uint32_t seed = o.Seed();
   Picture p(r.width, r.height, false);
   const double w = r.width, h = r.height;
-  const double surroundL = 0.08 * w, surroundR = 0.92 * w, surroundT = 0.30 * h;
-  const double openL = 0.17 * w, openR = 0.83 * w, openT = 0.46 * h, openB = 0.90 * h;
-  const double archRise = 0.06 * h, hearthT = 0.90 * h;
+  const double surroundL = 0.02 * w, surroundR = 0.98 * w, surroundT = 0.30 * h;
+  const double openL = 0.07 * w, openR = 0.93 * w, openT = 0.46 * h, openB = 0.96 * h;
+  const double archRise = 0.06 * h, hearthT = 0.96 * h;
   const double mantelT = 0.25 * h, mantelB = 0.31 * h;
   const double brickW = std::max(4.0, 0.055 * w), brickH = std::max(3.0, 0.04 * h), mortar = std::max(1.0, 0.004 * w);
   const Rgba wallTop = RgbHex(0x1e1410), wallLow = RgbHex(0x3a2618), mortarColour = RgbHex(0x4a4038);
@@ -296,7 +311,7 @@ Picture Fireplace(const PictureRequest& r) {
       const double d = std::hypot((px - cx) / w, (py - 0.75 * h) / h);
       c = Mix(c, ember, 0.35 * (1 - SmoothStep(0.1, 0.45, d)));
     }
-    if (px >= 0.04 * w && px < 0.96 * w && py >= mantelT && py < mantelB)
+    if (px >= 0.01 * w && px < 0.99 * w && py >= mantelT && py < mantelB)
       c = Mix(woodLight, wood, (py - mantelT) / (mantelB - mantelT));
     if (inOpening) {
       // Sooty inside, lit from the embers at its floor.
@@ -309,11 +324,11 @@ Picture Fireplace(const PictureRequest& r) {
   const double logY = openB - 0.035 * h, logR = 0.03 * std::min(w, h);
   for (int i = 0; i < 24; ++i) {
     const double t = i / 23.0;
-    p.Disc(cx - 0.22 * w + 0.30 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x2e1a0e));
-    p.Disc(cx + 0.22 * w - 0.30 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x3a2212));
+    p.Disc(cx - 0.30 * w + 0.40 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x2e1a0e));
+    p.Disc(cx + 0.30 * w - 0.40 * w * t, logY - 0.5 * logR * t, logR, RgbHex(0x3a2212));
   }
   for (int i = 0; i < 60; ++i) {
-    const double ex = cx + (Unit(Hash(i, 11, seed)) - 0.5) * 0.5 * w;
+    const double ex = cx + (Unit(Hash(i, 11, seed)) - 0.5) * 0.7 * w;
     const double ey = openB - Unit(Hash(i, 12, seed)) * 0.02 * h;
     p.Disc(ex, ey, 0.004 * w + 0.004 * w * Unit(Hash(i, 13, seed)), Mix(ember, RgbHex(0xffd040), Unit(Hash(i, 14, seed))));
   }

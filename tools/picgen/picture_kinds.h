@@ -7,7 +7,8 @@
 //   gradient   from=RRGGBB to=RRGGBB angle=DEG       linear gradient (0: left to right, 90: top to bottom)
 //   noise      seed=N cells=N                        grey value noise that tiles in both directions
 //   haze       seed=N cells=N strength=F             distortion map: red and green around 0.5, tiles
-//   flame      (none)                                RGBA flame shape, transparent at the top
+//   flame      tongues=N seed=N                      RGBA flame shape, transparent at the top; N tongues
+//                                                    side by side of heights drawn from the seed
 //   fireplace  seed=N                                a brick fireplace on a room's wall, its dark opening
 //                                                    over the lower part of the picture
 //   glyphs     seed=N                                white glyphs on transparent, height/width + 2 equal

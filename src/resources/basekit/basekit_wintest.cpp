@@ -19,7 +19,7 @@ struct KitPicture {
 
 const KitPicture kPictures[] = {
     {5, 1600, 1000, false},  // default slide picture
-    {7, 128, 256, true},     // flame pattern
+    {7, 512, 256, true},     // flame pattern of the flame light
     {8, 256, 256, false},    // tileable noise
     {40, 64, 640, true},     // glyph sheet
     {58, 512, 512, true},    // glass ball overlays
