@@ -304,6 +304,44 @@ TEST_F(FxOnDevice, WaterChangesThePicture) {
   EXPECT_LT(black, 100);  // the picture is still there
 }
 
+// Without a mask the waves and the water draw with their cheaper twin techniques; the frame must be the
+// one their masked techniques draw under a mask that covers everything.
+TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
+  IDirect3DTexture9* everywhere = MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFFFFFFu; });
+  ASSERT_NE(everywhere, nullptr);
+  struct Case {
+    const char* name;
+    DWORD (*picture)(UINT, UINT);  // bands across the item's displacement
+    std::function<DS_FX_Constructor*()> make;
+  } cases[] = {
+      {"waves", Rows, [] {
+         auto* waves = new DS_WavesFX;
+         waves->amplitude.SetValue(160, nullptr);
+         return waves;
+       }},
+      {"water", Columns, [] { return new DS_WaterFX; }},
+  };
+  for (const Case& c : cases) {
+    Picture(c.picture);
+    const lumi_test::Pixels plain = Plain();
+    for (int mainFX : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << c.name << " MainFX " << mainFX);
+      lumi_test::Pixels frames[2];
+      for (int masked = 0; masked < 2; ++masked) {
+        slide_->renderObjects.clear();
+        std::unique_ptr<DS_FX_Constructor> item(c.make());
+        item->mainFX = mainFX;
+        if (masked) g_DocResManager->Maps().SetGuidTexture(item->maskKey, everywhere);
+        Add(*item);
+        frames[masked] = Frame(0.1);
+      }
+      EXPECT_GT(Differing(frames[0], plain), 100);  // the effect is there
+      EXPECT_EQ(Differing(frames[0], frames[1], 2), 0);
+    }
+  }
+  everywhere->Release();
+}
+
 TEST_F(FxOnDevice, FireDrawsInsideItsAreaOnly) {
   Picture(Grey);
   const lumi_test::Pixels plain = Plain();

@@ -135,7 +135,9 @@ void DS_FX_Constructor::DrawWithCommonParams(DS_ABRender* renderer) {
   if (!renderer || PassThroughWithoutEffect(renderer)) return;
   float s[2];
   CommonScale(renderer->GetImageWidth(), renderer->GetImageHeight(), scale.GetResult(), s);
-  effect->SetTechnique(mainFX.GetValue() != 0 ? "MainFX" : "Main");
+  const bool fx = mainFX.GetValue() != 0;
+  D3DXHANDLE twin = CoveredEverywhere() ? effect->GetTechniqueByName(fx ? "MainFXNoMask" : "MainNoMask") : nullptr;
+  effect->SetTechnique(twin ? twin : (fx ? "MainFX" : "Main"));
   effect->SetFloatArray("Scale", s, 2);
   effect->SetTexture("Mask", *GetMask());
   IDirect3DTexture9** background = renderer->GetTargetTexture();

@@ -146,6 +146,47 @@ TEST_F(FxTest, TechniqueFollowsTheMainFxFlagAndTheDrawComesLast) {
   }
 }
 
+TEST_F(FxTest, WithoutAMaskTheTwinTechniqueIsSetWhereTheEffectOffersIt) {
+  struct Case {
+    bool water;
+    int mainFX;
+    bool masked;
+    UINT shadows;
+    bool offered;
+    const char* technique;
+  } cases[] = {
+      {false, 0, false, 0, true, "MainNoMask"},   {false, 1, false, 0, true, "MainFXNoMask"},
+      {false, 0, true, 0, true, "Main"},          {false, 1, true, 0, true, "MainFX"},
+      {false, 0, false, 0, false, "Main"},        {false, 1, false, 0, false, "MainFX"},
+      {true, 1, false, 0, true, "MainFXNoMask"},  {true, 0, false, 0, true, "MainNoMask"},
+      {true, 1, false, 50, true, "MainFX"},  // the water's twins leave the shadows out
+      {true, 1, true, 0, true, "MainFX"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.water ? "water" : "light") << " MainFX " << k.mainFX << " mask " << k.masked
+                                    << " shadows " << k.shadows << " offered " << k.offered);
+    std::unique_ptr<DS_FX_Constructor> item;
+    if (k.water) {
+      auto* water = new DS_WaterFX;
+      water->shadows.SetValue(k.shadows, nullptr);
+      item.reset(water);
+    } else {
+      item.reset(new DS_LightFX);
+    }
+    Attach(*item);
+    item->mainFX = k.mainFX;
+    if (k.masked) {
+      maskTexture.AddRef();
+      item->mask = &maskTexture;
+    }
+    effect.offered = k.offered ? std::vector<std::string>{"MainNoMask", "MainFXNoMask"} : std::vector<std::string>{};
+    const Lines calls = Render(*item);
+    EXPECT_EQ(log.With("technique"), Lines{std::string("technique ") + k.technique});
+    EXPECT_EQ(calls.back(), "DrawWithEffect background fx");
+  }
+  effect.offered.clear();
+}
+
 TEST_F(FxTest, NoEffectDrawsNothingButKeepsTheSceneBehindInMainFxMode) {
   for (const FxClass& c : AllClasses()) {
     for (int mainFX : {0, 1}) {

@@ -50,6 +50,9 @@ class DS_WaterFX : public DS_FX_Constructor {
   // The clock, then the bump transform rotated by 4.5 radians per clock second.
   void Update(float t) override;
   void Render(DS_ABRender* renderer) override;
+  // Without a mask and without shadows: the water's twin techniques leave out the slope and highlight
+  // terms too, which "Shadows" 0 makes nothing.
+  bool CoveredEverywhere() override { return DS_FX_Constructor::CoveredEverywhere() && shadows.GetResult() == 0.0f; }
 
   // direction = (cos angle, sin angle): the stored angle as it is.
   void UpdateDirection();

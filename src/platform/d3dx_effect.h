@@ -12,6 +12,7 @@
 typedef const char* D3DXHANDLE;
 
 struct ID3DXEffect : IUnknown {
+  virtual D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(const char* name) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE technique) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE parameter, const void* data, UINT bytes) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE parameter, BOOL b) = 0;

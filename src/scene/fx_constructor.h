@@ -50,6 +50,9 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   // changes nothing.
   virtual void SetMask(IDirect3DTexture9** slot);
   virtual DS_FX_Constructor* Clone() const = 0;
+  // Whether the effect's twin techniques "MainNoMask" and "MainFXNoMask", which take every point as
+  // covered, draw this frame as "Main" and "MainFX" would: without a mask.
+  virtual bool CoveredEverywhere() { return *GetMask() == nullptr; }
 
   // Every value of source into this item, with notification where a reader would notify; references on
   // the mask and effect follow unless source is this item.
@@ -57,6 +60,9 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
 
   // Technique "MainFX" or "Main", "Scale", "Mask" and "Background", then the picture quad drawn once per
   // pass. Without an effect nothing is drawn; in MainFX mode the scene behind is copied onto the quad.
+  // Where the item is covered everywhere and the effect offers the twin of the technique, the twin is
+  // set instead: it leaves out the mask lookup and the blend, the most of a frame's cost on a software
+  // rasteriser.
   void DrawWithCommonParams(DS_ABRender* renderer);
   // "Scale" for a picture of w x h pixels and the derived scale s: {(w / h) / s, 1 / s}; {1 / s, 1 / s}
   // for a picture without size.

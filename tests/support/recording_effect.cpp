@@ -32,6 +32,11 @@ namespace {
 std::string Param(D3DXHANDLE h) { return h ? std::string(h) : std::string("(null)"); }
 }  // namespace
 
+D3DXHANDLE RecordingEffect::GetTechniqueByName(const char* name) {
+  for (const std::string& t : offered)
+    if (name && t == name) return t.c_str();
+  return nullptr;
+}
 HRESULT RecordingEffect::SetTechnique(D3DXHANDLE technique) {
   log_.Add("technique " + Param(technique));
   return S_OK;

@@ -39,6 +39,8 @@ class RecordingEffect : public ID3DXEffect {
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
 
+  // The name's handle when the test offers the technique (offered), else null; not logged.
+  D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(const char* name) override;
   HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE technique) override;
   HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE parameter, const void* data, UINT bytes) override;
   HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE parameter, BOOL b) override;
@@ -68,7 +70,6 @@ class RecordingEffect : public ID3DXEffect {
   D3DXHANDLE STDMETHODCALLTYPE GetParameterBySemantic(D3DXHANDLE, const char*) override { return nullptr; }
   D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE, UINT) override { return nullptr; }
   D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT) override { return nullptr; }
-  D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(const char*) override { return nullptr; }
   D3DXHANDLE STDMETHODCALLTYPE GetPass(D3DXHANDLE, UINT) override { return nullptr; }
   D3DXHANDLE STDMETHODCALLTYPE GetPassByName(D3DXHANDLE, const char*) override { return nullptr; }
   D3DXHANDLE STDMETHODCALLTYPE GetFunction(UINT) override { return nullptr; }
@@ -130,6 +131,7 @@ class RecordingEffect : public ID3DXEffect {
 
   long refs = 1;
   UINT passes = 1;  // what Begin reports
+  std::vector<std::string> offered;  // techniques found by name besides the ones set by name
 
  private:
   CallLog& log_;

@@ -126,9 +126,10 @@ inline const std::vector<EffectExpectation>& Expectations() {
          0xFF606060, 3},
         {"MainFX", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF404040}, {"Mask", 0x00FFFFFF}}, {{"multiplier", {0.5f}}},
          0xFF404040, 3}}},
-      // 77: waves. A uniform scene stays as it is wherever it is moved.
+      // 77: waves. A uniform scene stays as it is wherever it is moved. The twins without a mask write it
+      // opaque over whatever the target held.
       {77,
-       {"Main", "MainFX"},
+       {"Main", "MainFX", "MainNoMask", "MainFXNoMask"},
        {{"Scale", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {1, 1}},
         {"Mask", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
         {"Background", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
@@ -138,7 +139,9 @@ inline const std::vector<EffectExpectation>& Expectations() {
         {"amplitude", D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, {}},
         {"time", D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, {0}}},
        {{"Main", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF336699}}, {{"time", {1.3f}}}, 0xFF336699, 2},
-        {"MainFX", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF336699}}, {}, 0xFF336699, 2}}},
+        {"MainFX", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF336699}}, {}, 0xFF336699, 2},
+        {"MainNoMask", 0xFF102030, 0xFFFFFFFF, {{"Background", 0xFF336699}}, {{"time", {1.3f}}}, 0xFF336699, 2},
+        {"MainFXNoMask", 0xFF102030, 0xFFFFFFFF, {{"Background", 0xFF336699}}, {}, 0xFF336699, 2}}},
       // 78: pattern brush. The tile over the picture by its alpha.
       {78,
        {"Main", "MainFX"},
@@ -164,9 +167,10 @@ inline const std::vector<EffectExpectation>& Expectations() {
         {"time", D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, {0}}},
        {{"Main", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF408020}}, {{"time", {2}}}, 0xFF408020, 2},
         {"Main", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF408020}, {"Mask", 0x00FFFFFF}}, {}, 0xFF408020, 2}}},
-      // 90: water. A flat bump over a uniform scene: the scene tinted by Color.
+      // 90: water. A flat bump over a uniform scene: the scene tinted by Color; the twins without a mask
+      // and shadows write it opaque.
       {90,
-       {"Main", "MainFX"},
+       {"Main", "MainFX", "MainNoMask", "MainFXNoMask"},
        {{"Scale", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {1, 1}},
         {"Mask", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
         {"Background", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
@@ -183,7 +187,11 @@ inline const std::vector<EffectExpectation>& Expectations() {
        {{"Main", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF808080}, {"BumpMap", 0xFF808000}},
          {{"Color", {1, 0.5f, 0.25f}}}, 0xFF804020, 3},
         {"MainFX", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF808080}, {"BumpMap", 0xFF808000}, {"Mask", 0x00FFFFFF}},
-         {{"Color", {1, 0.5f, 0.25f}}}, 0xFF808080, 3}}},
+         {{"Color", {1, 0.5f, 0.25f}}}, 0xFF808080, 3},
+        {"MainNoMask", 0xFF102030, 0xFFFFFFFF, {{"Background", 0xFF808080}, {"BumpMap", 0xFF808000}},
+         {{"Color", {1, 0.5f, 0.25f}}}, 0xFF804020, 3},
+        {"MainFXNoMask", 0xFF102030, 0xFFFFFFFF, {{"Background", 0xFF808080}, {"BumpMap", 0xFF808000}},
+         {{"Color", {1, 0.5f, 0.25f}}}, 0xFF804020, 3}}},
       // 91: movement.
       {91,
        {"Main", "MainFX"},

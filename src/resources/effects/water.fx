@@ -2,6 +2,9 @@
 // perturbs the lookup, a wave runs along Direction1 with the displacement Direction2, and the surface is
 // tinted by Color, darkened by its slope and lit by a highlight along Vhalf as far as Shadows says.
 // P1 and P2 foreshorten the bump lookup towards the top of the picture.
+// "MainNoMask" and "MainFXNoMask" are the twins the item draws with when it has no mask and Shadows is 0:
+// every point is covered and the slope and highlight terms are nothing, so both write the tinted water
+// opaque without reading a mask, blending or lighting.
 
 float2 Scale = {1, 1};
 texture BumpMap;
@@ -42,14 +45,24 @@ sampler MaskSampler = sampler_state {
   MipFilter = NONE;
 };
 
-float3 Water(float2 uv) {
+// The bump's signed perturbation at uv.
+float2 Bump(float2 uv) {
   // Farther rows (towards the top) are squeezed: v' = (P1.x v + P1.y) / (P2.x v + P2.y).
   float depth = (P1.x * uv.y + P1.y) / (P2.x * uv.y + P2.y);
   float2 p = float2(uv.x, depth) * Scale;
-  float2 n = tex2D(BumpSampler, p).rg * 2 - 1;
+  return tex2D(BumpSampler, p).rg * 2 - 1;
+}
+
+// The picture seen through the surface of bump n at uv, tinted.
+float3 Seen(float2 uv, float2 n) {
   float2 d = float2(n.x * BampTrans.x + n.y * BampTrans.z, n.x * BampTrans.y + n.y * BampTrans.w);
   d += Direction2 * sin(dot(uv, Direction1) + Time);
-  float3 c = tex2D(BackgroundSampler, uv + d).rgb * Color;
+  return tex2D(BackgroundSampler, uv + d).rgb * Color;
+}
+
+float3 Water(float2 uv) {
+  float2 n = Bump(uv);
+  float3 c = Seen(uv, n);
   float slope = saturate(n.x + n.y);
   float highlight = pow(saturate(dot(normalize(float3(n, 1)), Vhalf)), 32);
   return c * (1 - Shadows * slope) + highlight * Shadows;
@@ -57,6 +70,10 @@ float3 Water(float2 uv) {
 
 float4 WaterPS(float2 uv : TEXCOORD0) : COLOR0 {
   return float4(Water(uv), tex2D(MaskSampler, uv).a);
+}
+
+float4 WaterNoMaskPS(float2 uv : TEXCOORD0) : COLOR0 {
+  return float4(Seen(uv, Bump(uv)), 1);
 }
 
 float4 WaterFXPS(float2 uv : TEXCOORD0) : COLOR0 {
@@ -82,5 +99,23 @@ technique MainFX {
     CullMode = NONE;
     ZEnable = FALSE;
     PixelShader = compile ps_2_0 WaterFXPS();
+  }
+}
+
+technique MainNoMask {
+  pass P0 {
+    AlphaBlendEnable = FALSE;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterNoMaskPS();
+  }
+}
+
+technique MainFXNoMask {
+  pass P0 {
+    AlphaBlendEnable = FALSE;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterNoMaskPS();
   }
 }
