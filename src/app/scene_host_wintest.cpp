@@ -12,6 +12,7 @@
 #include "dxut/app_clock.h"
 #include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
+#include "fx/light_water_fx.h"
 #include "lights/audio_graph_win.h"
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
@@ -337,6 +338,34 @@ TEST_F(SceneHostTest, GlowItemSurvivesAForcedDeviceLossAndFramesAreDrawnAfterIt)
   EXPECT_EQ(512u, desc.Width);
   EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
   host_->SetRoot(nullptr);  // before the effect goes
+}
+
+// A full-screen effect item over the scene composed so far draws through the picture light's default-pool
+// render-target pair and the document's effect of basekit.dll: after a forced loss and reset in the middle
+// of its slide, both are back and the slide keeps showing the item's work, frame after frame.
+TEST_F(SceneHostTest, WaterItemKeepsDrawingThroughAForcedDeviceLossAndReset) {
+  DS_SlideShow_Light* root = WriteAndReadShow(1, 0, 10, 0);
+  DS_WaterFX* water = new DS_WaterFX;
+  water->mainFX = 1;
+  water->colour = 0x00FF80FF;  // red 1, green 0.5, blue 1: the green picture at half its green
+  root->slides[0]->items.emplace_back(water);
+  Start(root, 0);
+  DS_2D_Light* light = root->slides[0]->picture.Get();
+  ASSERT_NE(nullptr, light);
+  auto halfGreen = [](DWORD c) { return Green(c) > 0x60 && Green(c) < 0xA0 && ((c >> 16) & 0xFF) < 0x40; };
+
+  const DWORD before = Frame(0.5);
+  EXPECT_TRUE(halfGreen(before)) << std::hex << before;
+  ASSERT_NE(nullptr, light->renderTargets.textures[0]) << "the slide draws off-screen";
+  DXUTTestForceDeviceReset();
+  for (double t : {1.0, 1.5, 2.0}) {
+    const DWORD after = Frame(t);  // fails unless the reset succeeded and the frame was drawn
+    EXPECT_TRUE(halfGreen(after)) << std::hex << after << " at " << t;
+  }
+  ASSERT_NE(nullptr, light->renderTargets.textures[0]) << "made again at the reset";
+  D3DSURFACE_DESC desc;
+  ASSERT_HRESULT_SUCCEEDED(light->renderTargets.textures[0]->GetLevelDesc(0, &desc));
+  EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
 }
 
 class SceneHostWithoutIconLayerTest : public SceneHostTest {
