@@ -176,7 +176,7 @@ void DS_FlameLight::OnResetDevice() {
   d.SetRenderState(D3DRS_LIGHTING, FALSE);
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
-  GetRenderDevice().SetTransform(TransformSlot::World, identity);
+  d.SetTransform(TransformSlot::World, identity);
   d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
   d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -196,7 +196,7 @@ void DS_FlameLight::OnResetDevice() {
   d.SetRenderState(D3DRS_ZENABLE, FALSE);
   Resize(targetWidth, targetHeight);
   if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
+  const BackBufferSize bb = d.GetBackBufferSize();
   d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
 

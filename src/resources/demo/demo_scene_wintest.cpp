@@ -14,6 +14,7 @@
 #include "dxut/app_clock.h"
 #include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
+#include "lights/flame_light.h"
 #include "lights/lake_light.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
@@ -357,6 +358,48 @@ TEST_F(ParticleSlidesPlay, UnderTheSeaWobblesTheWholePicture) {
   EXPECT_GT(Differing(a, b, top, middle), 100) << "the upper half moves";
   EXPECT_GT(Differing(a, b, middle, bottom), 100) << "the lower half moves";
   for (UINT y = 0; y + 2 < top; ++y) ASSERT_TRUE(IsBlack(b.at(128, y))) << "the bars stay black, row " << y;
+}
+
+// The fire in the hearth burns in the lower part of the picture and moves, the heat haze goes through
+// the slide's off-screen pass, the bars stay black, and a device reset in the slide keeps it so.
+TEST_F(ParticleSlidesPlay, FireInTheHearthBurnsInTheLowerPartAndAResetKeepsItDrawing) {
+  StartWith({u"Fire in the hearth"});
+  double t = 0;
+  const int index = PlayTo(u"Fire in the hearth", t);
+  ASSERT_GE(index, 0);
+  auto* light = dynamic_cast<DS_FlameLight*>(host_->Root()->slides[index]->picture.Get());
+  ASSERT_NE(light, nullptr);
+  EXPECT_NE(light->fire.effect, nullptr) << "effect 92 from the resource module";
+  EXPECT_NE(light->haze.effect.Get(), nullptr) << "effect 63 from the resource module";
+  EXPECT_TRUE(light->NeedsOffscreen());
+  UINT top, bottom;
+  PictureRows(DemoSlideNamed(u"Fire in the hearth"), 256, &top, &bottom);
+  // The fire band: the lower 65 % of the picture.
+  const UINT band = top + static_cast<UINT>(0.35 * (bottom - top)) + 2;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round ? "after a device reset" : "before");
+    if (round) {
+      DXUTTestForceDeviceReset();
+      for (int k = 0; k < 3; ++k) ASSERT_TRUE(Frame(t += 0.1));
+    }
+    ASSERT_TRUE(Frame(t += 0.1));
+    const lumi_test::Pixels a = g_demoFrame;
+    ASSERT_TRUE(Frame(t += 0.3));
+    const lumi_test::Pixels b = g_demoFrame;
+    const int moving = Differing(a, b, band, bottom);
+    EXPECT_GT(moving, static_cast<int>(256 * (bottom - band) / 40)) << "the flames move";
+    // Without fire and haze the slide is the bare picture: the fire is in the band and not above it.
+    light->fireEnable = 0;
+    light->hazeEnable = 0;
+    ASSERT_TRUE(Frame(t));
+    const lumi_test::Pixels bare = g_demoFrame;
+    light->fireEnable = 1;
+    light->hazeEnable = 1;
+    const int fire = Differing(b, bare, band, bottom);
+    EXPECT_GT(fire, static_cast<int>(256 * (bottom - band) / 10)) << "the fire over the picture";
+    EXPECT_LT(Differing(b, bare, top, band - 6), fire / 10) << "above the band only the haze's shimmer";
+    for (UINT y = 0; y + 2 < top; ++y) ASSERT_TRUE(IsBlack(b.at(128, y))) << "the bars stay black, row " << y;
+  }
 }
 
 }  // namespace
