@@ -2,8 +2,8 @@
 // the device: every slide of the demo whose light is not the plain one is timed as the scene (no fades), and
 // the same slide with a plain light over the same picture, the two in turn for several rounds so that they
 // share the machine's load. A light added to the demo scene is timed without a change here.
-//   light_frame_timing [frames] [width] [height] [rounds]
-//   defaults: 60 frames a case and round, 1920 x 1080 (Fit), 3 rounds
+//   light_frame_timing [frames] [width] [height] [rounds] [part of a slide's name]
+//   defaults: 60 frames a case and round, 1920 x 1080 (Fit), 3 rounds, every such slide
 // Prints the median frame time of each light and of its plain slide and their ratio, then the largest
 // ratio; exits non-zero when the scene host does not come up or the demo scene has no animated light.
 #include <algorithm>
@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
   const int width = bench::Argument(argc, argv, 2, 1920, 1);
   const int height = bench::Argument(argc, argv, 3, 1080, 1);
   const int rounds = bench::Argument(argc, argv, 4, 3, 1);
+  const std::string only = argc > 5 ? argv[5] : "";
   SetModuleResources(&Win32ModuleResources());
   RegisterAllReaders();
   HWND window = bench::CreateWindowOfSize(L"LumivaneLightTiming", L"Lumivane light timing", width, height);
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
   std::vector<LightCase> cases;
   for (const CountedPtr<DS_SlideContainer>& s : document->slides) {
     if (!s->picture || typeid(*s->picture) == typeid(DS_2D_Light)) continue;
+    if (Narrow(s->name.GetValue()).find(only) == std::string::npos) continue;
     LightCase c;
     c.slide = s;
     c.light = s->picture;
