@@ -110,6 +110,8 @@ struct QuietEffect : ID3DXEffect {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  // Every technique asked for is there.
+  D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(const char* name) override { return name; }
   HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE, const void*, UINT) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE, BOOL) override { return S_OK; }
