@@ -50,6 +50,18 @@ inline SIZE_T PrivateBytes() {
   return total;
 }
 
+// Address space the process has reserved or committed, of any kind (images and mappings included).
+inline SIZE_T VirtualBytes() {
+  SIZE_T total = 0;
+  MEMORY_BASIC_INFORMATION info;
+  for (const BYTE* at = nullptr; VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
+       at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize) {
+    if (info.State != MEM_FREE) total += info.RegionSize;
+    if (info.RegionSize == 0) break;
+  }
+  return total;
+}
+
 inline SIZE_T WorkingSet() {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof(counters);
@@ -57,9 +69,10 @@ inline SIZE_T WorkingSet() {
 }
 
 inline void PrintMemory(int frame) {
-  std::printf("memory at frame %d: private %llu kB, working set %llu kB\n", frame,
+  std::printf("memory at frame %d: private %llu kB, working set %llu kB, virtual %llu kB\n", frame,
               static_cast<unsigned long long>(PrivateBytes() / 1024),
-              static_cast<unsigned long long>(WorkingSet() / 1024));
+              static_cast<unsigned long long>(WorkingSet() / 1024),
+              static_cast<unsigned long long>(VirtualBytes() / 1024));
   std::fflush(stdout);
 }
 
