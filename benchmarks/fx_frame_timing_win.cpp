@@ -138,6 +138,7 @@ int main(int argc, char** argv) {
       host->SetRoot(SlideShow(cases[i]));
       host->StartScene();
       host->SetPicturePosition(1);
+      host->Root()->slides[0]->CreateObjects();  // made at the slide's start otherwise, too late for the pattern
       for (auto& object : host->Root()->slides[0]->renderObjects) GivePattern(object.Get());
       for (int f = 0; f < 5; ++f) DXUTRender3DEnvironment();
       bench::FinishDrawing(DXUTGetD3DDevice());

@@ -53,7 +53,10 @@ bool TimeSlide(SceneHost& host, const std::u16string& name, bool bare, int frame
   if (show->slides.empty()) return false;
   host.SetRoot(show);
   host.StartScene();
-  if (bare) show->slides[0]->renderObjects.clear();
+  if (bare) {
+    show->slides[0]->CreateObjects();  // as the slide's start would, so that they can be dropped
+    show->slides[0]->renderObjects.clear();
+  }
   host.SetPicturePosition(1);
   for (int i = 0; i < 30; ++i) DXUTRender3DEnvironment();  // warm-up: textures, effects, targets made
   bench::FinishDrawing(DXUTGetD3DDevice());

@@ -117,8 +117,8 @@ bool SceneHost::PlayTrack(int track) {
 
 void SceneHost::StartScene() {
   if (!root_) return;
-  for (const CountedPtr<DS_SlideContainer>& slide : root_->slides)
-    if (slide) slide->CreateObjects();
+  // Each slide sets up its light and items when it first starts: the first frame waits for the first
+  // slide's only.
   int index = 0;
   for (const CountedPtr<DS_AudioFile>& track : root_->audioFiles) {
     if (track && !track->data.Empty()) track->MakePlayable(index, SystemTrackFiles());

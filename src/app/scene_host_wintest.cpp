@@ -309,23 +309,29 @@ TEST_F(SceneHostTest, IconLayerIsDrawnOnlyOverThePaintedIcons) {
   EXPECT_TRUE(allGreen()) << "after the reset, before the next upload";
 }
 
+// A glow item of four passes with the given effect, listed on the slide.
+void AddGlow(DS_SlideContainer& slide, lumi_test::RecordingEffect& effect) {
+  render_test::TestGlow* glow = new render_test::TestGlow;
+  glow->count.Raw() = 4;
+  glow->effect = &effect;
+  effect.AddRef();
+  slide.items.emplace_back(glow);
+}
+
 // A glow item holds a default-pool render-target pair of its own: unless the device loss releases it, the
 // framework's Reset fails and no frame is drawn again.
 TEST_F(SceneHostTest, GlowItemSurvivesAForcedDeviceLossAndFramesAreDrawnAfterIt) {
   lumi_test::CallLog log;
   lumi_test::RecordingEffect effect(log, "glow fx");
   DS_SlideShow_Light* root = WriteAndReadShow(1, 0, 10, 0);
-  render_test::TestGlow* glow = new render_test::TestGlow;
-  glow->count.Raw() = 4;
-  glow->effect = &effect;
-  effect.AddRef();
-  root->slides[0]->items.emplace_back(glow);
+  AddGlow(*root->slides[0], effect);
   Start(root, 0);
+  EXPECT_TRUE(root->slides[0]->renderObjects.empty()) << "made when the slide first starts";
+  const DWORD before = Frame(0.5);
   ASSERT_EQ(1u, root->slides[0]->renderObjects.size());
   DS_GlowingObj* object = dynamic_cast<DS_GlowingObj*>(root->slides[0]->renderObjects[0].Get());
   ASSERT_NE(nullptr, object);
 
-  const DWORD before = Frame(0.5);
   ASSERT_TRUE(object->glowTarget.Ready());
   DXUTTestForceDeviceReset();
   for (double t : {1.0, 1.5}) {
@@ -366,6 +372,38 @@ TEST_F(SceneHostTest, WaterItemKeepsDrawingThroughAForcedDeviceLossAndReset) {
   D3DSURFACE_DESC desc;
   ASSERT_HRESULT_SUCCEEDED(light->renderTargets.textures[0]->GetLevelDesc(0, &desc));
   EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
+}
+
+// A slide not shown yet holds no device object: a device loss and reset pass it by, and it is set up on
+// the device as it is when the slide first starts, its glow target made then and its first frame drawn.
+TEST_F(SceneHostTest, ASlideFirstShownAfterADeviceResetIsSetUpThenAndDrawsItsFirstFrame) {
+  lumi_test::CallLog log;
+  lumi_test::RecordingEffect effect(log, "glow fx");
+  DS_SlideShow_Light* root = WriteAndReadShow(2, 0, 1, 0);
+  AddGlow(*root->slides[1], effect);
+  Start(root, 0);
+  const DWORD first = Frame(0.0);
+  EXPECT_TRUE(IsGreen(first)) << std::hex << first;
+  DXUTTestForceDeviceReset();
+  Frame(0.5);
+  ASSERT_EQ(root->slides[0].Get(), root->current.Get());
+  EXPECT_FALSE(root->slides[1]->ObjectsCreated());
+  EXPECT_TRUE(root->slides[1]->renderObjects.empty());
+
+  const DWORD started = Frame(1.5);  // no fade: the switch frame shows the new slide
+  ASSERT_EQ(root->slides[1].Get(), root->current.Get());
+  EXPECT_EQ(first, started) << std::hex << first << " " << started;
+  ASSERT_EQ(1u, root->slides[1]->renderObjects.size());
+  DS_GlowingObj* object = dynamic_cast<DS_GlowingObj*>(root->slides[1]->renderObjects[0].Get());
+  ASSERT_NE(nullptr, object);
+  ASSERT_TRUE(object->glowTarget.Ready());
+  D3DSURFACE_DESC desc;
+  ASSERT_HRESULT_SUCCEEDED(object->glowTarget.Texture()->GetLevelDesc(0, &desc));
+  EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
+  DXUTTestForceDeviceReset();  // once made, it follows losses and resets
+  EXPECT_EQ(first, Frame(2.0));
+  EXPECT_TRUE(object->glowTarget.Ready());
+  host_->SetRoot(nullptr);  // before the effect goes
 }
 
 class SceneHostWithoutIconLayerTest : public SceneHostTest {

@@ -74,6 +74,8 @@ void DS_SlideContainer::ReadItems(DS_IOF_Virtual** s) {
 }
 
 void DS_SlideContainer::CreateObjects() {
+  if (objectsCreated_) return;
+  objectsCreated_ = true;
   if (picture) {
     picture->OnCreateDevice();
     picture->Resize(1, 1);
@@ -81,6 +83,11 @@ void DS_SlideContainer::CreateObjects() {
   for (const auto& item : items)
     if (DS_ABObj* o = item->CreateRenderObject()) renderObjects.push_back(CountedPtr<DS_ABObj>(o));
   items.clear();
+  if (pendingPicturePosition_ >= 0) {
+    const int mode = pendingPicturePosition_;
+    pendingPicturePosition_ = -1;
+    SetPicturePosition(mode);
+  }
 }
 
 void DS_SlideContainer::FrameMove(double t) {
@@ -114,6 +121,10 @@ void DS_SlideContainer::Resize(int width, int height) {
 }
 
 void DS_SlideContainer::SetPicturePosition(int mode) {
+  if (!objectsCreated_) {
+    pendingPicturePosition_ = mode;
+    return;
+  }
   if (picture) picture->SetPicturePosition(mode);
 }
 
@@ -124,7 +135,7 @@ void DS_SlideContainer::OnResetDevice() {
 CountedPtr<DS_2D_Light> DS_SlideContainer::GetPicture() const { return picture; }
 
 void DS_SlideContainer::OnLostDevice() {
-  if (picture) picture->OnLostDevice();
+  if (objectsCreated_ && picture) picture->OnLostDevice();
 }
 
 void RegisterSlideReaders() {

@@ -1,6 +1,8 @@
 // A slide of the slide show: its timing, a name, the picture light that draws the picture and the scene
-// items placed over it. At scene start the items become render objects; afterwards the slide only
-// forwards frame, render and device events to its picture and its render objects.
+// items placed over it. When the slide first starts, its picture's device objects are made and the items
+// become render objects; afterwards the slide only forwards frame, render and device events to its
+// picture and its render objects. Until then it holds no device object: device loss passes it by and a
+// picture position waits for the objects.
 #pragma once
 
 #include <list>
@@ -29,7 +31,7 @@ class DS_SlideContainer : public DS_IOF_Item {
   MediaParamTB<ds_string> name;
   // Holds no light until the slide is read.
   CountedPtr<DS_2D_Light> picture;
-  // Made from the items at scene start, in the items' order.
+  // Made from the items when the slide first starts, in the items' order.
   std::vector<CountedPtr<DS_ABObj>> renderObjects;
   // The items read from the document; emptied when the render objects are made.
   std::list<std::unique_ptr<DS_ABObj_Constructor>> items;
@@ -56,9 +58,11 @@ class DS_SlideContainer : public DS_IOF_Item {
   void ReadFields(DS_IOF_Virtual** stream);
   void ReadItems(DS_IOF_Virtual** stream);
 
-  // Once, at scene start: the picture's device objects at size 1 x 1 (the real size comes when the slide
-  // starts), then one render object per item; the items are deleted.
+  // Once, when the slide first starts (the slide show calls it, before the start's resize and reset):
+  // the picture's device objects at size 1 x 1 (the real size comes with the start), then one render
+  // object per item; the items are deleted. Later calls do nothing.
   void CreateObjects();
+  bool ObjectsCreated() const { return objectsCreated_; }
 
   // Each frame, while the slide is current.
   void FrameMove(double t);
@@ -74,6 +78,11 @@ class DS_SlideContainer : public DS_IOF_Item {
   void OnResetDevice();
   // Defined where the light is complete: a copy of the pointer may release the light.
   CountedPtr<DS_2D_Light> GetPicture() const;
+
+ private:
+  bool objectsCreated_ = false;
+  // A picture position given before the objects were made: the picture takes it once they are.
+  int pendingPicturePosition_ = -1;
 };
 
 // Registers the slide reader; called from the document's reader registration.

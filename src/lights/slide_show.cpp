@@ -19,7 +19,10 @@ DS_SlideShow_Light::~DS_SlideShow_Light() {
 }
 
 void DS_SlideShow_Light::StartSlide() {
-  if (current->picture) current->picture->LoadPendingPicture();  // decoded when first shown
+  // A slide's light and items are set up when it first starts, its picture decoded then: the scene's
+  // start waits for none of them.
+  current->CreateObjects();
+  if (current->picture) current->picture->LoadPendingPicture();
   const BackBufferSize size = GetRenderDevice().GetBackBufferSize();
   if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
   if (current->picture) current->picture->StartCameraShake();

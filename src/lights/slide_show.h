@@ -35,7 +35,7 @@ class DS_SlideShow_Light : public DS_IOF_Item {
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // The current slide, its post pass, then the fade quad (not drawn while wholly transparent).
   virtual void Render();
-  // Every slide's picture lets go of its device objects.
+  // Every slide's picture lets go of its device objects (a slide not started yet holds none).
   virtual void OnLostDevice();
   // Only the current slide's picture is reset; the others are reset when they start.
   virtual void OnResetDevice();

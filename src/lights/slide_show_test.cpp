@@ -260,7 +260,11 @@ TEST_F(SlideShowTest, FirstSlideShowsAtOnceAndSlidesFadeThroughBlackInTurn) {
   std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}, {1, 10, 1, {}, false}}));
   show->FrameMove(50.0);
   ASSERT_EQ(show->slides[0].Get(), show->current.Get());
-  EXPECT_EQ((std::vector<std::string>{"light0 resize 640x480", "light0 reset", "light0 move"}), g_log);
+  // The first frame sets up the first slide alone: the others wait for their own start.
+  EXPECT_EQ((std::vector<std::string>{"light0 create", "light0 resize 1x1", "light0 resize 640x480", "light0 reset",
+                                      "light0 move"}),
+            g_log);
+  EXPECT_FALSE(show->slides[1]->ObjectsCreated());
   EXPECT_TRUE(LightOf(show->slides[0])->IsCameraShaking()) << "the start puts the camera into shake mode";
   ASSERT_NE(nullptr, show->FadeQuad());
   EXPECT_EQ(0, FadeByte(*show));
@@ -321,7 +325,10 @@ TEST_F(SlideShowTest, EveryStartResizesRestartsTheShakeAndResetsTheStartedPictur
   g_log.clear();
   show->FrameMove(1.5);
   ASSERT_EQ(show->slides[1].Get(), show->current.Get());
-  EXPECT_EQ((std::vector<std::string>{"light1 resize 640x480", "light1 reset", "light1 move"}), g_log);
+  EXPECT_EQ((std::vector<std::string>{"light1 create", "light1 resize 1x1", "light1 resize 640x480", "light1 reset",
+                                      "light1 move"}),
+            g_log)
+      << "set up at its first start, before the start's resize and reset";
   EXPECT_TRUE(LightOf(show->slides[1])->IsCameraShaking());
 
   // Without a back buffer the picture keeps its size.
@@ -353,16 +360,24 @@ TEST_F(SlideShowTest, OneSlideIsNeverRestartedAndNoSlideDoesNothing) {
   EXPECT_TRUE(g_log.empty());
 }
 
+// A slide is set up when it first starts; until then device events pass it by and a picture position
+// waits for its picture, which takes the last one given when the slide is set up, on whatever device is
+// current then.
 TEST_F(SlideShowTest, DeviceAndPlacementEventsReachTheRightPictures) {
-  std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}, {1, 10, 1, {}, false}}));
-  show->OnResetDevice();  // before the first frame: no current slide yet
+  std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}, {1, 10, 1, {0}, false}}));
+  show->OnLostDevice();  // before the first frame: nothing is set up, no slide is current
+  show->OnResetDevice();
+  show->SetPicturePosition(1);
   EXPECT_TRUE(g_log.empty());
   show->FrameMove(0.0);
+  EXPECT_EQ((std::vector<std::string>{"light0 create", "light0 resize 1x1", "light0 position 1", "light0 resize 640x480",
+                                      "light0 reset", "light0 move"}),
+            g_log);
   show->FrameMove(11.5);  // slide 1 current
   g_log.clear();
 
   show->OnLostDevice();
-  EXPECT_EQ((std::vector<std::string>{"light0 lost", "light1 lost", "light2 lost"}), g_log);
+  EXPECT_EQ((std::vector<std::string>{"light0 lost", "light1 lost"}), g_log) << "slide 2 holds no device object yet";
   g_log.clear();
   show->OnResetDevice();
   EXPECT_EQ((std::vector<std::string>{"light1 reset"}), g_log);
@@ -370,8 +385,7 @@ TEST_F(SlideShowTest, DeviceAndPlacementEventsReachTheRightPictures) {
   // Every picture takes the mode; the one shown takes it last, so the shared placement is its own.
   g_log.clear();
   show->SetPicturePosition(2);
-  EXPECT_EQ((std::vector<std::string>{"light0 position 2", "light1 position 2", "light2 position 2", "light1 position 2"}),
-            g_log);
+  EXPECT_EQ((std::vector<std::string>{"light0 position 2", "light1 position 2", "light1 position 2"}), g_log);
 
   g_log.clear();
   show->Render();
@@ -379,6 +393,17 @@ TEST_F(SlideShowTest, DeviceAndPlacementEventsReachTheRightPictures) {
   g_log.clear();
   EXPECT_TRUE(show->DrawIconLayer(nullptr));
   EXPECT_EQ((std::vector<std::string>{"light1 icons"}), g_log);
+
+  // Slide 2 starts after the reset: set up then, with its item, and placed by the last mode.
+  EXPECT_EQ(1u, show->slides[2]->items.size());
+  g_log.clear();
+  show->FrameMove(24.0);
+  ASSERT_EQ(show->slides[2].Get(), show->current.Get());
+  EXPECT_EQ((std::vector<std::string>{"light2 create", "light2 resize 1x1", "light2 position 2", "light2 resize 640x480",
+                                      "light2 reset", "light2 move", "object0 update"}),
+            g_log);
+  EXPECT_TRUE(show->slides[2]->items.empty());
+  EXPECT_EQ(1u, show->slides[2]->renderObjects.size());
 }
 
 TEST_F(SlideShowTest, FrameMoveReachesThePictureThenEveryObjectInOrder) {
