@@ -5,6 +5,7 @@
 #include "dxut/d3d_device.h"
 #include "platform/com_ref.h"
 #include "platform/effect_binary.h"
+#include "render/image_header.h"
 #include "render/luminance_win.h"
 #include "render/projection.h"
 #include "render/quad_builders.h"
@@ -237,6 +238,12 @@ TextureInfo D3D9RenderDevice::GetTexture(const DocResourceRecord& record) {
 bool D3D9RenderDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {
   const DocNamedBlob& blob = record.blob;
   if (blob.name.empty() || blob.Empty()) return false;
+  // The header first: the decoder's image information decodes the whole picture under some platforms.
+  uint32_t width = 0, height = 0;
+  if (ReadImageHeaderSize(blob.Data(), blob.Size(), &width, &height)) {
+    out->Assign(nullptr, width, height);
+    return true;
+  }
   D3DXIMAGE_INFO info = {};
   if (FAILED(D3DXGetImageInfoFromFileInMemory(blob.Data(), static_cast<UINT>(blob.Size()), &info)) || !info.Width ||
       !info.Height)
