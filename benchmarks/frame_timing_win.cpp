@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/scene_host_win.h"
@@ -62,27 +63,32 @@ int main(int argc, char** argv) {
   std::printf("scene started        %8.1f ms\n", (sceneStarted - sceneLoaded) * 1000);
   std::printf("first frame          %8.1f ms\n", (firstFrame - sceneStarted) * 1000);
   std::printf("bring-up to first frame %5.1f ms\n", (firstFrame - start) * 1000);
-  // A slide's start (its picture decoded, its light and items set up when it first shows) falls into the
-  // frame that starts it and, as the drawing is queued, the frame after: both are timed apart.
+  // A slide's start falls into the frame that starts it and, as the drawing is queued, the frame after:
+  // both are timed, apart for a slide's first start (its light and items set up, its picture decoded)
+  // and its later ones.
   const DS_SlideShow_Light* show = host->Root();
   const DS_SlideContainer* shown = show ? show->current.Get() : nullptr;
-  std::vector<double> changeFrames, afterChangeFrames;
-  bool changed = false;
+  std::set<const DS_SlideContainer*> started = {shown};
+  std::vector<double> startFrames[2];  // [first start?] the start frame plus the one after it
+  int after = -1;                      // the kind of start the last frame made, -1 for none
   bench::TimeFrames(frames, memoryInterval, DXUTGetD3DDevice(), [&] {
     const double t0 = Now();
     DXUTRender3DEnvironment();
     const double t = Now() - t0;
-    if (changed) afterChangeFrames.push_back(t);
-    changed = show && show->current.Get() != shown;
-    if (changed) {
+    if (after >= 0) startFrames[after].back() += t;
+    after = -1;
+    if (show && show->current.Get() != shown) {
       shown = show->current.Get();
-      changeFrames.push_back(t);
+      after = started.insert(shown).second ? 1 : 0;
+      startFrames[after].push_back(t);
     }
   });
-  if (!changeFrames.empty()) {
-    const auto slowest = [](const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); };
-    std::printf("slide changes: %zu, frame at a change slowest %.2f ms, frame after it slowest %.2f ms\n",
-                changeFrames.size(), slowest(changeFrames) * 1000, slowest(afterChangeFrames) * 1000);
+  for (int first = 1; first >= 0; --first) {
+    std::vector<double>& v = startFrames[first];
+    if (v.empty()) continue;
+    std::sort(v.begin(), v.end());
+    std::printf("slide starts (%s): %zu, start frame and the next together: median %.1f ms, slowest %.1f ms\n",
+                first ? "first" : "later", v.size(), v[v.size() / 2] * 1000, v.back() * 1000);
   }
   host.reset();
   DXUTShutdown();
