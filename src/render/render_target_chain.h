@@ -14,8 +14,9 @@ class RenderTargetChain {
   RenderTargetChain& operator=(const RenderTargetChain&) = delete;
 
   // Makes the pair (one level, A8R8G8B8, render target, default pool) of this size, releasing what it
-  // held; the index is kept, so the texture current before a reset is current again. False, with no
-  // textures, when either cannot be made: the passes then draw on the current target.
+  // held; a pair it holds of this size already is kept. The index is kept, so the texture current before
+  // a reset is current again. False, with no textures, when either cannot be made: the passes then draw
+  // on the current target.
   bool Create(int width, int height);
   // Device loss: current and both textures released.
   void ReleaseTextures();

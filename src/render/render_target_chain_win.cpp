@@ -1,6 +1,7 @@
 #include "render/render_target_chain.h"
 
 #include "dxut/d3d_device.h"
+#include "render/mesh.h"
 #include "render/texture_cache.h"
 #include "scene/texture_types.h"
 
@@ -16,6 +17,12 @@ void SetTargetTexture(IDirect3DTexture9* tex) {
 }  // namespace
 
 bool RenderTargetChain::Create(int w, int h) {
+  // A pair of this size is kept: a slide's every start asks for it again, and making it anew each time
+  // costs the start and churns the driver's memory.
+  if (textures[0] && textures[1] && w == width && h == height) {
+    mesh_detail::Hold(current, textures[index]);
+    return true;
+  }
   width = w;
   height = h;
   ReleaseTextures();

@@ -123,6 +123,24 @@ TEST_F(RenderTargetChainTest, ReleasedAtLossAndRecreatedAfterResetWithTheSameInd
   EXPECT_EQ(device()->Reset(&pp), S_OK);
 }
 
+TEST_F(RenderTargetChainTest, MadeAgainAtTheSameSizeTheChainKeepsItsPairAndItsReferences) {
+  RenderTargetChain chain;
+  ASSERT_TRUE(chain.Create(32, 32));
+  IDirect3DTexture9* first[2] = {chain.textures[0], chain.textures[1]};
+  ASSERT_TRUE(chain.Create(32, 32));
+  EXPECT_EQ(chain.textures[0], first[0]);
+  EXPECT_EQ(chain.textures[1], first[1]);
+  EXPECT_EQ(chain.current, chain.textures[chain.index]);
+  EXPECT_EQ(Refs(chain.textures[0]), 2u) << "the chain's own and the current one's";
+  EXPECT_EQ(Refs(chain.textures[1]), 1u);
+  ASSERT_TRUE(chain.Create(16, 32));  // another size: a new pair
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(chain.textures[0]->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_EQ(desc.Width, 16u);
+  EXPECT_EQ(Refs(chain.textures[1]), 1u);
+  chain.ReleaseTextures();
+}
+
 TEST_F(RenderTargetChainTest, WithoutTexturesPassesStayOnTheCurrentTarget) {
   RenderTargetChain chain;
   EXPECT_FALSE(chain.Create(1 << 20, 1 << 20));
