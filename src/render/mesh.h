@@ -122,10 +122,12 @@ class DS_IndexedMesh : public DS_SimpleMesh<V> {
     return *this;
   }
 
-  // Write-only managed buffers for a triangle list: vertices, and 16-bit indices with room for
-  // indices / 3 triangles. The triangle count is that number only when both buffers were made.
-  HRESULT CreateBuffers(UINT vertices, UINT indices) {
-    HRESULT hr = this->CreateVertexBuffer(vertices, D3DUSAGE_WRITEONLY, D3DPOOL_MANAGED);
+  // Write-only buffers for a triangle list: vertices (managed unless asked otherwise), and managed 16-bit
+  // indices with room for indices / 3 triangles. The triangle count is that number only when both
+  // buffers were made.
+  HRESULT CreateBuffers(UINT vertices, UINT indices, DWORD vertexUsage = D3DUSAGE_WRITEONLY,
+                        D3DPOOL vertexPool = D3DPOOL_MANAGED) {
+    HRESULT hr = this->CreateVertexBuffer(vertices, vertexUsage, vertexPool);
     this->primitiveType = D3DPT_TRIANGLELIST;
     this->primitiveCount = 0;
     ReleaseIndexBuffer();
@@ -185,11 +187,11 @@ void WriteQuadIndices(WORD* out, UINT quads);
 template <class V>
 class DS_SpriteArrayT : public DS_IndexedMesh<V> {
  public:
-  // Buffers for n quads (at most kMaxQuads) with the quad index pattern written. Returns the number of
-  // quads the buffers hold: 0 when they could not be made.
-  UINT CreateQuads(UINT n) {
+  // Buffers for n quads (at most kMaxQuads) with the quad index pattern written; the vertex buffer as
+  // CreateBuffers makes it. Returns the number of quads the buffers hold: 0 when they could not be made.
+  UINT CreateQuads(UINT n, DWORD vertexUsage = D3DUSAGE_WRITEONLY, D3DPOOL vertexPool = D3DPOOL_MANAGED) {
     if (n > kMaxQuads) n = kMaxQuads;
-    if (FAILED(this->CreateBuffers(4 * n, 6 * n))) return 0;
+    if (FAILED(this->CreateBuffers(4 * n, 6 * n, vertexUsage, vertexPool))) return 0;
     if (WORD* indices = this->LockIndices()) {
       WriteQuadIndices(indices, n);
       this->UnlockIndices();

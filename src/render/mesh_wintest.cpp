@@ -150,7 +150,7 @@ class CornerSprites : public DS_BaseSpriteProp {
   int started = 0;
 };
 
-TEST_F(DrawTest, ParticleGeometryFillsManagedBuffersThatDraw) {
+TEST_F(DrawTest, ParticleGeometryFillsItsDynamicBufferAnewEachFrameAndItDraws) {
   g_LetterboxProjection.SetProjection(64, 64, 64, 64, PicturePosition::Fit, false);
   CornerSprites item;
   item.count.Raw() = 2;
@@ -166,6 +166,15 @@ TEST_F(DrawTest, ParticleGeometryFillsManagedBuffersThatDraw) {
   EXPECT_EQ(px.at(48, 48), kGreen);
   EXPECT_EQ(px.at(48, 16), kBlack);
   EXPECT_EQ(px.at(30, 30), kBlack);
+
+  // The next fill discards the drawn contents: the quads drawn are the new ones only.
+  geometry.particles[0]->centre = D3DXVECTOR3(48, 16, 0);
+  geometry.FillVertices();
+  DrawDiffuse(geometry, 2 * geometry.DrawnCount());
+  px = BackBuffer();
+  EXPECT_EQ(px.at(48, 16), kRed);
+  EXPECT_EQ(px.at(16, 16), kBlack);
+  EXPECT_EQ(px.at(48, 48), kGreen);
 }
 
 TEST_F(DrawTest, FitModeBarsCoverTheMarginsInOpaqueBlack) {

@@ -6,7 +6,8 @@
 #include "platform/noise.h"
 #include "scene/sprite_prop.h"
 
-ParticleGeomArray::ParticleGeomArray() : item(nullptr), sheetSwitchTime(0), sheetFrame(0) {
+ParticleGeomArray::ParticleGeomArray()
+    : item(nullptr), sheetSwitchTime(0), sheetFrame(0), deviceLost_(false), quadsAfterReset_(0) {
   holder.SetOwner(this, false);
 }
 
@@ -20,7 +21,32 @@ void ParticleGeomArray::BindCountListener(MediaParamT<UINT>& count) {
   holder.Bind(count, &ParticleGeomArray::SetCount);
 }
 
-void ParticleGeomArray::CreateBuffers(UINT n) { CreateQuads(n); }
+void ParticleGeomArray::CreateBuffers(UINT n) {
+  if (deviceLost_) {
+    ReleaseVertexBuffer();
+    ReleaseIndexBuffer();
+    quadsAfterReset_ = n > kMaxQuads ? kMaxQuads : n;
+    return;
+  }
+  CreateQuads(n, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT);
+}
+
+void ParticleGeomArray::InvalidateDeviceObjects() {
+  if (deviceLost_) return;
+  deviceLost_ = true;
+  quadsAfterReset_ = vertexBuffer ? vertexCount / 4 : 0;
+  ReleaseVertexBuffer();
+}
+
+void ParticleGeomArray::CreateDeviceObjects() {
+  if (!deviceLost_) return;
+  deviceLost_ = false;
+  const UINT n = quadsAfterReset_;
+  quadsAfterReset_ = 0;
+  if (n == 0) return;
+  CreateBuffers(n);
+  WriteQuads(false);
+}
 
 void ParticleGeomArray::SetCount(UINT n) {
   if (n == 0 || !item) return;
@@ -66,13 +92,17 @@ void ParticleGeomArray::SetQuadUV(const float u[2], const float v[2], UINT i) {
   q[3].v = v[0];
 }
 
-void ParticleGeomArray::FillVertices() {
+void ParticleGeomArray::FillVertices() { WriteQuads(true); }
+
+void ParticleGeomArray::WriteQuads(bool stepSheet) {
   if (!item || !vertexBuffer) return;
   UINT count = item->count.GetValue();
   if (count > kMaxQuads) count = kMaxQuads;
   // The buffers are rebuilt by the count listener when the count changes.
   if (count == 0 || vertexCount / 4 != count || count > particles.size()) return;
-  DX_V::PCT* out = LockVertices();
+  // Every quad drawn is written: the old contents are discarded, so the lock does not wait for the
+  // device to finish drawing them.
+  DX_V::PCT* out = LockVertices(D3DLOCK_DISCARD);
   if (!out) return;
   const bool flipV = item->verticalFlip.GetValue() != 0;
   const bool flipU = item->horizontalFlip.GetValue() != 0;
@@ -96,10 +126,10 @@ void ParticleGeomArray::FillVertices() {
     if (flipV) std::swap(v[0], v[1]);
     if (flipU) std::swap(u[0], u[1]);
     if (item->animated) {
-      if (interval < item->clock - sheetSwitchTime) {
+      if (stepSheet && interval < item->clock - sheetSwitchTime) {
         sheetFrame = (int)item->NextFrame((UINT)sheetFrame);
         sheetSwitchTime = item->clock;
-      } else if (sheetSwitchTime > item->clock) {
+      } else if (stepSheet && sheetSwitchTime > item->clock) {
         sheetSwitchTime = 0;
       }
       u[0] = (float)sheetFrame / frames;

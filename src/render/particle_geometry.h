@@ -2,10 +2,15 @@
 // count, runs the item's rules on them every frame and writes one textured, coloured quad per particle,
 // stepping a horizontal sprite sheet when the item asks for one. AnimatedTexture adds separate frame
 // textures with durations of their own.
+// The quads are rewritten every frame, so their vertex buffer is a dynamic default-pool one, locked with
+// discard: a lock never waits for the device to finish drawing the previous contents. Such a buffer does
+// not outlive a device reset: the array lets go of it at device loss and makes it again, refilled, at
+// the reset. The indices are written once per count and stay in the managed pool.
 #pragma once
 
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "render/mesh.h"
 #include "scene/media_param.h"
 #include "scene/particle.h"
@@ -13,7 +18,7 @@
 
 class DS_BaseSpriteProp;
 
-class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT> {
+class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObjects {
  public:
   ParticleGeomArray();
   ~ParticleGeomArray();
@@ -25,12 +30,19 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT> {
   // n = 0 changes nothing. Otherwise new buffers for n quads (at most kMaxQuads) and new particles
   // appended until the list holds that many; surplus particles are kept and updated but not drawn.
   void SetCount(UINT n);
-  // Buffers for n quads with the quad index pattern.
+  // Buffers for n quads with the quad index pattern (while the device is lost, only their size is kept:
+  // they are made at the reset).
   void CreateBuffers(UINT n);
   // The item's clock, then the item's rule on every particle of the list, in order.
   void Update(float t);
   // One quad per drawn particle into the vertex buffer, when the buffers match the item's count.
   void FillVertices();
+
+  // Device loss: the vertex buffer goes (the index buffer is managed and stays).
+  void InvalidateDeviceObjects() override;
+  // Reset: the buffers are made again at the size they had and refilled from the particles as they are
+  // now, with the sheet frame they last showed.
+  void CreateDeviceObjects() override;
   // Texture coordinates of the four vertices of quad i in the locked buffer.
   void SetQuadUV(const float u[2], const float v[2], UINT i);
   // How many quads are drawn: the item's count as far as the buffers and the particles reach.
@@ -41,6 +53,13 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT> {
   std::vector<Particle*> particles;  // owned
   float sheetSwitchTime;
   int sheetFrame;
+
+ private:
+  // The quads into the locked buffer; the sheet steps only when stepSheet is set.
+  void WriteQuads(bool stepSheet);
+
+  bool deviceLost_;
+  UINT quadsAfterReset_;  // the buffers' size to make at the reset; 0 when there were none
 };
 
 template <class Base>

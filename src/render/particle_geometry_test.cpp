@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "platform/noise.h"
 #include "scene/doc_res_manager.h"
 #include "scene/sprite_prop.h"
@@ -259,6 +260,54 @@ TEST_F(ParticleGeometryTest, EmptyOrFailedBuffersAreNeverLocked) {
   EXPECT_EQ(geometry.vertexBuffer, nullptr);
   EXPECT_EQ(geometry.particles.size(), 2u);
   geometry.FillVertices();
+}
+
+TEST_F(ParticleGeometryTest, QuadsLiveInADiscardedDynamicBufferRemadeAndRefilledAtADeviceReset) {
+  item.animated = true;
+  item.frameCount = 4;
+  item.frameRate = 2;
+  Bind(2);
+  lumi_test::FakeVertexBuffer* before = device.lastVertexBuffer();
+  EXPECT_EQ(before->usage, (DWORD)(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY));
+  EXPECT_EQ(before->pool, D3DPOOL_DEFAULT);
+  EXPECT_EQ(device.lastIndexBuffer()->pool, D3DPOOL_MANAGED);
+  item.clock = 0.6f;
+  geometry.FillVertices();  // sheet frame 1
+  EXPECT_EQ(before->lockFlags, (DWORD)D3DLOCK_DISCARD);
+  ASSERT_EQ(geometry.sheetFrame, 1);
+
+  InvalidateAllDeviceObjects();
+  EXPECT_EQ(before->refs, 0) << "a default-pool buffer left alive makes the reset fail";
+  EXPECT_FALSE(geometry.CanDrawIndexed());
+  geometry.FillVertices();  // nothing to lock while the device is lost
+  // The particles moved while the device was lost, and the clock passed the next sheet step.
+  geometry.particles[0]->centre.x = 70;
+  item.clock = 1.3f;
+
+  CreateAllDeviceObjects();
+  ASSERT_NE(device.lastVertexBuffer(), before);
+  EXPECT_EQ(device.lastVertexBuffer()->pool, D3DPOOL_DEFAULT);
+  EXPECT_TRUE(geometry.CanDrawIndexed());
+  EXPECT_EQ(geometry.vertexCount, 8u);
+  // Refilled at once (an item that refills only on frame changes may not fill again for a while), with
+  // the particles where they are and the sheet frame they showed: the step waits for the next fill.
+  EXPECT_FLOAT_EQ(Vertices()[1].x, 70 - geometry.particles[0]->halfWidth);
+  EXPECT_FLOAT_EQ(Vertices()[1].u, 0.25f);
+  EXPECT_EQ(geometry.sheetFrame, 1);
+  geometry.FillVertices();
+  EXPECT_EQ(geometry.sheetFrame, 2);
+
+  // A count change while the device is lost makes no buffer then; the reset makes it at the new size.
+  InvalidateAllDeviceObjects();
+  const size_t made = device.vertexBuffers.size();
+  item.count.SetValue(3, nullptr);
+  EXPECT_EQ(device.vertexBuffers.size(), made);
+  EXPECT_EQ(geometry.vertexBuffer, nullptr);
+  EXPECT_EQ(geometry.particles.size(), 3u);
+  CreateAllDeviceObjects();
+  EXPECT_EQ(geometry.vertexCount, 12u);
+  EXPECT_EQ(geometry.triangleCount, 6u);
+  EXPECT_EQ(device.lastIndexBuffer()->As<WORD>()[17], 11);
 }
 
 TEST_F(ParticleGeometryTest, HugeCountsStopAtWhatSixteenBitIndicesReach) {

@@ -74,13 +74,14 @@ class FakeBuffer : public Base {
  public:
   FakeBuffer(UINT bytes, DWORD usage, DWORD format, D3DPOOL pool)
       : data(bytes, 0xCD), usage(usage), format(format), pool(pool) {}
-  HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** out, DWORD) override {
+  HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** out, DWORD flags) override {
     if (failLocks || locked) {
       *out = nullptr;
       return D3DERR_INVALIDCALL;
     }
     locked = true;
     ++locks;
+    lockFlags = flags;
     *out = data.data() + offset;
     return S_OK;
   }
@@ -100,6 +101,7 @@ class FakeBuffer : public Base {
   bool failLocks = false;
   bool locked = false;
   int locks = 0;
+  DWORD lockFlags = 0;  // of the last lock
 };
 
 typedef FakeBuffer<FakeVertexBufferBase> FakeVertexBuffer;

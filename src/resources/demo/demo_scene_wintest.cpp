@@ -204,10 +204,15 @@ class ParticleSlidesPlay : public DemoScenePlays {
   }
   // The frame at t with the slide's render object `without` taken away, or all of them (the bare picture).
   lumi_test::Pixels BarePicture(int index, double t, const DS_ABObj* without = nullptr) {
+    return BarePicture(index, t, std::vector<const DS_ABObj*>{without});
+  }
+  // The frame at t with the slide's render objects `without` taken away (all of them for {null}).
+  lumi_test::Pixels BarePicture(int index, double t, const std::vector<const DS_ABObj*>& without) {
     DS_SlideContainer& slide = *host_->Root()->slides[index];
     std::vector<CountedPtr<DS_ABObj>> objects = slide.renderObjects, kept;
+    const bool all = without.size() == 1 && !without[0];
     for (const CountedPtr<DS_ABObj>& o : objects)
-      if (without && o.Get() != without) kept.push_back(o);
+      if (!all && std::find(without.begin(), without.end(), o.Get()) == without.end()) kept.push_back(o);
     slide.renderObjects = kept;
     Frame(t);
     slide.renderObjects = objects;
@@ -266,12 +271,15 @@ TEST_F(ParticleSlidesPlay, BoltGlowsAndTheExplosionBurnsThroughTheirEffectsAndAD
   DS_SlideContainer& slide = *host_->Root()->slides[index];
   DS_GlowingObj* glow = nullptr;
   DS_FXObj* explosion = nullptr;
+  std::vector<const DS_ABObj*> sprites;
   for (const CountedPtr<DS_ABObj>& o : slide.renderObjects) {
     if (auto* g = dynamic_cast<DS_GlowingObj*>(o.Get())) glow = g;
     if (auto* e = dynamic_cast<DS_FXObj*>(o.Get())) explosion = e;
+    if (dynamic_cast<DS_SpriteArrayObj*>(o.Get())) sprites.push_back(o.Get());
   }
   ASSERT_NE(glow, nullptr);
   ASSERT_NE(explosion, nullptr);
+  ASSERT_EQ(sprites.size(), 3u);  // sparkles, ghosts, discharge
   EXPECT_NE(glow->glowItem->effect, nullptr) << "effect 97 from the resource module";
   EXPECT_NE(explosion->effectItem->effect, nullptr) << "effect 99 from the resource module";
   EXPECT_EQ(glow->NeedsSourceTexture(), 1);
@@ -297,6 +305,9 @@ TEST_F(ParticleSlidesPlay, BoltGlowsAndTheExplosionBurnsThroughTheirEffectsAndAD
     EXPECT_GT(Differing(drawn, noBolt, boltY - 12, boltY + 12, boltX - 30, boltX + 30), 20) << "the bolt";
     const lumi_test::Pixels noExplosion = BarePicture(index, t, explosion);
     EXPECT_GT(Differing(drawn, noExplosion, 118, 138, 118, 138), 20) << "the explosion";
+    // The sprite items' quads live in dynamic buffers that the reset makes anew.
+    const lumi_test::Pixels noSprites = BarePicture(index, t, sprites);
+    EXPECT_GT(Differing(drawn, noSprites, top, bottom), 20) << "the sprite items";
   }
 }
 
