@@ -1,9 +1,10 @@
 // Frame time of the demo's particle slides beside a plain picture slide of the same scene, in one run on
-// the device: each slide alone as the scene (no fades), its frames timed after a warm-up.
-//   particle_frame_timing [frames] [width] [height]   defaults: 300 frames, 1920 x 1080 (Fit)
-// Prints the median and mean frame time of each slide, the ratio of each particle slide to the plain one,
-// and each slide's time with its items dropped (its picture alone); exits non-zero when the scene host does
-// not come up.
+// the device: each slide alone as the scene (no fades), its frames timed after a warm-up, the slides in
+// turns over several rounds so that a change of the machine's load falls on all of them alike.
+//   particle_frame_timing [frames] [width] [height] [rounds]   defaults: 100 frames, 1920 x 1080 (Fit), 3
+// Each round times every slide for that many frames, then with its items dropped (its picture alone).
+// Prints each round's medians, then per slide the median over the rounds, its ratio to the plain slide
+// and to its own picture alone; exits non-zero when the scene host does not come up.
 #include <windows.h>
 
 #include <algorithm>
@@ -78,7 +79,7 @@ bool TimeSlide(SceneHost& host, const std::u16string& name, bool bare, int frame
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int frames = bench::Argument(argc, argv, 1, 300, 1);
+  const int frames = bench::Argument(argc, argv, 1, 100, 1);
   const int width = bench::Argument(argc, argv, 2, 1920, 1);
   const int height = bench::Argument(argc, argv, 3, 1080, 1);
   SetModuleResources(&Win32ModuleResources());
@@ -89,20 +90,38 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "particle_frame_timing: the device did not come up\n");
     return 1;
   }
+  const int rounds = bench::Argument(argc, argv, 4, 3, 1);
   const char16_t* const slides[] = {u"Bright morning", u"Sky over the lake", u"Rain over the hills", u"Sparks at night"};
-  std::vector<Timing> timings;
-  std::printf("size %d x %d, Fit, %d frames a slide\n", width, height, frames);
-  for (const char16_t* name : slides) {
-    Timing t, bare;
-    if (!TimeSlide(*host, name, false, frames, &t) || !TimeSlide(*host, name, true, frames, &bare)) {
-      std::fprintf(stderr, "particle_frame_timing: the demo scene has no slide '%ls'\n",
-                   std::wstring(name, name + std::char_traits<char16_t>::length(name)).c_str());
-      return 1;
+  const size_t n = sizeof(slides) / sizeof(slides[0]);
+  std::vector<std::vector<double>> full(n), bare(n);
+  std::printf("size %d x %d, Fit, %d rounds of %d frames a slide\n", width, height, rounds, frames);
+  for (int r = 0; r < rounds; ++r) {
+    std::printf("round %d:", r + 1);
+    for (size_t i = 0; i < n; ++i) {
+      Timing t, alone;
+      if (!TimeSlide(*host, slides[i], false, frames, &t) || !TimeSlide(*host, slides[i], true, frames, &alone)) {
+        const std::u16string name(slides[i]);
+        std::fprintf(stderr, "particle_frame_timing: the demo scene has no slide '%s'\n",
+                     std::string(name.begin(), name.end()).c_str());
+        return 1;
+      }
+      full[i].push_back(t.median);
+      bare[i].push_back(alone.median);
+      std::printf(" %.2f/%.2f ms", t.median * 1000, alone.median * 1000);
     }
-    timings.push_back(t);
-    const std::string n(name, name + std::char_traits<char16_t>::length(name));
-    std::printf("%-22s median %7.2f ms, mean %7.2f ms, ratio to the plain slide %.2f; its picture alone %7.2f ms\n",
-                n.c_str(), t.median * 1000, t.mean * 1000, t.median / timings[0].median, bare.median * 1000);
+    std::printf("  (each slide / its picture alone)\n");
+    std::fflush(stdout);
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  };
+  const double plain = median(full[0]);
+  for (size_t i = 0; i < n; ++i) {
+    const std::u16string name(slides[i]);
+    const double m = median(full[i]), alone = median(bare[i]);
+    std::printf("%-22s median %7.2f ms, ratio to the plain slide %.2f; its picture alone %7.2f ms, ratio to it %.2f\n",
+                std::string(name.begin(), name.end()).c_str(), m * 1000, m / plain, alone * 1000, m / alone);
   }
   host.reset();
   DXUTShutdown();
