@@ -406,6 +406,40 @@ TEST_F(SceneHostTest, ASlideFirstShownAfterADeviceResetIsSetUpThenAndDrawsItsFir
   host_->SetRoot(nullptr);  // before the effect goes
 }
 
+// The picture light's render-target pair and the document's effects are registered device-objects owners:
+// the scene host's loss and reset reach them through the registry, nothing else lets them go or makes
+// them again. Without the pair's registration the framework's Reset fails and no frame is drawn again;
+// without the document's, its effects see neither the loss nor the reset.
+TEST_F(SceneHostTest, PictureLightTargetsAndDocumentEffectsFollowAForcedDeviceLoss) {
+  lumi_test::CallLog log;
+  lumi_test::RecordingEffect effect(log, "doc fx");
+  const DocFileKey key(u"glow.fx", 0);
+  effect.AddRef();  // the document's reference
+  g_DocResManager->Maps().effects[key] = &effect;
+  Start(WriteAndReadShow(1, 0, 10, 0), 0);
+  DS_2D_Light* light = host_->Root()->slides[0]->picture.Get();
+  ASSERT_NE(nullptr, light);
+  const DWORD before = Frame(0.5);
+  ASSERT_NE(nullptr, light->renderTargets.current);
+  log.calls.clear();
+
+  DXUTTestForceDeviceReset();
+  const DWORD after = Frame(1.0);  // fails unless the reset succeeded and the frame was drawn
+  EXPECT_EQ(before, after) << std::hex << before << " " << after;
+  ASSERT_NE(nullptr, light->renderTargets.current) << "made again at the reset";
+  D3DSURFACE_DESC desc;
+  ASSERT_HRESULT_SUCCEEDED(light->renderTargets.current->GetLevelDesc(0, &desc));
+  EXPECT_EQ(D3DPOOL_DEFAULT, desc.Pool);
+  D3DSURFACE_DESC back;
+  EXPECT_EQ(GetBackBufferDesc(&back)->Width, desc.Width) << "the back buffer's size";
+  EXPECT_EQ(log.With("lost "), (std::vector<std::string>{"lost doc fx"}));
+  EXPECT_EQ(log.With("reset "), (std::vector<std::string>{"reset doc fx"}));
+
+  host_->SetRoot(nullptr);
+  g_DocResManager->Maps().effects.erase(key);  // before the effect goes
+  effect.Release();
+}
+
 class SceneHostWithoutIconLayerTest : public SceneHostTest {
  protected:
   bool IconLayer() const override { return false; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dxut/d3d_device.h"
+#include "dxut/device_objects.h"
 #include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
@@ -109,8 +110,10 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
   }
   void LoseAndReset() {
     light_->OnLostDevice();
+    InvalidateAllDeviceObjects();  // as the scene host: the slides, then every registered owner
     D3DPRESENT_PARAMETERS pp = test_.presentParameters();
     ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
+    CreateAllDeviceObjects();
     light_->OnResetDevice();
   }
 

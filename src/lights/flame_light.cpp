@@ -195,9 +195,7 @@ void DS_FlameLight::OnResetDevice() {
   d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
   d.SetRenderState(D3DRS_ZENABLE, FALSE);
   Resize(targetWidth, targetHeight);
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = d.GetBackBufferSize();
-  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+  MakeTargets();
 }
 
 void DS_FlameLight::FrameMove(double seconds) {

@@ -252,9 +252,7 @@ void FakeLake2D::OnResetDevice() {
   SetupBumpStages();
   SetUnlitModulate(d);
   d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
-  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+  MakeTargets();
 }
 
 void FakeLake2D::RenderBackground() {

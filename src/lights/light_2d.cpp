@@ -222,16 +222,16 @@ void DS_2D_Light::OnResetDevice() {
   d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
-  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+  MakeTargets();
 }
 
-void DS_2D_Light::OnLostDevice() {
-  renderTargets.ReleaseTextures();
-  SafeRelease(&sourceTexture);
-  if (g_DocResManager) g_DocResManager->OnLostDevice();
+void DS_2D_Light::MakeTargets() {
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
+  GetRenderDevice().CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }
+
+// The render-target pair and the document's effects follow the loss through the registry.
+void DS_2D_Light::OnLostDevice() { SafeRelease(&sourceTexture); }
 
 void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 

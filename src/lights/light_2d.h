@@ -95,6 +95,8 @@ class DS_2D_Light : public DS_ABRender {
   virtual void OnCreateDevice();
   virtual void OnResetDevice();
   virtual void OnLostDevice();
+  // The render-target pair made (again) at the back buffer's size.
+  void MakeTargets();
   // Fit mode: the black bars over the margins.
   virtual void PostRender();
   // The picture through the projection; the first thing drawn in a slide's frame.
@@ -170,7 +172,8 @@ class DS_2D_Light : public DS_ABRender {
   IDirect3DTexture9* markerTextures[5];
   int picturePosition;  // restored after an off-screen pass
   int targetPassMode;   // saved by BeginTargetPass
-  RenderTargetChain renderTargets;
+  // Registered: released at device loss and made again at the reset by the registry.
+  DeviceTargetPair renderTargets;
   ListenerHolder listeners;
   int targetWidth, targetHeight;
   std::vector<std::pair<int, int>> sizeStack;

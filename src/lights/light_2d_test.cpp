@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "platform/noise.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -392,6 +393,7 @@ TEST_F(LightTest, LostDeviceReleasesTargetsAndSource) {
   EXPECT_EQ(light.sourceTexture, picture);
   const int pictureRefs = RecordingRenderDevice::Refs(picture);
   light.OnLostDevice();
+  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
   EXPECT_EQ(light.sourceTexture, nullptr);
   EXPECT_EQ(RecordingRenderDevice::Refs(picture), pictureRefs - 1);
   EXPECT_EQ(light.renderTargets.current, nullptr);
@@ -399,6 +401,7 @@ TEST_F(LightTest, LostDeviceReleasesTargetsAndSource) {
   EXPECT_EQ(pair[0].refs, 1);
   EXPECT_EQ(pair[1].refs, 1);
   // After the reset the light draws again.
+  CreateAllDeviceObjects();
   light.OnResetDevice();
   device.ClearLog();
   light.RenderBackground();

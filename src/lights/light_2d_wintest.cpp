@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dxut/d3d_device.h"
+#include "dxut/device_objects.h"
 #include "lights/light_2d.h"
 #include "platform/noise.h"
 #include "render/projection.h"
@@ -147,8 +148,10 @@ TEST_F(LightDeviceTest, OffscreenPassDrawsIntoThePair) {
 TEST_F(LightDeviceTest, LostAndResetLeavesTheLightDrawable) {
   light->SetPicturePosition(PicturePosition::Stretch);
   light->OnLostDevice();
+  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
   D3DPRESENT_PARAMETERS pp = test_.presentParameters();
   ASSERT_EQ(device()->Reset(&pp), S_OK);  // nothing of the light is left in the default pool
+  CreateAllDeviceObjects();
   light->OnResetDevice();
   EXPECT_NE(light->renderTargets.current, nullptr);
   Frame();

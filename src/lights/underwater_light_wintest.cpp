@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dxut/d3d_device.h"
+#include "dxut/device_objects.h"
 #include "lights/underwater_light.h"
 #include "render/projection.h"
 #include "render/render_device_win.h"
@@ -91,8 +92,10 @@ class UnderwaterLightDevice : public lumi_test::D3DFixture {
   }
   void LoseAndReset() {
     light_->OnLostDevice();
+    InvalidateAllDeviceObjects();  // as the scene host: the slides, then every registered owner
     D3DPRESENT_PARAMETERS pp = test_.presentParameters();
     ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
+    CreateAllDeviceObjects();
     light_->OnResetDevice();
   }
   // Pixels where the frame shows another colour than the picture, per quarter of the frame. Pixels

@@ -209,9 +209,7 @@ void DS_WaterRingLight::OnResetDevice() {
   // A calm surface with one drop; its default-pool buffers are made again here after a loss.
   CreateSurface();
   Resize(savedWidth, savedHeight);
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
-  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
-  d.CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+  MakeTargets();
 }
 
 D3DXMATRIX DS_WaterRingLight::WaterView() const {

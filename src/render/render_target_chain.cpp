@@ -1,6 +1,7 @@
 // The pair's lifetime and releases: no device call, so objects that own a pair also build natively.
 #include "render/render_target_chain.h"
 
+#include "scene/render_device.h"
 #include "scene/texture_types.h"
 
 RenderTargetChain::RenderTargetChain()
@@ -21,4 +22,16 @@ void RenderTargetChain::ReleaseTextures() {
 void RenderTargetChain::ReleaseSaved() {
   SafeRelease(&savedTarget);
   SafeRelease(&savedDepth);
+}
+
+void DeviceTargetPair::InvalidateDeviceObjects() {
+  if (!current && !textures[0] && !textures[1]) return;
+  ReleaseTextures();
+  released_ = true;
+}
+
+void DeviceTargetPair::CreateDeviceObjects() {
+  if (!released_) return;
+  released_ = false;
+  GetRenderDevice().CreateTargets(*this, width, height);
 }

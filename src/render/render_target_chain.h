@@ -4,6 +4,7 @@
 // the reset. Its construction and releases are portable; the device operations are Windows only.
 #pragma once
 
+#include "dxut/device_objects.h"
 #include "platform/d3d9_types.h"
 
 class RenderTargetChain {
@@ -39,4 +40,17 @@ class RenderTargetChain {
 
  private:
   void ReleaseSaved();
+};
+
+// A pair that is a registered device-objects owner: at device loss its textures go, and at the reset a
+// pair that had them is made again, through the device layer, with the size it had (the index kept).
+class DeviceTargetPair : public RenderTargetChain, private DeviceObjects {
+ public:
+  DeviceTargetPair() = default;
+
+ private:
+  void InvalidateDeviceObjects() override;
+  void CreateDeviceObjects() override;
+
+  bool released_ = false;  // released at device loss: made again at the reset
 };

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "platform/types.h"
 #include "scene/doc_keys.h"
 #include "scene/iof_item.h"
@@ -39,7 +40,8 @@ struct DocResourceMaps {
   void SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* texture);
 };
 
-class DS_DocResManager : public DS_IOF_Item {
+// A registered device-objects owner: its effects follow the device's loss and reset through the registry.
+class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
  public:
   static const DWORD kVersion = 3;
 
@@ -77,12 +79,14 @@ class DS_DocResManager : public DS_IOF_Item {
   // False, keeping the stored bytes, when the texture cannot be encoded; true otherwise.
   bool UpdateGuidPictureBytes(const DocGuidKey& key);
 
-  // Each effect gets one lost call per device loss and one reset call after it, however often the
-  // picture lights pass them on.
+  // Each effect gets one lost call per device loss and one reset call after it, however often these are
+  // called (the registry calls them at the device's loss and reset).
   void OnLostDevice();
   void OnResetDevice();
 
  private:
+  void InvalidateDeviceObjects() override { OnLostDevice(); }
+  void CreateDeviceObjects() override { OnResetDevice(); }
   void LoadImageFromModule(TextureSet* set, const DocFileKey& key);
   // Decodes the frames of a document picture read but not decoded yet, as reading would have.
   void DecodePending(const DocFileKey& key);
