@@ -32,6 +32,7 @@ struct LightCase {
   CountedPtr<DS_2D_Light> light, plain;  // the slide's own light; the plain light over its picture
   std::string label;                     // slide name and light class
   std::vector<double> lightTimes, plainTimes;
+  bool lightMade = false, plainMade = false;  // each light's device objects made once
 };
 
 std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
@@ -52,6 +53,14 @@ void TimeSlide(SceneHost& host, LightCase& c, bool plain, int frames) {
   auto* show = new DS_SlideShow_Light;
   show->slides.push_back(c.slide);
   host.SetRoot(show);
+  // A slide sets up its objects once, at its first start, with the light it has then: the other light,
+  // swapped in later, is set up here as that start would.
+  bool& made = plain ? c.plainMade : c.lightMade;
+  if (!made && c.slide->ObjectsCreated()) {
+    c.slide->picture->OnCreateDevice();
+    c.slide->picture->Resize(1, 1);
+  }
+  made = true;
   host.StartScene();
   host.SetPicturePosition(1);
   for (int i = 0; i < 10; ++i) DXUTRender3DEnvironment();  // textures, effects and targets made
