@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
@@ -333,7 +334,10 @@ TEST_F(AnimatedLightTest, UnderwaterWithoutAnEffectDrawsTheComposedSlidePlain) {
   // Without a render-target pair nothing was drawn off-screen: the picture itself is drawn.
   device.targetsMade = false;
   light.OnLostDevice();
+  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
+  CreateAllDeviceObjects();
   light.OnResetDevice();
+  ASSERT_EQ(light.renderTargets.current, nullptr);
   device.ClearLog();
   OffscreenFrame(light, 0.2);
   ASSERT_FALSE(device.Draws().empty());

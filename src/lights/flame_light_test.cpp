@@ -334,7 +334,7 @@ TEST_F(FlameLightTest, ResetLeavesItsOwnStates) {
   EXPECT_EQ(device.SamplerState(0, D3DSAMP_ADDRESSV), static_cast<DWORD>(D3DTADDRESS_CLAMP));
   EXPECT_EQ(device.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_SELECTARG1));
   EXPECT_EQ(device.StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
-  EXPECT_TRUE(Has(device.log, "targets 1024x768"));
+  EXPECT_TRUE(light.renderTargets.Holds(1024, 768));
   EXPECT_TRUE(device.transforms.count(TransformSlot::World));
 }
 

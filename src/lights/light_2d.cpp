@@ -227,7 +227,10 @@ void DS_2D_Light::OnResetDevice() {
 
 void DS_2D_Light::MakeTargets() {
   const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
-  GetRenderDevice().CreateTargets(renderTargets, static_cast<int>(bb.width), static_cast<int>(bb.height));
+  const int w = static_cast<int>(bb.width), h = static_cast<int>(bb.height);
+  // After a loss the reset pass has made the pair at this size already; a later start finds it too.
+  if (renderTargets.Holds(w, h)) return;
+  GetRenderDevice().CreateTargets(renderTargets, w, h);
 }
 
 // The render-target pair and the document's effects follow the loss through the registry.

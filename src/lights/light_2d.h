@@ -95,7 +95,7 @@ class DS_2D_Light : public DS_ABRender {
   virtual void OnCreateDevice();
   virtual void OnResetDevice();
   virtual void OnLostDevice();
-  // The render-target pair made (again) at the back buffer's size.
+  // The render-target pair made at the back buffer's size, unless it holds one of that size already.
   void MakeTargets();
   // Fit mode: the black bars over the margins.
   virtual void PostRender();

@@ -400,12 +400,19 @@ TEST_F(LightTest, LostDeviceReleasesTargetsAndSource) {
   EXPECT_EQ(light.renderTargets.textures[0], nullptr);
   EXPECT_EQ(pair[0].refs, 1);
   EXPECT_EQ(pair[1].refs, 1);
-  // After the reset the light draws again.
+  // The reset makes the pair once, at the back buffer's new size, and the light draws again.
+  device.size = BackBufferSize{1280, 720};
+  device.ClearLog();
   CreateAllDeviceObjects();
   light.OnResetDevice();
+  EXPECT_EQ(device.Lines("targets"), (Lines{"targets 1280x720"}));
+  EXPECT_EQ(light.renderTargets.current, &pair[0]);
   device.ClearLog();
   light.RenderBackground();
   EXPECT_EQ(device.Draws().size(), 1u);
+  // A later start finds the pair made.
+  light.OnResetDevice();
+  EXPECT_TRUE(device.Lines("targets").empty());
 }
 
 TEST_F(LightTest, ScreenQuadsOfTheSlideShow) {

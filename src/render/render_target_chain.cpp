@@ -24,6 +24,10 @@ void RenderTargetChain::ReleaseSaved() {
   SafeRelease(&savedDepth);
 }
 
+bool RenderTargetChain::Holds(int w, int h) const {
+  return textures[0] && textures[1] && w == width && h == height;
+}
+
 void DeviceTargetPair::InvalidateDeviceObjects() {
   if (!current && !textures[0] && !textures[1]) return;
   ReleaseTextures();
@@ -33,5 +37,6 @@ void DeviceTargetPair::InvalidateDeviceObjects() {
 void DeviceTargetPair::CreateDeviceObjects() {
   if (!released_) return;
   released_ = false;
-  GetRenderDevice().CreateTargets(*this, width, height);
+  const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
+  GetRenderDevice().CreateTargets(*this, static_cast<int>(bb.width), static_cast<int>(bb.height));
 }

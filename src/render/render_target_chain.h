@@ -19,6 +19,8 @@ class RenderTargetChain {
   // a reset is current again. False, with no textures, when either cannot be made: the passes then draw
   // on the current target.
   bool Create(int width, int height);
+  // Whether it holds a pair of this size.
+  bool Holds(int width, int height) const;
   // Device loss: current and both textures released.
   void ReleaseTextures();
 
@@ -43,7 +45,8 @@ class RenderTargetChain {
 };
 
 // A pair that is a registered device-objects owner: at device loss its textures go, and at the reset a
-// pair that had them is made again, through the device layer, with the size it had (the index kept).
+// pair that had them is made again, through the device layer, at the back buffer's size after the reset
+// (the index kept): the size its owner asks for, so that the owner's own reset finds it made.
 class DeviceTargetPair : public RenderTargetChain, private DeviceObjects {
  public:
   DeviceTargetPair() = default;

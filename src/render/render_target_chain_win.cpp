@@ -19,7 +19,7 @@ void SetTargetTexture(IDirect3DTexture9* tex) {
 bool RenderTargetChain::Create(int w, int h) {
   // A pair of this size is kept: a slide's every start asks for it again, and making it anew each time
   // costs the start and churns the driver's memory.
-  if (textures[0] && textures[1] && w == width && h == height) {
+  if (Holds(w, h)) {
     mesh_detail::Hold(current, textures[index]);
     return true;
   }
