@@ -22,6 +22,8 @@
 namespace {
 
 using lumi_test::CallLog;
+using lumi_test::FakeIndexBuffer;
+using lumi_test::FakeVertexBuffer;
 using lumi_test::RecordingEffect;
 using lumi_test::RecordingRenderDevice;
 using Lines = std::vector<std::string>;
@@ -201,12 +203,26 @@ TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {
       EXPECT_EQ(draws.size(), 1u);
     }
 
-    // A lost device takes the surface's buffers; the reset makes them again and the water draws.
+    // The scene host's loss pass takes the surface's buffers; its reset pass makes them again, once, and
+    // the light's own reset keeps them for its calm surface; the water draws.
+    FakeVertexBuffer* vertices = static_cast<FakeVertexBuffer*>(light.surface->vertices.Get());
+    FakeIndexBuffer* indices = static_cast<FakeIndexBuffer*>(light.surface->indices.Get());
     light.OnLostDevice();
+    InvalidateAllDeviceObjects();
     EXPECT_EQ(light.surface->vertices, nullptr);
+    EXPECT_EQ(light.surface->indices, nullptr);
+    EXPECT_EQ(vertices->refs, 0);
+    EXPECT_EQ(indices->refs, 0);
     light.FrameMove(0.2);  // no buffer: nothing filled, nothing drawn
+    const size_t made = device.vertexBuffers.size() + device.indexBuffers.size();
+    CreateAllDeviceObjects();
     light.OnResetDevice();
     ASSERT_NE(light.surface->vertices, nullptr);
+    EXPECT_EQ(device.vertexBuffers.size() + device.indexBuffers.size(), made + 2);
+    EXPECT_EQ(light.surface->vertices, device.lastVertexBuffer());
+    EXPECT_EQ(light.surface->indices, device.lastIndexBuffer());
+    EXPECT_EQ(device.lastVertexBuffer()->pool, D3DPOOL_DEFAULT);
+    EXPECT_EQ(device.lastIndexBuffer()->pool, D3DPOOL_DEFAULT);
     device.ClearLog();
     light.RenderBackground();
     light.PostRender();

@@ -135,11 +135,6 @@ void DS_WaterRingLight::OnCreateDevice() {
   ApplyMaterial();
 }
 
-void DS_WaterRingLight::OnLostDevice() {
-  DS_2D_Light::OnLostDevice();
-  surface->ReleaseBuffers();
-}
-
 void DS_WaterRingLight::FrameMove(double seconds) {
   camera.Update(seconds);
   const float t = static_cast<float>(seconds);
@@ -206,7 +201,7 @@ void DS_WaterRingLight::OnResetDevice() {
   d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
   d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-  // A calm surface with one drop; its default-pool buffers are made again here after a loss.
+  // A calm surface with one drop. After a loss the reset pass has made its buffers again already.
   CreateSurface();
   Resize(savedWidth, savedHeight);
   MakeTargets();

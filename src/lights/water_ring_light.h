@@ -30,7 +30,6 @@ class DS_WaterRingLight : public DS_2D_Light {
   bool NeedsOffscreen() override { return mode.GetValue() == 1; }
   void OnCreateDevice() override;
   void OnResetDevice() override;
-  void OnLostDevice() override;
   void RenderBackground() override;
   void FrameMove(double seconds) override;
   void Resize(int width, int height) override;

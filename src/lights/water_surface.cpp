@@ -25,11 +25,21 @@ const UINT kMinGridSide = 4;
 
 int RoundToInt(float v) { return static_cast<int>(std::nearbyint(v)); }
 
-WaterSurface::~WaterSurface() { ReleaseBuffers(); }
-
 void WaterSurface::ReleaseBuffers() {
-  mesh_detail::Drop(indices);
-  mesh_detail::Drop(vertices);
+  indices.Reset();
+  vertices.Reset();
+}
+
+void WaterSurface::InvalidateDeviceObjects() {
+  if (!indices && !vertices) return;
+  ReleaseBuffers();
+  released_ = true;
+}
+
+void WaterSurface::CreateDeviceObjects() {
+  if (!released_) return;
+  released_ = false;
+  CreateBuffers();
 }
 
 void WaterSurface::Size(float sx, float sz, float rowScale, float density) {
@@ -66,7 +76,7 @@ void WaterSurface::Size(float sx, float sz, float rowScale, float density) {
 
 void WaterSurface::Create(float sx, float sz, float rowScale, float density) {
   Size(sx, sz, rowScale, density);
-  ReleaseBuffers();
+  if (bufferColumns_ != columns || bufferRows_ != rows) ReleaseBuffers();
   CreateBuffers();
 }
 
@@ -104,22 +114,24 @@ std::vector<WORD> WaterSurface::SpiralIndices(UINT columnsIn, UINT rowsIn) {
 HRESULT WaterSurface::CreateBuffers() {
   if (!indices) {
     HRESULT hr = CreateGeometryIndexBuffer(static_cast<UINT>(indexCount) * 2, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                           &indices);
+                                           indices.Out());
     if (FAILED(hr)) return hr;
     void* p = nullptr;
     hr = indices->Lock(0, 0, &p, 0);
     if (FAILED(hr) || !p) {
       // An index buffer that cannot be filled would draw garbage: make it again at the next reset.
-      mesh_detail::Drop(indices);
+      indices.Reset();
       return FAILED(hr) ? hr : E_FAIL;
     }
     const std::vector<WORD> spiral = SpiralIndices(columns, rows);
     std::memcpy(p, spiral.data(), spiral.size() * sizeof(WORD));
     indices->Unlock();
+    bufferColumns_ = columns;
+    bufferRows_ = rows;
   }
   if (!vertices) {
     HRESULT hr = CreateGeometryVertexBuffer(static_cast<UINT>(vertexCount) * sizeof(DX_V::PNCT), D3DUSAGE_DYNAMIC,
-                                            DX_V::PNCT::FVF, D3DPOOL_DEFAULT, &vertices);
+                                            DX_V::PNCT::FVF, D3DPOOL_DEFAULT, vertices.Out());
     if (FAILED(hr)) return hr;
   }
   return 0;
@@ -252,8 +264,8 @@ HRESULT WaterSurface::Update(const D3DXVECTOR3& eye) {
 HRESULT WaterSurface::Draw() {
   if (!vertices || !indices || indexCount < 3) return 0;
   RenderDevice& d = GetRenderDevice();
-  d.BindStream(vertices, DX_V::PNCT::FVF, sizeof(DX_V::PNCT));
-  d.SetIndices(indices);
+  d.BindStream(vertices.Get(), DX_V::PNCT::FVF, sizeof(DX_V::PNCT));
+  d.SetIndices(indices.Get());
   d.DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, static_cast<UINT>(vertexCount), 0,
                          static_cast<UINT>(indexCount - 2));
   return 0;

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "dxut/device_objects.h"
+#include "platform/com_ref.h"
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
 #include "render/vertex_formats.h"
@@ -23,14 +25,17 @@ struct WaterCell {
   float velocity;
 };
 
-class WaterSurface {
+// Its index and vertex buffers are in the default pool: the surface is a registered device-objects owner,
+// so the scene host's loss and reset pass lets them go and makes them again.
+class WaterSurface : private DeviceObjects {
  public:
   WaterSurface() = default;
-  ~WaterSurface();
   WaterSurface(const WaterSurface&) = delete;
   WaterSurface& operator=(const WaterSurface&) = delete;
 
-  // A calm surface of sizeX x sizeZ world units, then its buffers.
+  // A calm surface of sizeX x sizeZ world units, then its buffers. Buffers it holds for a grid of the
+  // same columns and rows are kept (the reset pass made them already; the vertices are refilled each
+  // frame and the strip depends on the grid alone).
   void Create(float sizeX, float sizeZ, float rowScale, float density);
   // The grid of Create without buffers.
   void Size(float sizeX, float sizeZ, float rowScale, float density);
@@ -61,10 +66,18 @@ class WaterSurface {
   const WaterRefraction* refraction = nullptr;
   UINT columns = 4, rows = 4;
   UINT cellCount = 16;
-  IDirect3DIndexBuffer9* indices = nullptr;
-  IDirect3DVertexBuffer9* vertices = nullptr;
+  ComRef<IDirect3DIndexBuffer9> indices;
+  ComRef<IDirect3DVertexBuffer9> vertices;
   float stepScale = 1.0f;
   float dropSize = 0.5f;
   float damping = 0.99f;
   float depth = 0.2f;
+
+ private:
+  // Device loss: both buffers go. Reset: a surface that had buffers gets them again for its grid.
+  void InvalidateDeviceObjects() override;
+  void CreateDeviceObjects() override;
+
+  UINT bufferColumns_ = 0, bufferRows_ = 0;  // the grid the index buffer's strip was written for
+  bool released_ = false;                    // let go at device loss: made again at the reset
 };
