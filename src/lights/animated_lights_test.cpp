@@ -144,6 +144,51 @@ TEST_F(AnimatedLightTest, MatrixCodeWithoutASheetDrawsNoGlyphs) {
   for (const std::string& line : device.log) EXPECT_FALSE(StartsWith(line, "drawIndexed")) << line;
 }
 
+// The glyphs are rewritten every frame: dynamic default-pool buffers locked with discard, which a device
+// loss must take away (or the reset fails) and the reset must give back before the next frame draws.
+TEST_F(AnimatedLightTest, MatrixCodeGlyphBuffersAreDiscardedEachFrameAndRemadeAtAReset) {
+  DS_MatrixCodeLight light;
+  light.cellSize = 2;
+  light.density = 100;
+  light.glyphColor = 0x00FF00;
+  Start(light);
+  ASSERT_EQ(light.sprites.chunks.size(), 1u);
+  lumi_test::FakeVertexBuffer* before = device.lastVertexBuffer();
+  ASSERT_EQ(static_cast<IDirect3DVertexBuffer9*>(before), light.sprites.chunks[0].vertexBuffer);
+  EXPECT_EQ(before->usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY));
+  EXPECT_EQ(before->pool, D3DPOOL_DEFAULT);
+  EXPECT_EQ(device.lastIndexBuffer()->pool, D3DPOOL_MANAGED);
+  light.FrameMove(0.03);
+  light.RenderBackground();
+  EXPECT_EQ(before->lockFlags, static_cast<DWORD>(D3DLOCK_DISCARD));
+
+  InvalidateAllDeviceObjects();
+  EXPECT_EQ(before->refs, 0) << "a default-pool buffer left alive makes the reset fail";
+  // Frames while the device is lost draw no glyphs; a new placement makes no buffers until the reset.
+  device.ClearLog();
+  light.RenderBackground();
+  light.SetPicturePosition(0);
+  for (const std::string& line : device.log) EXPECT_FALSE(StartsWith(line, "drawIndexed")) << line;
+  EXPECT_EQ(light.sprites.chunks[0].vertexBuffer, nullptr);
+
+  CreateAllDeviceObjects();
+  lumi_test::FakeVertexBuffer* after = device.lastVertexBuffer();
+  ASSERT_NE(after, before);
+  EXPECT_EQ(after->pool, D3DPOOL_DEFAULT);
+  EXPECT_EQ(after->data.size(), 25 * 4 * sizeof(DX_V::RHWCT));
+  int visible = 0;
+  for (int frame = 0; frame < 30 && visible == 0; ++frame) {
+    device.ClearLog();
+    light.FrameMove(frame * 0.03);
+    light.RenderBackground();
+    const auto* v = after->As<DX_V::RHWCT>();
+    for (int q = 0; q < 25; ++q)
+      if (v[4 * q].color >> 24) ++visible;
+  }
+  EXPECT_GT(visible, 0);
+  EXPECT_EQ(device.Lines("drawIndexed 4 0 0 100 0 50").size(), 1u);
+}
+
 TEST_F(AnimatedLightTest, LakeDrawsTheMirrorBandThenTintAndHaze) {
   FakeLake2D light;
   Start(light);

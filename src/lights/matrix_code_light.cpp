@@ -31,8 +31,9 @@ void MatrixCodeSprites::Resize(UINT n) {
     const UINT quads = std::min(left, kMatrixChunkQuads);
     left -= quads;
     DS_IndexedMesh<DX_V::RHWCT>& chunk = chunks[c];
-    if (quads == 0) continue;
-    if (FAILED(chunk.CreateBuffers(quads * 4, quads * 6))) continue;
+    if (quads == 0 || deviceLost_) continue;
+    if (FAILED(chunk.CreateBuffers(quads * 4, quads * 6, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT)))
+      continue;
     if (WORD* idx = chunk.LockIndices()) {
       for (UINT k = 0; k < quads; ++k) {
         const WORD b = static_cast<WORD>(4 * k);
@@ -42,7 +43,7 @@ void MatrixCodeSprites::Resize(UINT n) {
       }
       chunk.UnlockIndices();
     }
-    if (DX_V::RHWCT* v = chunk.LockVertices()) {
+    if (DX_V::RHWCT* v = chunk.LockVertices(D3DLOCK_DISCARD)) {
       for (UINT k = 0; k < quads * 4; ++k) v[k] = DX_V::RHWCT{0, 0, 0, 1, 0, 0, 0};
       chunk.UnlockVertices();
     }
@@ -58,7 +59,8 @@ void MatrixCodeSprites::SetTexture(IDirect3DTexture9* texture) {
 }
 
 void MatrixCodeSprites::LockAll() {
-  for (auto& c : chunks) c.LockVertices();
+  // Every quad is written after this, so what the buffers held is discarded.
+  for (auto& c : chunks) c.LockVertices(D3DLOCK_DISCARD);
 }
 
 void MatrixCodeSprites::UnlockAll() {
@@ -69,6 +71,21 @@ DX_V::RHWCT* MatrixCodeSprites::QuadVertices(UINT i) {
   const UINT c = i / kMatrixChunkQuads;
   if (c >= chunks.size() || !chunks[c].lockedVertices) return nullptr;
   return static_cast<DX_V::RHWCT*>(chunks[c].lockedVertices) + 4 * (i % kMatrixChunkQuads);
+}
+
+void MatrixCodeSprites::InvalidateDeviceObjects() {
+  if (deviceLost_) return;
+  deviceLost_ = true;
+  for (auto& c : chunks) {
+    c.ReleaseVertexBuffer();
+    c.ReleaseIndexBuffer();
+  }
+}
+
+void MatrixCodeSprites::CreateDeviceObjects() {
+  if (!deviceLost_) return;
+  deviceLost_ = false;
+  if (quadCount > 0) Resize(static_cast<UINT>(quadCount));
 }
 
 void MatrixCodeSprites::Draw() {

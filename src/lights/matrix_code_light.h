@@ -1,24 +1,29 @@
 // The matrix code light: columns of falling glyphs over the picture (mode 0), or on black with each
 // glyph as opaque as the picture is bright under it (mode 1). The glyphs are pre-transformed quads, one
 // per grid cell, in chunks of at most 16383 quads, following the picture's placement and zoom.
+// Every quad is rewritten every frame, so the chunks' vertices live in dynamic default-pool buffers locked
+// with discard: a frame's lock never waits for the device to finish drawing the last frame's glyphs. Those
+// buffers do not outlive a device reset: the sprites let them go at device loss and make them again at
+// the reset (their indices stay in the managed pool).
 #pragma once
 
 #include <memory>
 #include <vector>
 
 #include "lights/light_2d.h"
+#include "dxut/device_objects.h"
 #include "lights/matrix_code_grid.h"
 #include "render/mesh.h"
 #include "scene/scaled_params.h"
 
-class MatrixCodeSprites {
+class MatrixCodeSprites : public DeviceObjects {
  public:
   MatrixCodeSprites() : chunks(1) {}
   ~MatrixCodeSprites();
   MatrixCodeSprites(const MatrixCodeSprites&) = delete;
   MatrixCodeSprites& operator=(const MatrixCodeSprites&) = delete;
   // Chunks for n quads, each with new buffers, its index pattern and colours 0, and the first chunk's
-  // texture.
+  // texture (while the device is lost the chunks get their buffers at the reset).
   void Resize(UINT n);
   void SetTexture(IDirect3DTexture9* texture);
   // Locks every chunk's vertices; a chunk that cannot be locked is skipped this frame.
@@ -28,9 +33,17 @@ class MatrixCodeSprites {
   DX_V::RHWCT* QuadVertices(UINT i);
   void Draw();
 
+  // Device loss: every chunk's buffers go. Reset: made again for the same quads; the next frame's
+  // update fills them before they are drawn.
+  void InvalidateDeviceObjects() override;
+  void CreateDeviceObjects() override;
+
   int quadCount = 0;
   std::vector<DS_IndexedMesh<DX_V::RHWCT>> chunks;
   std::vector<IDirect3DTexture9*> textures;  // one reference each, per chunk
+
+ private:
+  bool deviceLost_ = false;
 };
 
 class DS_MatrixCodeLight : public DS_2D_Light {
