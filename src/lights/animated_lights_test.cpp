@@ -1,6 +1,7 @@
 // The matrix code, lake, water ring, glass ball and underwater lights on the recording device: what a frame draws, in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -210,6 +211,103 @@ TEST_F(AnimatedLightTest, LakeDrawsTheMirrorBandThenTintAndHaze) {
   Start(flat);
   flat.RenderBackground();
   EXPECT_EQ(device.Draws().size(), 1u);
+}
+
+// The lines of a bump map's making, in order.
+Lines BumpMapSteps(const Lines& log) {
+  const char* kinds[] = {"exe picture 2", "renderTargetTexture", "textureTarget", "beginScene", "endScene", "draw",
+                         "convert",     "normalMap",           "readTexels",    "createTexture"};
+  Lines out;
+  for (const std::string& line : log)
+    for (const char* k : kinds)
+      if (StartsWith(line, k)) out.push_back(line.substr(0, line.find(" cull")));
+  return out;
+}
+
+// A second set-up makes the bump map from the executable's ripple heights: drawn into a texture with the
+// grey fade over them, read back, made into normals, and those into signed offsets; every temporary goes.
+TEST_F(AnimatedLightTest, LakeMakesItsBumpMapAtASecondSetUp) {
+  lumi_test::FakeTexture ripples;
+  device.exePictures[2] = &ripples;
+  device.names[&ripples] = "ripples";
+  device.textureSizes[&ripples] = {2, 2};
+  // Normals (red, green): (128, 128), (255, 0) on the top row, (0, 255), (200, 60) below.
+  device.normalTexels = {255, 128, 128, 255, 255, 0, 255, 255, 255, 255, 0, 255, 255, 60, 200, 255};
+  FakeLake2D light;
+  light.bumpAmplitude = 10;
+  const size_t madeBefore = device.madeTextures.size();
+  Start(light);
+  EXPECT_EQ(device.madeTextures.size(), madeBefore) << "the first set-up makes none";
+  EXPECT_EQ(light.bumpTexture, nullptr);
+
+  light.OnCreateDevice();
+  const Lines expected = {"exe picture 2",
+                          "renderTargetTexture 2x2",
+                          "textureTarget drawn",
+                          "beginScene",
+                          "draw 5 0 2 on texture tex ripples",
+                          "draw 5 0 2 on texture tex ripples",
+                          "endScene",
+                          "textureTarget end",
+                          "convert drawn 2x2 format 21",
+                          "normalMap converted 2x2 amplitude 10",
+                          "readTexels normals",
+                          "createTexture 2x2 format 60"};
+  EXPECT_EQ(BumpMapSteps(device.log), expected);
+  // The grey is the vertices' own colour and alpha, blended; the states are put back after it.
+  const Lines& log = device.log;
+  std::vector<size_t> draws;
+  for (size_t i = 0; i < log.size(); ++i)
+    if (StartsWith(log[i], "draw ")) draws.push_back(i);
+  ASSERT_EQ(draws.size(), 2u);
+  const Lines between(log.begin() + static_cast<ptrdiff_t>(draws[0]), log.begin() + static_cast<ptrdiff_t>(draws[1]));
+  for (const char* state : {"tss 0 2=0", "tss 0 5=0", "tss 0 4=2", "rs 27=1", "rs 19=5", "rs 20=6"})
+    EXPECT_NE(std::find(between.begin(), between.end(), state), between.end()) << state;
+  EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(FALSE));
+  EXPECT_EQ(device.StageState(0, D3DTSS_COLORARG1), static_cast<DWORD>(D3DTA_TEXTURE));
+
+  ASSERT_NE(light.bumpTexture, nullptr);
+  const RecordingRenderDevice::Filled& bump = device.filled.at(light.bumpTexture);
+  EXPECT_EQ(bump.format, D3DFMT_V8U8);
+  const signed char top[4] = {0, 0, 127, -127}, bottom[4] = {-127, 127, 72, -68};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(static_cast<signed char>(bump.bytes[i]), top[i]) << i;
+    EXPECT_EQ(static_cast<signed char>(bump.bytes[bump.pitch + i]), bottom[i]) << i;
+  }
+  for (const auto& t : device.madeTextures) {
+    const std::string name = device.names.count(t.get()) ? device.names.at(t.get()) : "";
+    if (name == "drawn" || name == "converted" || name == "normals") {
+      EXPECT_EQ(t->refs, 0) << name;
+    }
+  }
+  EXPECT_EQ(ripples.refs, 1);
+  // The lake draws with it.
+  device.names[light.bumpTexture] = "bump";
+  device.ClearLog();
+  light.RenderBackground();
+  EXPECT_FALSE(device.Lines("tex 0 bump").empty());
+}
+
+// The document's bump picture under the key still wins over a map made here; a scene that cannot begin
+// draws nothing into the texture, which is still read back.
+TEST_F(AnimatedLightTest, LakeKeepsTheDocumentsBumpPictureAndSurvivesAFailedScene) {
+  lumi_test::FakeTexture ripples;
+  device.exePictures[2] = &ripples;
+  device.textureSizes[&ripples] = {4, 4};
+  device.sceneBegins = false;
+  FakeLake2D light;
+  Start(light);
+  device.madeTextures.emplace_back(new lumi_test::FakeTexture);
+  IDirect3DTexture9* stored = device.madeTextures.back().get();
+  g_DocResManager->Maps().guidTextures[light.bumpKey] = stored;
+
+  light.OnCreateDevice();
+  const Lines steps = BumpMapSteps(device.log);
+  EXPECT_EQ(std::count_if(steps.begin(), steps.end(), [](const std::string& l) { return StartsWith(l, "draw"); }), 0);
+  EXPECT_EQ(std::count(steps.begin(), steps.end(), "endScene"), 0);
+  EXPECT_EQ(std::count(steps.begin(), steps.end(), "textureTarget end"), 1);
+  EXPECT_EQ(std::count(steps.begin(), steps.end(), "createTexture 4x4 format 60"), 1);
+  EXPECT_EQ(light.bumpTexture, stored);
 }
 
 TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {

@@ -2,6 +2,7 @@
 // loss and reset in the middle of the slide.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -196,6 +197,64 @@ TEST_F(AnimatedLightsDevice, LakeMirrorsThePictureBelowTheHorizon) {
   LoseAndReset();
   p = Frame(0.2);
   EXPECT_GT(Channel(p.at(8, 48), 16), 120) << std::hex << p.at(8, 48);
+}
+
+// A second set-up makes a bump map of its own from the executable's ripple heights (the document holds
+// none under this light's key): the band still mirrors the picture and now ripples, through a device
+// loss and reset as well.
+TEST_F(AnimatedLightsDevice, LakeMakesItsOwnBumpMapAtASecondSetUpAndRipples) {
+  struct ProgramPictures {  // the test program's own resources hold the ripple heights
+    ProgramPictures() { SetModuleResources(&Win32ModuleResources()); }
+    ~ProgramPictures() { SetModuleResources(nullptr); }
+  } programPictures;
+  auto* light = new FakeLake2D;
+  light->horizon.SetValue(0, nullptr);  // the lower half
+  light->tintAlpha.SetValue(0, nullptr);
+  Start(light);
+  ASSERT_EQ(light->bumpTexture, nullptr);
+  const lumi_test::Pixels still = Frame(0.0);
+
+  light->OnCreateDevice();
+  light->OnResetDevice();
+  ASSERT_NE(light->bumpTexture, nullptr) << "no bump map made";
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(light->bumpTexture->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_EQ(desc.Format, D3DFMT_V8U8);
+  EXPECT_EQ(desc.Width, 256u);
+  // Offsets that vary: not a flat map, nor a map left undrawn.
+  D3DLOCKED_RECT r;
+  ASSERT_EQ(light->bumpTexture->LockRect(0, &r, nullptr, D3DLOCK_READONLY), S_OK);
+  int low = 127, high = -127;
+  for (UINT y = 128; y < 256; ++y)
+    for (UINT x = 0; x < 256; ++x) {
+      const int u = static_cast<signed char>(static_cast<const BYTE*>(r.pBits)[y * r.Pitch + 2 * x]);
+      low = std::min(low, u);
+      high = std::max(high, u);
+    }
+  light->bumpTexture->UnlockRect(0);
+  EXPECT_LT(low, -8);
+  EXPECT_GT(high, 8);
+
+  // The band mirrors the picture (red where the picture is blue) and its ripples move; above the horizon
+  // the picture stays as it was.
+  auto ripples = [&](const lumi_test::Pixels& a, const lumi_test::Pixels& b, UINT top, UINT bottom) {
+    int n = 0;
+    for (UINT y = top; y < bottom; ++y)
+      for (UINT x = 0; x < 64; ++x) n += (a.at(x, y) & 0xFFFFFF) != (b.at(x, y) & 0xFFFFFF);
+    return n;
+  };
+  const lumi_test::Pixels a = Frame(0.1), b = Frame(0.45);
+  EXPECT_GT(Channel(a.at(8, 48), 16), 150) << std::hex << a.at(8, 48);
+  EXPECT_LT(Channel(a.at(8, 48), 0), 100) << std::hex << a.at(8, 48);
+  EXPECT_EQ(ripples(still, a, 0, 30), 0) << "the picture above the horizon";
+  EXPECT_GT(ripples(still, a, 34, 64) + ripples(a, b, 34, 64), 0) << "the band ripples";
+  EXPECT_GT(ripples(a, b, 34, 64), 0) << "the ripples move";
+
+  LoseAndReset();
+  const lumi_test::Pixels c = Frame(0.8), d = Frame(1.1);
+  EXPECT_GT(Channel(c.at(8, 48), 16), 150) << std::hex << c.at(8, 48);
+  EXPECT_EQ(ripples(still, c, 0, 30), 0);
+  EXPECT_GT(ripples(c, d, 34, 64), 0) << "the ripples move after the reset";
 }
 
 TEST_F(AnimatedLightsDevice, WaterRingsRefractThePicture) {

@@ -1,7 +1,9 @@
 #include "lights/lake_light.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -187,15 +189,97 @@ void FakeLake2D::OnCreateDevice() {
   BuildColorQuad(bandTint, Rgb(tintColor.GetValue()), band);
   BuildColorQuad(hazeStrip, Rgb(tintColor.GetValue()), band);
   SetTintAlphas();
+  if (!firstSetUp) MakeBumpMap();
   ReloadImage();
   SetLakeBumpCoords(bumpScale.GetResult());
   SetColorQuadRgb(bandTint, Rgb(tintColor.GetValue()));
   SetColorQuadRgb(hazeStrip, Rgb(tintColor.GetValue()));
+  // The document's bump picture under the key wins; without one a map made here is kept.
   if (g_DocResManager) {
     IDirect3DTexture9* stored = g_DocResManager->Maps().guidTextures[bumpKey];
-    mesh_detail::Hold(bumpTexture, stored);
+    if (stored) mesh_detail::Hold(bumpTexture, stored);
   }
   firstSetUp = false;
+}
+
+namespace {
+const int kBumpSourcePicture = 2;  // the executable's ripple heights
+
+// The source drawn as it is, then grey blended over it from nothing at the bottom edge to fade at the
+// top, so that the ripples flatten towards the horizon.
+void DrawBumpSource(IDirect3DTexture9* source, IDirect3DTexture9* target, UINT w, UINT h, float fade) {
+  RenderDevice& d = GetRenderDevice();
+  ScreenQuad rect;
+  ScreenQuad::Init(rect);
+  ScreenQuad::SetRect(rect, 0, 0, static_cast<float>(w), static_cast<float>(h));
+  TexQuad picture;
+  picture.SetTexture(&source, rect);
+  DS_SimpleMesh<DX_V::RHWC> grey;
+  BuildRhwColorQuad(grey, 0x00808080, rect);
+  SetRhwQuadCornerAlpha(grey, 0, 0, fade, fade);
+  d.BeginTextureTarget(target);
+  if (d.BeginScene()) {
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    d.SetTexture(0, source);
+    if (picture.vertexBuffer) {
+      BindStreamRHWCT(picture);
+      d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    // The grey and its alpha come from the vertices: the stage's texture is still the source, whose
+    // texel at the quad's missing coordinates would otherwise stand in for the grey.
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    if (grey.vertexBuffer) {
+      d.BindStream(grey.vertexBuffer, DX_V::RHWC::FVF, sizeof(DX_V::RHWC));
+      d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    d.SetTexture(0, nullptr);
+    d.EndScene();
+  }
+  d.EndTextureTarget();
+}
+}  // namespace
+
+void FakeLake2D::MakeBumpMap() {
+  RenderDevice& d = GetRenderDevice();
+  IDirect3DTexture9* source = d.GetTextureById(kBumpSourcePicture);
+  UINT w = 0, h = 0;
+  if (!source || !d.GetTextureSize(source, &w, &h) || w == 0 || h == 0) {
+    SafeRelease(&source);
+    return;
+  }
+  IDirect3DTexture9* drawn = d.CreateRenderTargetTexture(w, h);
+  if (drawn) DrawBumpSource(source, drawn, w, h, std::min(std::max(bumpFade.GetResult(), 0.0f), 1.0f));
+  IDirect3DTexture9* heights = d.ConvertTexture(drawn, w, h, D3DFMT_A8R8G8B8);
+  IDirect3DTexture9* normals = d.ComputeNormalMap(heights, w, h, static_cast<float>(bumpAmplitude.GetValue()));
+  // The offsets are converted here: not every platform's format conversion writes signed texels.
+  std::vector<BYTE> offsets;
+  const bool read = normals && d.ReadTopLevel(normals, [&](const BYTE* bits, int pitch) {
+    offsets.resize(static_cast<size_t>(w) * h * 2);
+    NormalsToBumpOffsets(bits, pitch, w, h, offsets.data(), static_cast<int>(w) * 2);
+  });
+  IDirect3DTexture9* bump = nullptr;
+  if (read)
+    bump = d.CreateFilledTexture(w, h, D3DFMT_V8U8, false, [&](BYTE* bits, int pitch, D3DFORMAT made) {
+      if (made != D3DFMT_V8U8) return false;
+      for (UINT y = 0; y < h; ++y)
+        std::memcpy(bits + static_cast<ptrdiff_t>(y) * pitch, offsets.data() + static_cast<size_t>(y) * w * 2, w * 2);
+      return true;
+    });
+  for (IDirect3DTexture9** t : {&normals, &heights, &drawn, &source}) SafeRelease(t);
+  if (bump) {
+    SafeRelease(&bumpTexture);
+    bumpTexture = bump;
+  }
 }
 
 void FakeLake2D::ReloadImage() {

@@ -31,6 +31,10 @@ class FakeLake2D : public DS_2D_Light {
   void SetLakeBumpCoords(float s);
   void SetTintAlphas();
   void SetupBumpStages();
+  // A bump map made from the executable's ripple heights (picture 2): drawn into a texture with a grey
+  // fade towards its top edge, turned into normals and from those into signed offsets. Made at a second
+  // or later set-up; the document's bump picture under the key, when it holds one, still wins.
+  void MakeBumpMap();
   // The share of the picture the lake covers (0..0.5).
   float HorizonShare() const { return LakeHorizonShare(horizon.GetResult()); }
 

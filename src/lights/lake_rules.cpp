@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 LakeQuad LakePictureQuad(float w, float h) {
   LakeQuad q = {{0, 0, w, w}, {h, 0, h, 0}, {0, 0, 1, 1}, {1, 0, 1, 0}};
@@ -76,4 +77,22 @@ void LakeBumpMatrix(float p, float out[4]) {
   out[1] = -0.04f * std::sin(a);
   out[2] = 0.04f * std::sin(a);
   out[3] = 0.04f * std::cos(a);
+}
+
+namespace {
+signed char SignedOffset(BYTE c) {
+  const int v = static_cast<int>(c) - 128;
+  return static_cast<signed char>(v < -127 ? -127 : v);
+}
+}  // namespace
+
+void NormalsToBumpOffsets(const BYTE* normals, int pitch, UINT width, UINT height, BYTE* out, int outPitch) {
+  for (UINT y = 0; y < height; ++y) {
+    const BYTE* from = normals + static_cast<ptrdiff_t>(y) * pitch;
+    BYTE* to = out + static_cast<ptrdiff_t>(y) * outPitch;
+    for (UINT x = 0; x < width; ++x) {
+      to[2 * x] = static_cast<BYTE>(SignedOffset(from[4 * x + 2]));
+      to[2 * x + 1] = static_cast<BYTE>(SignedOffset(from[4 * x + 1]));
+    }
+  }
 }

@@ -40,3 +40,8 @@ int LakeHazeRows(UINT hazeHeight, float share);
 
 // The bump-environment matrix at ripple clock p: 11, 12, 21, 22.
 void LakeBumpMatrix(float p, float out[4]);
+
+// The bump map's signed offsets from a normal map (four bytes a texel: blue, green, red, alpha; rows at
+// pitch): u from red and v from green, each mapped from 0..255 around the middle onto -127..127, two bytes
+// a texel (u first) into out, rows at outPitch. A flat normal (128, 128) gives no offset.
+void NormalsToBumpOffsets(const BYTE* normals, int pitch, UINT width, UINT height, BYTE* out, int outPitch);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,38 @@ TEST(LakeRules, TintAlphasAndBumpMatrix) {
   EXPECT_NEAR(m[0], 0.04f * std::cos(4.5f), 1e-6f);
   EXPECT_NEAR(m[1], -0.04f * std::sin(4.5f), 1e-6f);
   EXPECT_NEAR(m[2], 0.04f * std::sin(4.5f), 1e-6f);
+}
+
+// Normals around the middle become signed offsets: u from red, v from green, rows read at the pitch.
+TEST(LakeRules, NormalsBecomeSignedBumpOffsets) {
+  const struct {
+    BYTE red, green;
+    int u, v;
+  } cases[] = {{128, 128, 0, 0}, {255, 0, 127, -127}, {0, 255, -127, 127}, {200, 60, 72, -68}, {129, 127, 1, -1}};
+  const UINT n = sizeof cases / sizeof cases[0];
+  // One texel a case along a row, the second row its mirror; source rows padded past their texels.
+  const int pitch = static_cast<int>(n) * 4 + 12;
+  std::vector<BYTE> normals(static_cast<size_t>(pitch) * 2, 0xEE);
+  for (UINT i = 0; i < n; ++i)
+    for (int row = 0; row < 2; ++row) {
+      BYTE* t = &normals[static_cast<size_t>(row) * pitch + (row ? n - 1 - i : i) * 4];
+      t[0] = 255;  // blue: the normal's z, not used
+      t[1] = cases[i].green;
+      t[2] = cases[i].red;
+      t[3] = 0;
+    }
+  const int outPitch = static_cast<int>(n) * 2 + 6;
+  std::vector<BYTE> out(static_cast<size_t>(outPitch) * 2, 0xAA);
+  NormalsToBumpOffsets(normals.data(), pitch, n, 2, out.data(), outPitch);
+  for (UINT i = 0; i < n; ++i) {
+    SCOPED_TRACE(i);
+    for (int row = 0; row < 2; ++row) {
+      const BYTE* t = &out[static_cast<size_t>(row) * outPitch + (row ? n - 1 - i : i) * 2];
+      EXPECT_EQ(static_cast<signed char>(t[0]), cases[i].u);
+      EXPECT_EQ(static_cast<signed char>(t[1]), cases[i].v);
+    }
+  }
+  EXPECT_EQ(out[n * 2], 0xAA) << "nothing written past a row's texels";
 }
 
 }  // namespace

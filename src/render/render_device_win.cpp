@@ -2,11 +2,14 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
+
 #include "dxut/d3d_device.h"
 #include "platform/com_ref.h"
 #include "platform/effect_binary.h"
 #include "render/image_header.h"
 #include "render/luminance_win.h"
+#include "render/normal_map.h"
 #include "render/projection.h"
 #include "render/quad_builders.h"
 #include "render/render_target_chain.h"
@@ -14,6 +17,8 @@
 D3D9RenderDevice::~D3D9RenderDevice() {
   if (&GetRenderDevice() == this) SetRenderDevice(nullptr);
   if (!documents_.empty()) g_TextureCache = beforeDocuments_;
+  SafeRelease(&savedTarget_);
+  SafeRelease(&savedDepth_);
 }
 
 // --- Placement
@@ -80,6 +85,116 @@ IDirect3DTexture9* D3D9RenderDevice::GetTextureById(int id) {
   IDirect3DTexture9* t = nullptr;
   if (g_D3DDevice && g_TextureCache) TextureCache::GetTextureById(&t, g_TextureCache, id);
   return t;
+}
+
+bool D3D9RenderDevice::GetTextureSize(IDirect3DTexture9* texture, UINT* width, UINT* height) {
+  D3DSURFACE_DESC desc;
+  if (!texture || FAILED(texture->GetLevelDesc(0, &desc))) return false;
+  *width = desc.Width;
+  *height = desc.Height;
+  return true;
+}
+
+bool D3D9RenderDevice::ReadTopLevel(IDirect3DTexture9* texture, const TexelReader& read) {
+  D3DSURFACE_DESC desc;
+  if (!texture || FAILED(texture->GetLevelDesc(0, &desc)) ||
+      (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8))
+    return false;
+  D3DLOCKED_RECT rect;
+  if (FAILED(texture->LockRect(0, &rect, nullptr, D3DLOCK_READONLY))) return false;
+  read(static_cast<const BYTE*>(rect.pBits), rect.Pitch);
+  texture->UnlockRect(0);
+  return true;
+}
+
+IDirect3DTexture9* D3D9RenderDevice::ConvertTexture(IDirect3DTexture9* source, UINT width, UINT height,
+                                                    D3DFORMAT format) {
+  if (!g_D3DDevice || !source) return nullptr;
+  // A render target cannot be read directly: its texels come over into system memory first.
+  D3DSURFACE_DESC desc;
+  ComRef<IDirect3DTexture9> readable;
+  if (SUCCEEDED(source->GetLevelDesc(0, &desc)) && desc.Pool == D3DPOOL_DEFAULT &&
+      (desc.Usage & D3DUSAGE_RENDERTARGET)) {
+    ComRef<IDirect3DSurface9> from, to;
+    if (FAILED(g_D3DDevice->CreateTexture(desc.Width, desc.Height, 1, 0, desc.Format, D3DPOOL_SYSTEMMEM,
+                                          readable.Out(), nullptr)) ||
+        FAILED(source->GetSurfaceLevel(0, from.Out())) || FAILED(readable->GetSurfaceLevel(0, to.Out())) ||
+        FAILED(g_D3DDevice->GetRenderTargetData(from.Get(), to.Get())))
+      return nullptr;
+    source = readable.Get();
+  }
+  IDirect3DTexture9* copy = nullptr;
+  ::ConvertTexture(static_cast<int>(width), static_cast<int>(height), &source, &copy, format);
+  return copy;
+}
+
+namespace {
+// Some runtimes (Wine's, through version 8 at least) export the normal-map helper only as a stub that
+// raises when it is called; they are known by ntdll's version export.
+bool PlatformComputesNormalMaps() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+}
+}  // namespace
+
+IDirect3DTexture9* D3D9RenderDevice::ComputeNormalMap(IDirect3DTexture9* heights, UINT width, UINT height,
+                                                      float amplitude) {
+  if (!g_D3DDevice || !heights || width == 0 || height == 0) return nullptr;
+  if (PlatformComputesNormalMaps()) {
+    ComRef<IDirect3DTexture9> normals;
+    if (FAILED(D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, normals.Out())) ||
+        FAILED(D3DXComputeNormalMap(normals.Get(), heights, nullptr, 0, D3DX_CHANNEL_RED, amplitude)))
+      return nullptr;
+    return normals.Detach();
+  }
+  UINT w = 0, h = 0;
+  if (!GetTextureSize(heights, &w, &h) || w < width || h < height) return nullptr;
+  std::vector<BYTE> normals(static_cast<size_t>(width) * height * 4);
+  if (!ReadTopLevel(heights, [&](const BYTE* bits, int pitch) {
+        ComputeHeightNormals(bits, pitch, width, height, amplitude, normals.data(), static_cast<int>(width) * 4);
+      }))
+    return nullptr;
+  return CreateFilledTexture(width, height, D3DFMT_A8R8G8B8, false, [&](BYTE* bits, int pitch, D3DFORMAT made) {
+    if (made != D3DFMT_A8R8G8B8) return false;
+    for (UINT y = 0; y < height; ++y)
+      std::copy(normals.begin() + static_cast<ptrdiff_t>(y) * width * 4,
+                normals.begin() + static_cast<ptrdiff_t>(y + 1) * width * 4, bits + static_cast<ptrdiff_t>(y) * pitch);
+    return true;
+  });
+}
+
+IDirect3DTexture9* D3D9RenderDevice::CreateRenderTargetTexture(UINT width, UINT height) {
+  IDirect3DTexture9* t = nullptr;
+  if (!g_D3DDevice || FAILED(g_D3DDevice->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                        D3DPOOL_DEFAULT, &t, nullptr)))
+    return nullptr;
+  return t;
+}
+
+void D3D9RenderDevice::BeginTextureTarget(IDirect3DTexture9* target) {
+  if (!g_D3DDevice || !target || savedTarget_) return;
+  ComRef<IDirect3DSurface9> level;
+  if (FAILED(target->GetSurfaceLevel(0, level.Out())) || FAILED(g_D3DDevice->GetRenderTarget(0, &savedTarget_)))
+    return;
+  if (FAILED(g_D3DDevice->GetDepthStencilSurface(&savedDepth_))) savedDepth_ = nullptr;  // none bound
+  g_D3DDevice->SetRenderTarget(0, level.Get());
+  g_D3DDevice->SetDepthStencilSurface(nullptr);
+}
+
+void D3D9RenderDevice::EndTextureTarget() {
+  if (!savedTarget_) return;
+  if (g_D3DDevice) {
+    g_D3DDevice->SetRenderTarget(0, savedTarget_);
+    g_D3DDevice->SetDepthStencilSurface(savedDepth_);
+  }
+  SafeRelease(&savedTarget_);
+  SafeRelease(&savedDepth_);
+}
+
+bool D3D9RenderDevice::BeginScene() { return g_D3DDevice && SUCCEEDED(g_D3DDevice->BeginScene()); }
+
+void D3D9RenderDevice::EndScene() {
+  if (g_D3DDevice) g_D3DDevice->EndScene();
 }
 
 // --- States
@@ -276,7 +391,7 @@ bool D3D9RenderDevice::SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<
 
 IDirect3DTexture9* D3D9RenderDevice::ConvertMask(IDirect3DTexture9* texture, UINT side) {
   IDirect3DTexture9* copy = nullptr;
-  if (texture) ConvertTexture(static_cast<int>(side), static_cast<int>(side), &texture, &copy, D3DFMT_A8);
+  if (texture) ::ConvertTexture(static_cast<int>(side), static_cast<int>(side), &texture, &copy, D3DFMT_A8);
   return copy;
 }
 

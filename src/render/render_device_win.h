@@ -27,6 +27,16 @@ class D3D9RenderDevice : public RenderDevice {
   bool ReadTexels(IDirect3DTexture9* picture, UINT size, const TexelReader& read) override;
   void MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) override;
   IDirect3DTexture9* GetTextureById(int id) override;
+  bool GetTextureSize(IDirect3DTexture9* texture, UINT* width, UINT* height) override;
+  bool ReadTopLevel(IDirect3DTexture9* texture, const TexelReader& read) override;
+  IDirect3DTexture9* ConvertTexture(IDirect3DTexture9* source, UINT width, UINT height, D3DFORMAT format) override;
+  // Where the platform's helper only stubs it (it raises when called), the map is computed here.
+  IDirect3DTexture9* ComputeNormalMap(IDirect3DTexture9* heights, UINT width, UINT height, float amplitude) override;
+  IDirect3DTexture9* CreateRenderTargetTexture(UINT width, UINT height) override;
+  void BeginTextureTarget(IDirect3DTexture9* target) override;
+  void EndTextureTarget() override;
+  bool BeginScene() override;
+  void EndScene() override;
 
   void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
   void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
@@ -76,6 +86,8 @@ class D3D9RenderDevice : public RenderDevice {
     std::unique_ptr<TextureCacheHolder> holder;
   };
   std::vector<Attached> documents_;                // oldest first
+  IDirect3DSurface9* savedTarget_ = nullptr;       // while drawing into a texture: what was current
+  IDirect3DSurface9* savedDepth_ = nullptr;
   TextureCacheHolder* beforeDocuments_ = nullptr;  // the cache that was current before the first document
 };
 

@@ -72,6 +72,34 @@ class RenderDevice {
   virtual void MakeSquareCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** source) {}
   // A new reference on the executable's picture id, or null.
   virtual IDirect3DTexture9* GetTextureById(int id) { return nullptr; }
+  // The size of a texture's top level; false without a texture.
+  virtual bool GetTextureSize(IDirect3DTexture9* texture, UINT* width, UINT* height) { return false; }
+  // The top level's texels, four bytes each (blue, green, red, alpha), handed to read with the pitch;
+  // false unless the texture holds such texels and can be read.
+  virtual bool ReadTopLevel(IDirect3DTexture9* texture, const TexelReader& read) { return false; }
+  // A managed copy of the source's top level in the format (a full mip chain below it, not filled), one
+  // reference for the caller; null without a source or when it cannot be made.
+  virtual IDirect3DTexture9* ConvertTexture(IDirect3DTexture9* source, UINT width, UINT height, D3DFORMAT format) {
+    return nullptr;
+  }
+  // A managed normal map (four bytes a texel: x, y and z as red, green and blue around the middle) of the
+  // heights in the source's red channel times amplitude, one reference for the caller; null when it
+  // cannot be made.
+  virtual IDirect3DTexture9* ComputeNormalMap(IDirect3DTexture9* heights, UINT width, UINT height, float amplitude) {
+    return nullptr;
+  }
+
+  // --- Drawing into a texture outside the frame.
+  // A render-target texture of one level, four bytes a texel, in the default pool; one reference for the
+  // caller, or null.
+  virtual IDirect3DTexture9* CreateRenderTargetTexture(UINT width, UINT height) { return nullptr; }
+  // Draws go to the texture's top level, without a depth surface, until EndTextureTarget puts back the
+  // target and depth surface current before.
+  virtual void BeginTextureTarget(IDirect3DTexture9* target) {}
+  virtual void EndTextureTarget() {}
+  // A scene of its own around such drawing; false when it cannot begin (nothing is to be drawn then).
+  virtual bool BeginScene() { return false; }
+  virtual void EndScene() {}
 
   // --- States (texture-stage states include the bump-map matrix and luminance of a stage).
   virtual void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {}

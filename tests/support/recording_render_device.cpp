@@ -206,6 +206,78 @@ IDirect3DTexture9* RecordingRenderDevice::CreateFilledTexture(UINT width, UINT h
   filled[t] = std::move(out);
   return t;
 }
+bool RecordingRenderDevice::GetTextureSize(IDirect3DTexture9* texture, UINT* width, UINT* height) {
+  auto sized = textureSizes.find(texture);
+  if (sized != textureSizes.end()) {
+    *width = sized->second.first;
+    *height = sized->second.second;
+    return true;
+  }
+  auto made = filled.find(texture);
+  if (made == filled.end()) return false;
+  *width = made->second.width;
+  *height = made->second.height;
+  return true;
+}
+bool RecordingRenderDevice::ReadTopLevel(IDirect3DTexture9* texture, const TexelReader& read) {
+  Add("readTexels " + Name(texture));
+  auto made = filled.find(texture);
+  if (made == filled.end() || (made->second.format != D3DFMT_A8R8G8B8 && made->second.format != D3DFMT_X8R8G8B8))
+    return false;
+  read(made->second.bytes.data(), made->second.pitch);
+  return true;
+}
+IDirect3DTexture9* RecordingRenderDevice::ConvertTexture(IDirect3DTexture9* source, UINT width, UINT height,
+                                                         D3DFORMAT format) {
+  Add("convert " + Name(source) + " " + Num(width) + "x" + Num(height) + " format " + Num(format));
+  if (!source) return nullptr;
+  madeTextures.emplace_back(new FakeTexture);
+  names[madeTextures.back().get()] = "converted";
+  textureSizes[madeTextures.back().get()] = {width, height};
+  return madeTextures.back().get();
+}
+IDirect3DTexture9* RecordingRenderDevice::ComputeNormalMap(IDirect3DTexture9* heights, UINT width, UINT height,
+                                                           float amplitude) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, " %ux%u amplitude %g", (unsigned)width, (unsigned)height, amplitude);
+  Add("normalMap " + Name(heights) + buf);
+  if (!heights) return nullptr;
+  Filled out = {D3DFMT_A8R8G8B8, width, height, static_cast<int>(width) * 4, {}};
+  if (normalTexels.size() == static_cast<size_t>(width) * height * 4) {
+    out.bytes = normalTexels;
+  } else {
+    out.bytes.resize(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < out.bytes.size(); i += 4) {
+      out.bytes[i] = 255;
+      out.bytes[i + 1] = out.bytes[i + 2] = 128;
+      out.bytes[i + 3] = 255;
+    }
+  }
+  madeTextures.emplace_back(new FakeTexture);
+  names[madeTextures.back().get()] = "normals";
+  filled[madeTextures.back().get()] = std::move(out);
+  return madeTextures.back().get();
+}
+IDirect3DTexture9* RecordingRenderDevice::CreateRenderTargetTexture(UINT width, UINT height) {
+  Add("renderTargetTexture " + Num(width) + "x" + Num(height));
+  madeTextures.emplace_back(new FakeTexture);
+  names[madeTextures.back().get()] = "drawn";
+  textureSizes[madeTextures.back().get()] = {width, height};
+  return madeTextures.back().get();
+}
+void RecordingRenderDevice::BeginTextureTarget(IDirect3DTexture9* t) {
+  Add("textureTarget " + Name(t));
+  target = "texture";
+}
+void RecordingRenderDevice::EndTextureTarget() {
+  Add("textureTarget end");
+  target = "back";
+}
+bool RecordingRenderDevice::BeginScene() {
+  Add(sceneBegins ? "beginScene" : "beginScene failed");
+  return sceneBegins;
+}
+void RecordingRenderDevice::EndScene() { Add("endScene"); }
 void RecordingRenderDevice::SetTextureTransform(DWORD stage, const D3DXMATRIX& m) {
   textureTransforms[stage] = m;
   Add("textureTransform " + Num(stage));

@@ -78,6 +78,20 @@ class RecordingRenderDevice : public RenderDevice {
   void SetSpecularMaterial(float level, float power) override;
   IDirect3DTexture9* CreateFilledTexture(UINT width, UINT height, D3DFORMAT format, bool mips,
                                          const TextureFill& fill) override;
+  // Sizes from textureSizes, else from what a made texture was filled with.
+  bool GetTextureSize(IDirect3DTexture9* texture, UINT* width, UINT* height) override;
+  // The bytes a made texture of four-byte texels was filled with.
+  bool ReadTopLevel(IDirect3DTexture9* texture, const TexelReader& read) override;
+  // Made textures ("converted", "normals"); a normal map holds normalTexels when they fit its size,
+  // else flat normals (128, 128, 255).
+  IDirect3DTexture9* ConvertTexture(IDirect3DTexture9* source, UINT width, UINT height, D3DFORMAT format) override;
+  IDirect3DTexture9* ComputeNormalMap(IDirect3DTexture9* heights, UINT width, UINT height, float amplitude) override;
+  IDirect3DTexture9* CreateRenderTargetTexture(UINT width, UINT height) override;
+  // Draws land on "texture" until the end.
+  void BeginTextureTarget(IDirect3DTexture9* target) override;
+  void EndTextureTarget() override;
+  bool BeginScene() override;
+  void EndScene() override;
 
   // --- Documents' resources
   void AttachDocument(const void* document) override;
@@ -130,6 +144,9 @@ class RecordingRenderDevice : public RenderDevice {
     std::vector<BYTE> bytes;
   };
   std::map<const IDirect3DTexture9*, Filled> filled;
+  std::map<const IDirect3DTexture9*, std::pair<UINT, UINT>> textureSizes;
+  std::vector<BYTE> normalTexels;  // four bytes a texel, rows packed
+  bool sceneBegins = true;        // whether BeginScene succeeds
   std::vector<std::unique_ptr<FakeTexture>> madeTextures;
   std::map<DWORD, D3DXMATRIX> textureTransforms;
   // Names for pointers in the log ("tex:picture" rather than an address).
