@@ -449,6 +449,37 @@ void OffscreenFrame(DS_2D_Light& light, double t) {
   light.PostRender();
 }
 
+// Resize runs three times a frame (the frame, and the target pass's start and end): the background quad
+// and the ball's bars are locked again only when they move, and then hold the new corners.
+TEST_F(AnimatedLightTest, GlassBallRewritesItsBackgroundOnlyWhenItMoves) {
+  DS_GlassBallLight light;
+  light.pictureBackground = 1;
+  Start(light);
+  light.SetPicturePosition(PicturePosition::Fit);
+  auto made = [&](const IDirect3DVertexBuffer9* b) {
+    for (const auto& v : device.vertexBuffers)
+      if (v.get() == b) return v.get();
+    return static_cast<lumi_test::FakeVertexBuffer*>(nullptr);
+  };
+  lumi_test::FakeVertexBuffer* background = made(light.backgroundQuad.vertexBuffer);
+  lumi_test::FakeVertexBuffer* leftBar = made(light.bars[0].vertexBuffer);
+  ASSERT_TRUE(background && leftBar);
+  OffscreenFrame(light, 0.1);
+  const int backgroundLocks = background->locks, barLocks = leftBar->locks;
+  for (int frame = 2; frame < 5; ++frame) OffscreenFrame(light, frame * 0.1);
+  EXPECT_EQ(background->locks, backgroundLocks);
+  EXPECT_EQ(leftBar->locks, barLocks);
+  // The 8 x 8 background fitted into 1920 x 1080, then stretched over it.
+  EXPECT_FLOAT_EQ(background->As<DX_V::RHWCT>()[2].x, 1500);
+  light.SetPicturePosition(PicturePosition::Stretch);
+  OffscreenFrame(light, 0.6);
+  EXPECT_GT(background->locks, backgroundLocks);
+  EXPECT_FLOAT_EQ(background->As<DX_V::RHWCT>()[2].x, 1920);
+  // The bars cover the fitted background's margins, wherever the ball's picture goes.
+  EXPECT_EQ(leftBar->locks, barLocks);
+  EXPECT_FLOAT_EQ(leftBar->As<DX_V::RHWC>()[2].x, 421);
+}
+
 // The slide is drawn off-screen; the post pass ends the pass and draws its image through the wobble
 // with the composed image as "Background", then the bars. The wobble's clock runs at 25 times real time.
 TEST_F(AnimatedLightTest, UnderwaterPostPassDrawsTheComposedSlideThroughTheWobble) {

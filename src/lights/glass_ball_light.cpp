@@ -49,6 +49,14 @@ void WriteBallQuad(DS_SimpleMesh<DX_V::PT2>& mesh, const float xy[4][2]) {
   }
 }
 
+// Whether q is to be written into the buffer: not when it was last written there with these corners.
+bool Moved(DS_GlassBallLight::WrittenQuad& written, const void* buffer, const ScreenQuad& q) {
+  if (buffer && written.buffer == buffer && std::memcmp(&written.quad, &q, sizeof q) == 0) return false;
+  written.buffer = buffer;
+  written.quad = q;
+  return true;
+}
+
 ScreenQuad Rect(float l, float t, float r, float b) {
   ScreenQuad q;
   ScreenQuad::Init(q);
@@ -196,11 +204,14 @@ void DS_GlassBallLight::LoadBallPicture() {
     ScreenQuad full;
     ScreenQuad::Init(full);
     backgroundQuad.SetTexture(&backgroundInfo.texture, ScreenQuad::FullBackBuffer(full));
+    backgroundWritten = WrittenQuad();
     Resize(targetWidth, targetHeight);
   }
 }
 
 void DS_GlassBallLight::OnCreateDevice() {
+  backgroundWritten = WrittenQuad();
+  for (WrittenQuad& w : barsWritten) w = WrittenQuad();
   DS_2D_Light::OnCreateDevice();
   LoadPendingPicture();  // this light works from the picture's texture from the start
   Replace(overlay1Texture, FirstFrame(overlay1));
@@ -235,6 +246,7 @@ void DS_GlassBallLight::OnCreateDevice() {
     backgroundQuad.SetTexture(&backgroundInfo.texture, full);
   else
     backgroundQuad.SetTexture(&gradient, full);
+  backgroundWritten = WrittenQuad();  // a new buffer: written at the next Resize wherever it lies
   Resize(targetWidth, targetHeight);
 }
 
@@ -314,19 +326,20 @@ void DS_GlassBallLight::Resize(int w, int h) {
     v.x = sx * v.x + (x0 - sx * x0) + offX;
     v.y = sy * v.y + (y0 - sy * y0) + offY;
   }
-  if (DX_V::RHWCT* v = backgroundQuad.LockVertices()) {
-    WriteRhwTexQuadCorners(placed, v);
-    backgroundQuad.UnlockVertices();
-  }
+  if (Moved(backgroundWritten, backgroundQuad.vertexBuffer, placed))
+    if (DX_V::RHWCT* v = backgroundQuad.LockVertices()) {
+      WriteRhwTexQuadCorners(placed, v);
+      backgroundQuad.UnlockVertices();
+    }
   const BallShares shares = ComputeBallShares(r.Left(), r.Top(), r.Right(), r.Bottom(), sx, sy);
   kx = shares.kx;
   ky = shares.ky;
   const float left = std::trunc(r.Left()) + 1, top = std::trunc(r.Top()) + 1;
   const float width = std::trunc(r.Right() - r.Left()), height = std::trunc(r.Bottom() - r.Top());
-  SetRhwQuadRect(bars[0], Rect(0, 0, left, height));
-  SetRhwQuadRect(bars[1], Rect(r.Right(), 0, r.Right() + left, height));
-  SetRhwQuadRect(bars[2], Rect(0, 0, width, top));
-  SetRhwQuadRect(bars[3], Rect(0, r.Bottom(), width, r.Bottom() + top));
+  const ScreenQuad barRects[4] = {Rect(0, 0, left, height), Rect(r.Right(), 0, r.Right() + left, height),
+                                  Rect(0, 0, width, top), Rect(0, r.Bottom(), width, r.Bottom() + top)};
+  for (int i = 0; i < 4; ++i)
+    if (Moved(barsWritten[i], bars[i].vertexBuffer, barRects[i])) SetRhwQuadRect(bars[i], barRects[i]);
   ComputeBallParams();
   p.SetProjection(w, h, backgroundInfo, 1, false);
 }

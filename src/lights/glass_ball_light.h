@@ -75,6 +75,14 @@ class DS_GlassBallLight : public DS_2D_Light {
   int savedBallMode = 1;
   float offX = 0, offY = 0;
   float sx = 1, sy = 1;
+  // The corners Resize last wrote into a quad's buffer: it runs three times a frame, and a quad is locked
+  // again only when it moves (a lock of a buffer the device has drawn from waits for the device).
+  struct WrittenQuad {
+    const void* buffer = nullptr;
+    ScreenQuad quad;
+  };
+  WrittenQuad backgroundWritten;
+  WrittenQuad barsWritten[4];
   bool inTargetPass = false;
   int savedWidth = 0, savedHeight = 0;
   D3DXMATRIX lensMatrix;

@@ -1,4 +1,7 @@
 #include "render/projection.h"
+
+#include <cstring>
+
 #include "scene/screen_mapping.h"
 
 #include "platform/x86_convert.h"
@@ -32,10 +35,12 @@ void LetterboxProjection::CreateBars() {
   ScreenQuad full;
   ScreenQuad::FullBackBuffer(ScreenQuad::Init(full));
   for (DS_SimpleMesh<DX_V::RHWC>& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
+  for (const IDirect3DVertexBuffer9*& written : barWrittenTo_) written = nullptr;
 }
 
 void LetterboxProjection::ReleaseBars() {
   for (DS_SimpleMesh<DX_V::RHWC>& bar : bars) bar.ReleaseVertexBuffer();
+  for (const IDirect3DVertexBuffer9*& written : barWrittenTo_) written = nullptr;
 }
 
 void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int newMode, bool keepSize) {
@@ -55,11 +60,19 @@ void LetterboxProjection::SetProjection(int w, int h, UINT picW, UINT picH, int 
 
   const int barW = BarExtent(L), barH = BarExtent(T);
   const float fitW = (float)TruncToInt32(FW), fitH = (float)TruncToInt32(FH);
-  ScreenQuad::SetRect(barQuads[LeftBar], 0, 0, (float)barW, fitH);
-  ScreenQuad::SetRect(barQuads[RightBar], R, 0, R + (float)barW, fitH);
-  ScreenQuad::SetRect(barQuads[TopBar], 0, 0, fitW, (float)barH);
-  ScreenQuad::SetRect(barQuads[BottomBar], 0, B, fitW, B + (float)barH);
-  for (int i = 0; i < BarCount; ++i) SetRhwQuadRect(bars[i], barQuads[i]);
+  ScreenQuad placed[BarCount];
+  for (int i = 0; i < BarCount; ++i) placed[i] = barQuads[i];
+  ScreenQuad::SetRect(placed[LeftBar], 0, 0, (float)barW, fitH);
+  ScreenQuad::SetRect(placed[RightBar], R, 0, R + (float)barW, fitH);
+  ScreenQuad::SetRect(placed[TopBar], 0, 0, fitW, (float)barH);
+  ScreenQuad::SetRect(placed[BottomBar], 0, B, fitW, B + (float)barH);
+  for (int i = 0; i < BarCount; ++i) {
+    const bool moved = std::memcmp(&placed[i], &barQuads[i], sizeof placed[i]) != 0;
+    barQuads[i] = placed[i];
+    if (!moved && bars[i].vertexBuffer && barWrittenTo_[i] == bars[i].vertexBuffer) continue;
+    SetRhwQuadRect(bars[i], barQuads[i]);
+    barWrittenTo_[i] = bars[i].vertexBuffer;
+  }
 
   D3DXMatrixIdentity(&world);
   D3DXVECTOR3 eye(0, 0, -1), at(0, 0, 0), up(0, 1, 0);

@@ -76,6 +76,10 @@ class LetterboxProjection {
 
  private:
   ScreenQuad barQuads[BarCount];
+  // The buffer each bar's rectangle was last written into: the projection is set several times a frame,
+  // and a bar is rewritten only when it moves, since every lock of a buffer the device has drawn from
+  // waits for the device.
+  const IDirect3DVertexBuffer9* barWrittenTo_[BarCount] = {};
 };
 
 extern LetterboxProjection g_LetterboxProjection;

@@ -128,6 +128,20 @@ TEST_F(ProjectionTest, BarMeshesStartBlackOverTheBackBufferAndFollowThePlacement
   EXPECT_EQ(right[2].y, 720);
   EXPECT_EQ(right[2].rhw, 1);
   EXPECT_EQ(right[2].color, 0xFF000000u);
+
+  // Placed again where they are (the projection is set several times a frame), the bars are not locked
+  // again; a new placement rewrites them, and so do new buffers where the bars stay.
+  lumi_test::FakeVertexBuffer* rightBar = device.vertexBuffers[LetterboxProjection::RightBar].get();
+  const int locks = rightBar->locks;
+  p.SetProjection(1280, 720, 800, 600, PicturePosition::Fit, false);
+  EXPECT_EQ(rightBar->locks, locks);
+  p.SetProjection(1280, 720, 600, 600, PicturePosition::Fit, false);
+  EXPECT_EQ(rightBar->locks, locks + 1);
+  EXPECT_EQ(right[1].x, 1000);
+  p.CreateBars();
+  ASSERT_EQ(device.vertexBuffers.size(), 8u);
+  p.SetProjection(1280, 720, 600, 600, PicturePosition::Fit, false);
+  EXPECT_EQ(device.vertexBuffers[4 + LetterboxProjection::RightBar]->As<DX_V::RHWC>()[1].x, 1000);
   p = LetterboxProjection();
   EXPECT_TRUE(device.AllReleased());
 }
