@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dxut/d3d_device.h"
+#include "dxut/device_objects.h"
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
@@ -379,6 +380,67 @@ TEST_F(FxOnDevice, AMissingEffectLeavesThePictureAsItWas) {
     const lumi_test::Pixels p = Frame(0.1);
     EXPECT_EQ(mainFX ? DifferingInsideBands(p, plain) : Differing(p, plain), 0);
   }
+}
+
+// A main-effect item drawn first over a plain picture reads the same off-screen picture every frame, and
+// the picture light keeps that texture from frame to frame rather than draw the picture into it again.
+// Whatever changes what it holds must show in the very next frame: a new picture, an item drawn over the
+// picture before the reader and then taken away, a device loss that makes the pair anew. A loss right
+// after a frame that drew nothing into the kept texture must still reset.
+TEST_F(FxOnDevice, AMainFxItemOverThePictureSeesEveryChangeInTheNextFrame) {
+  const DWORD kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+  auto solid = [](DWORD c) { return [c](UINT, UINT) { return c; }; };
+  DS_WavesFX reader;  // without its effect: the scene it is given, copied unchanged
+  reader.effectLink.Raw() = DocFileKey(u"basekit.dll", 4000);
+  reader.mainFX = 1;
+  Add(reader);
+  // Frames of one state: the first after the change, the others from what the light kept.
+  auto expectFrames = [&](DWORD colour, const char* state, int frames = 2) {
+    for (int i = 0; i < frames; ++i) {
+      const lumi_test::Pixels p = Frame();
+      EXPECT_TRUE(Near(p.at(20, 20), colour) && Near(p.at(100, 110), colour))
+          << state << ", frame " << i << ": " << std::hex << p.at(20, 20) << " " << p.at(100, 110);
+    }
+  };
+  // A loss and reset as the scene host does them; the pair's new textures are filled with another
+  // colour, as nothing promises what a new texture holds.
+  auto loseAndReset = [&] {
+    light()->OnLostDevice();
+    InvalidateAllDeviceObjects();
+    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
+    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool texture is still held";
+    CreateAllDeviceObjects();
+    light()->OnResetDevice();
+    for (IDirect3DTexture9* t : light()->renderTargets.textures) {
+      ASSERT_NE(t, nullptr);
+      IDirect3DSurface9* level = nullptr;
+      ASSERT_EQ(t->GetSurfaceLevel(0, &level), S_OK);
+      EXPECT_EQ(device()->ColorFill(level, nullptr, 0xFFFF00FF), S_OK);
+      level->Release();
+    }
+  };
+  Picture(solid(kRed));
+  expectFrames(kRed, "red picture");
+  Picture(solid(kGreen));
+  expectFrames(kGreen, "green picture");
+
+  // A pattern brush over the picture, drawn before the reader (the chain draws from the last object).
+  IDirect3DTexture9* tile = MakeTexture(8, 8, solid(kBlue));
+  ASSERT_NE(tile, nullptr);
+  DS_PatternBrush brush;
+  auto* loaded = static_cast<DS_PatternBrush*>(Add(brush));
+  TextureInfo info;
+  info.Assign(tile, 8, 8);
+  loaded->pattern.ClearFrames();
+  loaded->pattern.AddFrame(info);
+  tile->Release();
+  expectFrames(kBlue, "brush over the kept picture", 1);
+  loseAndReset();
+  expectFrames(kBlue, "brush after a reset");
+  slide_->renderObjects.pop_back();
+  expectFrames(kGreen, "brush gone");
+  loseAndReset();
+  expectFrames(kGreen, "after a reset");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "lights/light_2d.h"
 
+#include <cstring>
 #include <memory>
+#include <typeinfo>
 
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -239,6 +241,9 @@ void DS_2D_Light::OnLostDevice() { SafeRelease(&sourceTexture); }
 void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 
 void DS_2D_Light::RenderBackground() {
+  const bool kept = keptPicture_.valid;
+  keptPicture_.valid = false;
+  drawnPicture_.valid = false;
   LoadPendingPicture();
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(pictureQuad.quad.world);
@@ -249,7 +254,37 @@ void DS_2D_Light::RenderBackground() {
   RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, pictureQuad.quad.texture);
   BindStreamPT(pictureQuad.quad);
+  // Off-screen, a plain picture light's target may still hold this very picture from an earlier frame
+  // (lights of their own kind draw more than the picture here, and keep nothing). The texture is bound
+  // all the same: left bound, the texture a reader read last frame would be saved with the device state
+  // by the next effect, and a default-pool texture kept that way makes a reset fail.
+  if (offscreen_ && typeid(*this) == typeid(DS_2D_Light)) {
+    drawnPicture_ = StretchedPictureNow();
+    if (kept && drawnPicture_.Same(keptPicture_)) return;
+  }
   d.DrawPrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount);
+}
+
+DS_2D_Light::StretchedPicture DS_2D_Light::StretchedPictureNow() const {
+  StretchedPicture p;
+  p.target = renderTargets.current;
+  p.valid = p.target != nullptr;
+  p.generation = renderTargets.generation;
+  p.picture.Share(pictureQuad.quad.texture);
+  p.vertexBuffer = pictureQuad.quad.vertexBuffer;
+  p.pictureWidth = pictureQuad.info.width;
+  p.pictureHeight = pictureQuad.info.height;
+  p.targetWidth = targetWidth;
+  p.targetHeight = targetHeight;
+  p.world = pictureQuad.quad.world;
+  return p;
+}
+
+bool DS_2D_Light::StretchedPicture::Same(const StretchedPicture& o) const {
+  return generation == o.generation && target == o.target && picture.Get() == o.picture.Get() &&
+         vertexBuffer == o.vertexBuffer && pictureWidth == o.pictureWidth && pictureHeight == o.pictureHeight &&
+         targetWidth == o.targetWidth && targetHeight == o.targetHeight &&
+         std::memcmp(&world, &o.world, sizeof(world)) == 0;
 }
 
 void DS_2D_Light::FrameMove(double seconds) { camera.Update(seconds); }
@@ -321,6 +356,7 @@ void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
 void DS_2D_Light::BeginOffscreen() {
   picturePosition = g_LetterboxProjection.mode;
   GetRenderDevice().BeginTargets(renderTargets, &renderTargets.current);
+  offscreen_ = true;
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,
                                       false);
 }
@@ -329,11 +365,16 @@ RenderTargetChain* DS_2D_Light::EndOffscreen(bool clear) {
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, picturePosition, false);
   RenderDevice& d = GetRenderDevice();
   d.EndTargets(renderTargets);
+  offscreen_ = false;
   if (clear) d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   return &renderTargets;
 }
 
-void DS_2D_Light::SwitchBeforeSourceReader(int* n) {
+void DS_2D_Light::SwitchBeforeSourceReader(int* n, bool pictureAlone) {
+  // The only reader, with nothing over the picture: the texture it reads goes unchanged into the next
+  // frame. Any other switch draws over the picture or clears a texture of the pair.
+  if (*n == 1 && pictureAlone && offscreen_ && drawnPicture_.valid) keptPicture_ = drawnPicture_;
+  drawnPicture_.valid = false;
   --*n;
   IDirect3DTexture9* source = nullptr;
   if (*n > 0) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lights/camera.h"
+#include "platform/com_ref.h"
 #include "render/ab_render.h"
 #include "render/quad_builders.h"
 #include "render/render_target_chain.h"
@@ -156,11 +157,13 @@ class DS_2D_Light : public DS_ABRender {
   static void ApplyEffectChain(DS_2D_Light* light, ObjectList& objects, int n) {
     if (!light) return;
     light->SetSourceTexture(light->pictureQuad.info.texture);
+    bool pictureAlone = true;  // nothing drawn over the picture yet
     for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
       auto& object = *it;
       if (!object) continue;
-      if (object->NeedsSourceTexture() != 0) light->SwitchBeforeSourceReader(&n);
+      if (object->NeedsSourceTexture() != 0) light->SwitchBeforeSourceReader(&n, pictureAlone);
       object->Render(light);
+      pictureAlone = false;
       light->SetSourceTexture(light->pictureQuad.info.texture);
     }
   }
@@ -185,10 +188,35 @@ class DS_2D_Light : public DS_ABRender {
   void ResizeBase(int width, int height);
 
  private:
+  // What drawing the bare picture off-screen depends on: the target texture (and the pair's textures'
+  // generation), the picture, its quad and the placement. The picture is held, so that its address is
+  // not taken by another while the key lives.
+  struct StretchedPicture {
+    bool valid = false;
+    unsigned generation = 0;
+    IDirect3DTexture9* target = nullptr;  // not held: the pair's, released at device loss
+    ComRef<IDirect3DTexture9> picture;
+    const void* vertexBuffer = nullptr;
+    UINT pictureWidth = 0, pictureHeight = 0;
+    int targetWidth = 0, targetHeight = 0;
+    D3DXMATRIX world;
+    // Every field but valid equal.
+    bool Same(const StretchedPicture& o) const;
+  };
+  StretchedPicture StretchedPictureNow() const;
+
   void RegisterImageLinkListener();
   void SetSourceTexture(IDirect3DTexture9* texture);
-  // One step of the effect chain before an object that reads the composed picture.
-  void SwitchBeforeSourceReader(int* n);
+  // One step of the effect chain before an object that reads the composed picture; pictureAlone: nothing
+  // was drawn over the picture before this object.
+  void SwitchBeforeSourceReader(int* n, bool pictureAlone);
+
+  bool offscreen_ = false;  // between BeginOffscreen and EndOffscreen, drawing into the pair
+  // The off-screen picture of a plain picture light whose one source reader comes first is the same every
+  // frame: the pair's texture keeps it (keptPicture_), and the picture is drawn into it again only when
+  // what it depends on changed. drawnPicture_ is this frame's draw, kept when the texture goes unchanged
+  // to that reader.
+  StretchedPicture keptPicture_, drawnPicture_;
 };
 
 // Registers the reader of "DS_2D_Light" in the light reader registry.

@@ -6,7 +6,7 @@
 
 RenderTargetChain::RenderTargetChain()
     : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),
-      index(0) {}
+      index(0), generation(0) {}
 
 RenderTargetChain::~RenderTargetChain() {
   ReleaseTextures();
@@ -14,6 +14,7 @@ RenderTargetChain::~RenderTargetChain() {
 }
 
 void RenderTargetChain::ReleaseTextures() {
+  ++generation;
   SafeRelease(&current);
   SafeRelease(&textures[0]);
   SafeRelease(&textures[1]);

@@ -39,6 +39,8 @@ class RenderTargetChain {
   IDirect3DSurface9* savedDepth;
   int width, height;
   int index;
+  // Changes whenever the textures are let go (device loss, a new size): what was drawn into them is gone.
+  unsigned generation;
 
  private:
   void ReleaseSaved();
