@@ -305,8 +305,8 @@ TEST_F(FxOnDevice, WaterChangesThePicture) {
   EXPECT_LT(black, 100);  // the picture is still there
 }
 
-// Without a mask the waves and the water draw with their cheaper twin techniques; the frame must be the
-// one their masked techniques draw under a mask that covers everything.
+// Without a mask the waves, the water and the fire draw with their cheaper twin techniques; the frame must
+// be the one their masked techniques draw under a mask that covers everything.
 TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
   IDirect3DTexture9* everywhere = MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFFFFFFu; });
   ASSERT_NE(everywhere, nullptr);
@@ -321,6 +321,13 @@ TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
          return waves;
        }},
       {"water", Columns, [] { return new DS_WaterFX; }},
+      {"fire", Grey, [] {
+         auto* fire = new DS_FireFX;
+         const D3DXVECTOR3 corners[4] = {{16, 24, 0}, {16, 120, 0}, {112, 24, 0}, {112, 120, 0}};
+         for (int i = 0; i < 4; ++i) fire->area.corners[i].Raw() = corners[i];
+         fire->brightness.SetValue(40, nullptr);
+         return fire;
+       }},
   };
   for (const Case& c : cases) {
     Picture(c.picture);

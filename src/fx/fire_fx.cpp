@@ -163,7 +163,9 @@ void DS_FireFX::Render(DS_ABRender* renderer) {
   effect->SetTexture("Background", background ? *background : nullptr);
   effect->SetFloat("Brightness", brightness.GetResult());
   effect->SetFloat("Density", density.GetResult());
-  effect->SetTechnique("Main");
+  // Without a mask its twin leaves out the mask lookup, which then gives 1 everywhere.
+  D3DXHANDLE twin = CoveredEverywhere() ? effect->GetTechniqueByName("MainNoMask") : nullptr;
+  effect->SetTechnique(twin ? twin : "Main");
   renderer->DrawIndexedWithEffect(&grid, &effect);
 }
 

@@ -149,6 +149,36 @@ TEST_F(FireTest, InMainFxModeTheSceneBehindComesFirst) {
   EXPECT_TRUE(log.With("floats Scale").empty());
 }
 
+// Without a mask the fire draws with its twin, where the effect has it; both modes keep to "Main" else.
+TEST_F(FireTest, WithoutAMaskTheTwinOfMainDrawsTheGrid) {
+  struct Case {
+    int mainFX;
+    bool masked;
+    bool offered;
+    const char* technique;
+  } cases[] = {
+      {0, false, true, "MainNoMask"}, {1, false, true, "MainNoMask"}, {0, true, true, "Main"},
+      {1, true, true, "Main"},        {0, false, false, "Main"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "MainFX " << k.mainFX << " mask " << k.masked << " offered " << k.offered);
+    DS_FireFX fire;
+    Load(fire, 0, 0, 100, 100);
+    Attach(fire);
+    fire.mainFX = k.mainFX;
+    if (k.masked) {
+      maskTexture.AddRef();
+      fire.mask = &maskTexture;
+    }
+    effect.offered = k.offered ? std::vector<std::string>{"MainNoMask"} : std::vector<std::string>{};
+    const Lines calls = Render(fire);
+    EXPECT_EQ(log.With("technique"), Lines{std::string("technique ") + k.technique});
+    EXPECT_EQ(log.With("texture Mask"), Lines{k.masked ? "texture Mask=mask" : "texture Mask=null"});
+    EXPECT_EQ(calls.back(), "DrawIndexedWithEffect grid fx");
+  }
+  effect.offered.clear();
+}
+
 TEST_F(FireTest, SetFireParamsNeedsAnEffectAndUsesTheMeshsWorld) {
   DS_FireFX fire;
   DS_Frame frame;

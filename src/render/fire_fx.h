@@ -39,7 +39,8 @@ class DS_FireFX : public DS_FX_Constructor {
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // The base's, then the pattern and noise textures (first frames of their links) and the grid.
   void LoadEffect(IDirect3DTexture9** mask) override;
-  // Its own technique "Main" on the grid; no "Scale".
+  // Its own technique "Main" on the grid ("MainNoMask" without a mask, where the effect has it); no
+  // "Scale".
   void Render(DS_ABRender* renderer) override;
 
   // 8 x 8 cells: 81 vertices in a write-only managed buffer and the 384 indices of the grid (128

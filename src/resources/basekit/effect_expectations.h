@@ -203,7 +203,7 @@ inline const std::vector<EffectExpectation>& Expectations() {
         {"MainFX", 0xFF000000, 0xFFFFFFFF, {{"Background", 0xFF605040}}, {}, 0xFF605040, 2}}},
       // 92: fire, drawn through its own vertex shader; the defaults are what the flame light relies on.
       {92,
-       {"Main", "AsEffect"},
+       {"Main", "AsEffect", "MainNoMask"},
        {{"Noise", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
         {"Pattern", D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, {}},
         {"c11", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 2, {0, 0}},

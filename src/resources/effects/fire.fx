@@ -1,9 +1,10 @@
 // Fire: flames on a grid (technique "Main") or on a quad of the flame light ("AsEffect"). Texture v runs
 // from the flame tips (0) to the base (1); three noise lookups scrolled upward at different rates shake
 // the flame pattern's silhouette, and the colour runs from ColorK1 (start) to ColorK1 + ColorK2 (end).
-// Both techniques add their light to what is already drawn. "AsEffect" reads neither Mask nor
-// Background, and the flame light sets only the matrices, textures and offsets: the other parameters
-// keep these defaults there.
+// Every technique adds its light to what is already drawn. "MainNoMask" is the twin of "Main" the item
+// draws with when it has no mask, which covers every point: the same flames without the mask lookup.
+// "AsEffect" reads neither Mask nor Background, and the flame light sets only the matrices, textures and
+// offsets: the other parameters keep these defaults there.
 
 float4x4 WorldViewProj;
 float4x4 ViewProj;
@@ -93,6 +94,19 @@ technique Main {
 }
 
 technique AsEffect {
+  pass P0 {
+    AlphaBlendEnable = TRUE;
+    SrcBlend = SRCALPHA;
+    DestBlend = ONE;
+    BlendOp = ADD;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    VertexShader = compile vs_2_0 FireVS();
+    PixelShader = compile ps_2_0 AsEffectPS();
+  }
+}
+
+technique MainNoMask {
   pass P0 {
     AlphaBlendEnable = TRUE;
     SrcBlend = SRCALPHA;
