@@ -57,11 +57,28 @@ class ComRef {
     return &p_;
   }
 
+  // The holder's own slot, for interfaces that pass an interface by the address of where it is held:
+  // reading through it lends the interface; nothing is written through it.
+  T* const* Slot() const { return &p_; }
+  T** Slot() { return &p_; }
+
   T* Get() const { return p_; }
   T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  bool operator==(const T* p) const { return p_ == p; }
-  bool operator!=(const T* p) const { return p_ != p; }
+  // Lends the interface (no reference) wherever a plain pointer is asked for; a plain pointer never
+  // becomes a holder's without Share or Adopt saying which reference it is.
+  operator T*() const { return p_; }
+
+  // A holder with a reference of its own on p / with the caller's reference on p.
+  static ComRef Shared(T* p) {
+    ComRef r;
+    r.Share(p);
+    return r;
+  }
+  static ComRef Adopted(T* p) {
+    ComRef r;
+    r.Adopt(p);
+    return r;
+  }
 
  private:
   void Share_(T* p) {
