@@ -33,7 +33,7 @@ class FireTest : public FxTest {
     log.names[&fire.grid] = "grid";
   }
   const DX_V::PT* Vertices(DS_FireFX& fire) {
-    return static_cast<lumi_test::FakeVertexBuffer*>(fire.grid.vertexBuffer)->As<DX_V::PT>();
+    return static_cast<lumi_test::FakeVertexBuffer*>(fire.grid.vertexBuffer.Get())->As<DX_V::PT>();
   }
   FakeModuleResources modules;
 };
@@ -63,7 +63,7 @@ TEST_F(FireTest, LoadingMakesTheTexturesAndTheGrid) {
   EXPECT_EQ(fire.grid.vertexCount, 81u);
   EXPECT_EQ(fire.grid.triangleCount, 128u);
   EXPECT_EQ(fire.grid.primitiveType, D3DPT_TRIANGLELIST);
-  const WORD* indices = static_cast<lumi_test::FakeIndexBuffer*>(fire.grid.indexBuffer)->As<WORD>();
+  const WORD* indices = static_cast<lumi_test::FakeIndexBuffer*>(fire.grid.indexBuffer.Get())->As<WORD>();
   ASSERT_NE(indices, nullptr);
   // The cell in row 2, column 3: (9*2+3, +1, +9) and (+9, +1, +10).
   const WORD* cell = indices + 6 * (2 * 8 + 3);

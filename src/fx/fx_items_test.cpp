@@ -50,8 +50,7 @@ class PatternTest : public FxTest {
     for (size_t i = 0; i < frames; ++i) {
       textures_.emplace_back(new FakeTexture);
       log.names[textures_.back().get()] = "f" + std::to_string(i);
-      textures_.back()->AddRef();
-      item.pattern.frames.push_back(textures_.back().get());
+      item.pattern.frames.push_back(ComRef<IDirect3DTexture9>::Shared(textures_.back().get()));
     }
     item.pattern.durations = std::move(durations);
     item.pattern.width = w;

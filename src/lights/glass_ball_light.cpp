@@ -203,7 +203,7 @@ void DS_GlassBallLight::LoadBallPicture() {
   if (pictureBackground.GetValue() == 1) {
     ScreenQuad full;
     ScreenQuad::Init(full);
-    backgroundQuad.SetTexture(&backgroundInfo.texture, ScreenQuad::FullBackBuffer(full));
+    backgroundQuad.SetTexture(backgroundInfo.texture, ScreenQuad::FullBackBuffer(full));
     backgroundWritten = WrittenQuad();
     Resize(targetWidth, targetHeight);
   }
@@ -243,7 +243,7 @@ void DS_GlassBallLight::OnCreateDevice() {
   ballMode = pictureBackground.GetValue() == 1 ? 1 : 2;
   LoadBallPicture();
   if (pictureBackground.GetValue() == 1)
-    backgroundQuad.SetTexture(&backgroundInfo.texture, full);
+    backgroundQuad.SetTexture(backgroundInfo.texture, full);
   else
     backgroundQuad.SetTexture(&gradient, full);
   backgroundWritten = WrittenQuad();  // a new buffer: written at the next Resize wherever it lies

@@ -285,7 +285,8 @@ void FakeLake2D::MakeBumpMap() {
 void FakeLake2D::ReloadImage() {
   LoadImageTexture(picture, pictureQuad);
   DS_2D_Light::Resize(targetWidth, targetHeight);
-  GetRenderDevice().MakeSquareCopy(copySize.GetValue(), pictureCopy, &pictureQuad.info.texture);
+  IDirect3DTexture9* source = pictureQuad.info.texture;
+  GetRenderDevice().MakeSquareCopy(copySize.GetValue(), pictureCopy, &source);
   DS_2D_Light::Resize(targetWidth, targetHeight);
   UpdateLakeGeometry();
 }

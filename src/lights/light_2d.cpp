@@ -22,16 +22,16 @@ const int DS_2D_Light::kMarkerPictureIds[5] = {54, 55, 56, 57, 61};
 // ---- quad and stream functions ----------------------------------------------------------------------
 
 HRESULT CreateVertexBufferPT(VertexBufferInfo& info, UINT count, DWORD usage, D3DPOOL pool) {
-  SafeRelease(&info.buffer);
   info.locked = nullptr;
   info.count = 0;
-  HRESULT hr = CreateGeometryVertexBuffer(count * (UINT)sizeof(DX_V::PT), usage, DX_V::PT::FVF, pool, &info.buffer);
+  HRESULT hr =
+      CreateGeometryVertexBuffer(count * (UINT)sizeof(DX_V::PT), usage, DX_V::PT::FVF, pool, info.buffer.Out());
   if (SUCCEEDED(hr)) info.count = count;
   return hr;
 }
 
 void AttachQuadStrip(const VertexBufferInfo& info, DS_SimpleMesh<DX_V::PT>& mesh) {
-  mesh_detail::Hold(mesh.vertexBuffer, info.buffer);
+  mesh.vertexBuffer = info.buffer;
   mesh.lockedVertices = info.locked;
   mesh.vertexCount = info.buffer ? info.count : 0;
   mesh.primitiveType = D3DPT_TRIANGLESTRIP;
@@ -112,7 +112,7 @@ void SetPictureQuadTexture(const TextureInfo& info, PictureQuad& quad) {
 // ---- construction, reading and saving ---------------------------------------------------------------
 
 DS_2D_Light::DS_2D_Light()
-    : picture(kDefaultPicture, kSharedModule), sourceTexture(nullptr), markerTextures{}, picturePosition(1),
+    : picture(kDefaultPicture, kSharedModule), picturePosition(1),
       targetPassMode(1), targetWidth(0), targetHeight(0) {
   listeners.SetOwner(this, false);
   RegisterImageLinkListener();
@@ -121,8 +121,6 @@ DS_2D_Light::DS_2D_Light()
 DS_2D_Light::~DS_2D_Light() {
   std::vector<std::pair<int, int>>().swap(sizeStack);
   listeners.Clear();
-  for (IDirect3DTexture9*& t : markerTextures) SafeRelease(&t);
-  SafeRelease(&sourceTexture);
 }
 
 void DS_2D_Light::RegisterImageLinkListener() { listeners.Bind(picture, &DS_2D_Light::ReloadImage); }
@@ -182,7 +180,7 @@ void DS_2D_Light::LoadPendingPicture() {
   if (pictureQuad.info.width != width || pictureQuad.info.height != height) Resize(targetWidth, targetHeight);
 }
 
-void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { mesh_detail::Hold(sourceTexture, texture); }
+void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { sourceTexture.Share(texture); }
 
 // ---- device and frame -------------------------------------------------------------------------------
 
@@ -197,11 +195,7 @@ void DS_2D_Light::OnCreateDevice() {
     LoadImageTexture(picture, pictureQuad);
   }
   g_LetterboxProjection.CreateBars();
-  for (int i = 0; i < 5; ++i) {
-    IDirect3DTexture9* t = GetRenderDevice().GetTextureById(kMarkerPictureIds[i]);
-    SafeRelease(&markerTextures[i]);
-    markerTextures[i] = t;
-  }
+  for (int i = 0; i < 5; ++i) markerTextures[i].Adopt(GetRenderDevice().GetTextureById(kMarkerPictureIds[i]));
 }
 
 void DS_2D_Light::OnResetDevice() {
@@ -236,7 +230,7 @@ void DS_2D_Light::MakeTargets() {
 }
 
 // The render-target pair and the document's effects follow the loss through the registry.
-void DS_2D_Light::OnLostDevice() { SafeRelease(&sourceTexture); }
+void DS_2D_Light::OnLostDevice() { sourceTexture.Reset(); }
 
 void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 
@@ -355,7 +349,7 @@ void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
 
 void DS_2D_Light::BeginOffscreen() {
   picturePosition = g_LetterboxProjection.mode;
-  GetRenderDevice().BeginTargets(renderTargets, &renderTargets.current);
+  GetRenderDevice().BeginTargets(renderTargets, renderTargets.current.Slot());
   offscreen_ = true;
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,
                                       false);

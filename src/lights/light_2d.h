@@ -28,13 +28,12 @@ struct PictureQuad {
 
 // A vertex buffer on its way into a mesh: the buffer (one reference), its locked vertices, its count.
 struct VertexBufferInfo {
-  IDirect3DVertexBuffer9* buffer = nullptr;
+  ComRef<IDirect3DVertexBuffer9> buffer;
   void* locked = nullptr;
   UINT count = 0;
   VertexBufferInfo() = default;
   VertexBufferInfo(const VertexBufferInfo&) = delete;
   VertexBufferInfo& operator=(const VertexBufferInfo&) = delete;
-  ~VertexBufferInfo() { SafeRelease(&buffer); }
 };
 
 // Releases the info's buffer and makes one of count PT vertices; the count is kept only when it was made.
@@ -87,7 +86,7 @@ class DS_2D_Light : public DS_ABRender {
   void DrawSpriteArray(SpriteArraySource* sprites) override;
   void DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) override;
   void DrawPulsingQuad(TexQuadPT* quad, bool pulse) override;
-  IDirect3DTexture9** GetTargetTexture() override { return &sourceTexture; }
+  IDirect3DTexture9** GetTargetTexture() override { return sourceTexture.Slot(); }
   TexQuadPT* GetBackgroundQuad() override { return &pictureQuad.quad; }
   UINT GetImageWidth() override { return pictureQuad.info.width; }
   UINT GetImageHeight() override { return pictureQuad.info.height; }
@@ -171,8 +170,8 @@ class DS_2D_Light : public DS_ABRender {
   DS_ImageFileLink picture;
   DSM_Camera camera;
   PictureQuad pictureQuad;
-  IDirect3DTexture9* sourceTexture;  // one reference held
-  IDirect3DTexture9* markerTextures[5];
+  ComRef<IDirect3DTexture9> sourceTexture;
+  ComRef<IDirect3DTexture9> markerTextures[5];
   int picturePosition;  // restored after an off-screen pass
   int targetPassMode;   // saved by BeginTargetPass
   // Registered: released at device loss and made again at the reset by the registry.

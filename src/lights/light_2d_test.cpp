@@ -85,7 +85,7 @@ TEST_F(LightTest, DefaultsAndConstantOperations) {
   EXPECT_FALSE(light.IsCameraShaking());
   EXPECT_FALSE(light.StartCameraShake());
   EXPECT_TRUE(light.IsCameraShaking());
-  EXPECT_EQ(light.GetTargetTexture(), &light.sourceTexture);
+  EXPECT_EQ(light.GetTargetTexture(), light.sourceTexture.Slot());
   EXPECT_EQ(light.GetBackgroundQuad(), &light.pictureQuad.quad);
 }
 
@@ -440,8 +440,7 @@ TEST_F(LightTest, ScreenQuadsOfTheSlideShow) {
   TexQuad icons;
   icons.CreateQuadStripOf<DX_V::RHWCT>();
   device.names[&iconTexture] = "icons";
-  icons.texture = &iconTexture;
-  iconTexture.AddRef();
+  icons.texture.Share(&iconTexture);
   light.DrawTexturedQuadRHW(&icons);
   EXPECT_EQ(device.Draws(), (Lines{"draw 5 0 2 on back tex icons cull 4294967295"}));
   EXPECT_EQ(device.RenderState(D3DRS_ZENABLE), (DWORD)FALSE);

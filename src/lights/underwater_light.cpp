@@ -53,7 +53,7 @@ void FakeUndervater::PostRender() {
   RenderTargetChain* chain = EndOffscreen(false);
   // Without a render-target pair nothing was drawn off-screen: the wobble reads the bare picture.
   IDirect3DTexture9* composed = chain ? chain->current : nullptr;
-  mesh_detail::Hold(sourceTexture, composed ? composed : pictureQuad.info.texture);
+  sourceTexture.Share(composed ? composed : pictureQuad.info.texture.Get());
   if (underwater.effect)
     underwater.Render(this);
   else

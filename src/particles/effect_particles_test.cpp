@@ -212,8 +212,7 @@ class ExplosionTest : public ::testing::Test {
     textures.emplace_back(new FakeTexture);
     FakeTexture* t = textures.back().get();
     log.names[t] = name;
-    t->AddRef();
-    manager->Maps().textureSets[key].frames.push_back(t);
+    manager->Maps().textureSets[key].frames.push_back(ComRef<IDirect3DTexture9>::Shared(t));
     return t;
   }
 

@@ -16,19 +16,10 @@ class RenderTargetChain;
 // that effects draw. Holds one reference on its texture.
 class TexQuadPT : public DS_SimpleMesh<DX_V::PT> {
  public:
-  TexQuadPT() : texture(nullptr) {}
-  ~TexQuadPT() { mesh_detail::Drop(texture); }
-  TexQuadPT(const TexQuadPT& o) : DS_SimpleMesh<DX_V::PT>(o), texture(nullptr) { mesh_detail::Hold(texture, o.texture); }
-  TexQuadPT& operator=(const TexQuadPT& o) {
-    if (this == &o) return *this;
-    DS_SimpleMesh<DX_V::PT>::operator=(o);
-    mesh_detail::Hold(texture, o.texture);
-    return *this;
-  }
   // Holds t (may be null), releasing the texture held before.
-  void SetTexture(IDirect3DTexture9* t) { mesh_detail::Hold(texture, t); }
+  void SetTexture(IDirect3DTexture9* t) { texture.Share(t); }
 
-  IDirect3DTexture9* texture;
+  ComRef<IDirect3DTexture9> texture;
 };
 
 // What the renderer needs of a sprite-array render object (DS_SpriteArrayObj implements it and passes

@@ -34,7 +34,7 @@ void GlowTarget::Release() {
 
 void GlowTarget::Begin() {
   if (!Ready() || begun_) return;
-  GetRenderDevice().BeginTargets(chain_, &chain_.current);
+  GetRenderDevice().BeginTargets(chain_, chain_.current.Slot());
   begun_ = true;
 }
 

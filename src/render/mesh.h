@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "platform/com_ref.h"
 #include "platform/d3d9_types.h"
 #include "render/frame.h"
 #include "render/vertex_formats.h"
@@ -25,12 +26,20 @@ void Hold(T*& slot, T* p) {
   slot = p;
 }
 template <class T>
+void Hold(ComRef<T>& slot, T* p) {
+  slot.Share(p);
+}
+template <class T>
 void Drop(T*& slot) {
   if (slot) {
     T* p = slot;
     slot = nullptr;
     p->Release();
   }
+}
+template <class T>
+void Drop(ComRef<T>& slot) {
+  slot.Reset();
 }
 }  // namespace mesh_detail
 
@@ -40,18 +49,15 @@ class DS_SimpleMesh : public DS_Frame {
   typedef V Vertex;
 
   DS_SimpleMesh()
-      : vertexBuffer(nullptr), lockedVertices(nullptr), vertexCount(0), primitiveType(D3DPT_TRIANGLESTRIP),
-        primitiveCount(0) {}
-  ~DS_SimpleMesh() { mesh_detail::Drop(vertexBuffer); }
+      : lockedVertices(nullptr), vertexCount(0), primitiveType(D3DPT_TRIANGLESTRIP), primitiveCount(0) {}
+  // A copy shares the buffer, never the other's lock.
   DS_SimpleMesh(const DS_SimpleMesh& o)
-      : DS_Frame(o), vertexBuffer(nullptr), lockedVertices(nullptr), vertexCount(o.vertexCount),
-        primitiveType(o.primitiveType), primitiveCount(o.primitiveCount) {
-    mesh_detail::Hold(vertexBuffer, o.vertexBuffer);
-  }
+      : DS_Frame(o), vertexBuffer(o.vertexBuffer), lockedVertices(nullptr), vertexCount(o.vertexCount),
+        primitiveType(o.primitiveType), primitiveCount(o.primitiveCount) {}
   DS_SimpleMesh& operator=(const DS_SimpleMesh& o) {
     if (this == &o) return *this;
     DS_Frame::operator=(o);
-    mesh_detail::Hold(vertexBuffer, o.vertexBuffer);
+    vertexBuffer = o.vertexBuffer;
     lockedVertices = nullptr;
     vertexCount = o.vertexCount;
     primitiveType = o.primitiveType;
@@ -64,13 +70,13 @@ class DS_SimpleMesh : public DS_Frame {
   template <class T = V>
   HRESULT CreateVertexBufferOf(UINT n, DWORD usage, D3DPOOL pool) {
     ReleaseVertexBuffer();
-    HRESULT hr = CreateGeometryVertexBuffer(n * (UINT)sizeof(T), usage, T::FVF, pool, &vertexBuffer);
+    HRESULT hr = CreateGeometryVertexBuffer(n * (UINT)sizeof(T), usage, T::FVF, pool, vertexBuffer.Out());
     if (SUCCEEDED(hr)) vertexCount = n;
     return hr;
   }
   HRESULT CreateVertexBuffer(UINT n, DWORD usage, D3DPOOL pool) { return CreateVertexBufferOf<V>(n, usage, pool); }
   void ReleaseVertexBuffer() {
-    mesh_detail::Drop(vertexBuffer);
+    vertexBuffer.Reset();
     lockedVertices = nullptr;
     vertexCount = 0;
   }
@@ -97,7 +103,7 @@ class DS_SimpleMesh : public DS_Frame {
     lockedVertices = nullptr;
   }
 
-  IDirect3DVertexBuffer9* vertexBuffer;
+  ComRef<IDirect3DVertexBuffer9> vertexBuffer;
   void* lockedVertices;
   UINT vertexCount;
   D3DPRIMITIVETYPE primitiveType;
@@ -107,16 +113,13 @@ class DS_SimpleMesh : public DS_Frame {
 template <class V>
 class DS_IndexedMesh : public DS_SimpleMesh<V> {
  public:
-  DS_IndexedMesh() : indexBuffer(nullptr), triangleCount(0), lockedIndices(nullptr) {}
-  ~DS_IndexedMesh() { mesh_detail::Drop(indexBuffer); }
+  DS_IndexedMesh() : triangleCount(0), lockedIndices(nullptr) {}
   DS_IndexedMesh(const DS_IndexedMesh& o)
-      : DS_SimpleMesh<V>(o), indexBuffer(nullptr), triangleCount(o.triangleCount), lockedIndices(nullptr) {
-    mesh_detail::Hold(indexBuffer, o.indexBuffer);
-  }
+      : DS_SimpleMesh<V>(o), indexBuffer(o.indexBuffer), triangleCount(o.triangleCount), lockedIndices(nullptr) {}
   DS_IndexedMesh& operator=(const DS_IndexedMesh& o) {
     if (this == &o) return *this;
     DS_SimpleMesh<V>::operator=(o);
-    mesh_detail::Hold(indexBuffer, o.indexBuffer);
+    indexBuffer = o.indexBuffer;
     triangleCount = o.triangleCount;
     lockedIndices = nullptr;
     return *this;
@@ -134,20 +137,20 @@ class DS_IndexedMesh : public DS_SimpleMesh<V> {
     if (FAILED(hr)) return hr;
     UINT triangles = indices / 3;
     hr = CreateGeometryIndexBuffer(triangles * 16, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                   &indexBuffer);
+                                   indexBuffer.Out());
     if (SUCCEEDED(hr)) triangleCount = triangles;
     return hr;
   }
   void ReleaseIndexBuffer() {
-    mesh_detail::Drop(indexBuffer);
+    indexBuffer.Reset();
     lockedIndices = nullptr;
     triangleCount = 0;
   }
   // Shares another owner's buffers (a mesh record): references on both, the old ones released, triangle
   // list of faces triangles. Null buffers give an empty mesh.
   void ShareBuffers(IDirect3DVertexBuffer9* vb, IDirect3DIndexBuffer9* ib, UINT vertices, UINT faces) {
-    mesh_detail::Hold(this->vertexBuffer, vb);
-    mesh_detail::Hold(indexBuffer, ib);
+    this->vertexBuffer.Share(vb);
+    indexBuffer.Share(ib);
     this->vertexCount = (vb && ib) ? vertices : 0;
     triangleCount = (vb && ib) ? faces : 0;
     this->primitiveType = D3DPT_TRIANGLELIST;
@@ -173,7 +176,7 @@ class DS_IndexedMesh : public DS_SimpleMesh<V> {
   // True when there is something to draw with indices.
   bool CanDrawIndexed() const { return this->vertexBuffer && indexBuffer && triangleCount > 0 && this->vertexCount > 0; }
 
-  IDirect3DIndexBuffer9* indexBuffer;
+  ComRef<IDirect3DIndexBuffer9> indexBuffer;
   UINT triangleCount;  // for indexed drawing
   WORD* lockedIndices;
 };
@@ -203,21 +206,10 @@ class DS_SpriteArrayT : public DS_IndexedMesh<V> {
 template <class V = DX_V::PNT>
 class TexturedMesh : public DS_IndexedMesh<V> {
  public:
-  TexturedMesh() : texture(nullptr), blended(0) {}
-  ~TexturedMesh() { mesh_detail::Drop(texture); }
-  TexturedMesh(const TexturedMesh& o) : DS_IndexedMesh<V>(o), texture(nullptr), blended(o.blended) {
-    mesh_detail::Hold(texture, o.texture);
-  }
-  TexturedMesh& operator=(const TexturedMesh& o) {
-    if (this == &o) return *this;
-    DS_IndexedMesh<V>::operator=(o);
-    mesh_detail::Hold(texture, o.texture);
-    blended = o.blended;
-    return *this;
-  }
-  void SetTexture(IDirect3DTexture9* t) { mesh_detail::Hold(texture, t); }
+  TexturedMesh() : blended(0) {}
+  void SetTexture(IDirect3DTexture9* t) { texture.Share(t); }
 
-  IDirect3DTexture9* texture;
+  ComRef<IDirect3DTexture9> texture;
   BYTE blended;  // 1: drawn alpha-blended and from both sides
 };
 

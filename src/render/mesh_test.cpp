@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "render/ab_render.h"
 #include "render/frame.h"
 #include "render/quad_builders.h"
 #include "scene/doc_res_manager.h"
@@ -342,6 +344,49 @@ TEST_F(MeshTest, TexQuadHoldsItsTextureAndKeepsColoursOnRect) {
   EXPECT_TRUE(device.AllReleased());
 }
 
+// The textured quads hold their texture in a holder: copies, assignments and moves each keep exactly one
+// reference per quad that names it, and none is left once the quads are gone.
+template <class Quad>
+void CopyMoveAndAssign(FakeTexture& texture, FakeVertexBuffer*& buffer) {
+  Quad quad;
+  quad.CreateQuadStripOf();
+  buffer = static_cast<FakeVertexBuffer*>(quad.vertexBuffer.Get());
+  quad.texture.Share(&texture);
+  Quad copy(quad);
+  EXPECT_EQ(texture.refs, 3);
+  EXPECT_EQ(buffer->refs, 2);
+  Quad assigned;
+  assigned = copy;
+  assigned = assigned;
+  EXPECT_EQ(texture.refs, 4);
+  Quad moved(std::move(copy));
+  EXPECT_EQ(copy.texture, nullptr);
+  EXPECT_EQ(texture.refs, 4);
+  assigned = Quad();
+  EXPECT_EQ(texture.refs, 3);
+  EXPECT_EQ(moved.texture, &texture);
+}
+
+TEST_F(MeshTest, TexturedQuadCopiesAndMovesHoldOneReferenceEach) {
+  FakeTexture texture;
+  FakeVertexBuffer* buffer = nullptr;
+  CopyMoveAndAssign<TexQuad>(texture, buffer);
+  EXPECT_EQ(texture.refs, 1) << "TexQuad";
+  EXPECT_EQ(buffer->refs, 0) << "TexQuad";
+  CopyMoveAndAssign<TexQuadPT>(texture, buffer);
+  EXPECT_EQ(texture.refs, 1) << "TexQuadPT";
+  EXPECT_EQ(buffer->refs, 0) << "TexQuadPT";
+  {
+    QuadRenderObject picture;
+    picture.info.Assign(&texture, 4, 2);
+    picture.texture = picture.info.texture;
+    QuadRenderObject copy = picture;
+    EXPECT_EQ(texture.refs, 5);
+  }
+  EXPECT_EQ(texture.refs, 1) << "QuadRenderObject";
+  EXPECT_TRUE(device.AllReleased());
+}
+
 TEST_F(MeshTest, WritersLeaveTheMeshAsItWasWhenTheLockFails) {
   DS_SimpleMesh<DX_V::RHWC> rhw;
   ASSERT_EQ(BuildRhwColorQuad(rhw, 0xFF000000, Rect(0, 0, 1, 1)), S_OK);
@@ -427,15 +472,12 @@ TEST_F(MeshLoadingTest, PartTakesTheDocumentsMeshAndFirstFrame) {
   ASSERT_EQ(source.CreateBuffers(3, 3), S_OK);
   data.vertexBuffer = source.vertexBuffer;
   data.indexBuffer = source.indexBuffer;
-  data.vertexBuffer->AddRef();
-  data.indexBuffer->AddRef();
   data.vertexCount = 3;
   data.faceCount = 1;
   data.radius = 2.5f;
   data.centre[1] = 1;
   TextureSet& set = manager_->Maps().textureSets[imageLink.GetKey()];
-  texture.AddRef();
-  set.frames.push_back(&texture);
+  set.frames.push_back(ComRef<IDirect3DTexture9>::Shared(&texture));
 
   MeshPart part;
   EXPECT_TRUE(MeshPart::Load(imageLink, &part, meshLink));

@@ -132,8 +132,7 @@ TEST(ParticleTest, InitTakesTheSpriteImagesAspectPerSheetFrame) {
   RecordingSprites item;
   item.image.Raw() = DocFileKey(u"sheet.png", 7);
   TextureSet& set = manager.Maps().textureSets[item.image.GetKey()];
-  set.frames.push_back(&texture);
-  texture.AddRef();
+  set.frames.push_back(ComRef<IDirect3DTexture9>::Shared(&texture));
   set.aspect = 0.25f;
   item.size.Raw() = 40;
   ResetCrtRand();
@@ -338,8 +337,7 @@ class AnimatedTextureTest : public ::testing::Test {
  protected:
   void AddFrames(int n) {
     for (int i = 0; i < n; ++i) {
-      textures[i].AddRef();
-      anim.textureSet.frames.push_back(&textures[i]);
+      anim.textureSet.frames.push_back(ComRef<IDirect3DTexture9>::Shared(&textures[i]));
     }
   }
   lumi_test::FakeTexture textures[3];

@@ -70,8 +70,8 @@ void SetCornerAlpha(D3DCOLOR* c0, D3DCOLOR* c1, D3DCOLOR* c2, D3DCOLOR* c3, floa
   *c3 = WithAlpha(*c3, d);
 }
 
-void TexQuad::SetTexture(IDirect3DTexture9** tex, const ScreenQuad& q) {
-  mesh_detail::Hold(texture, tex ? *tex : nullptr);
+void TexQuad::SetTexture(IDirect3DTexture9* tex, const ScreenQuad& q) {
+  texture.Share(tex);
   if (FAILED(CreateQuadStripOf<DX_V::RHWCT>())) return;
   WriteQuad(*this, [&](DX_V::RHWCT* v) {
     WriteRhwTexQuadCorners(q, v);
@@ -81,8 +81,7 @@ void TexQuad::SetTexture(IDirect3DTexture9** tex, const ScreenQuad& q) {
 
 void TexQuad::SetDefaultTexture(const ScreenQuad& q) {
   // Resource id 0 cannot name a resource, so the executable's picture 0 is always missing.
-  IDirect3DTexture9* none = nullptr;
-  SetTexture(&none, q);
+  SetTexture(static_cast<IDirect3DTexture9*>(nullptr), q);
 }
 
 void TexQuad::SetRect(const ScreenQuad& q) {

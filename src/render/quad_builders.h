@@ -12,24 +12,16 @@
 // A textured four-vertex strip for screen overlays (pre-transformed RHWCT vertices).
 class TexQuad : public DS_SimpleMesh<DX_V::RHWCT> {
  public:
-  TexQuad() : texture(nullptr) {}
-  ~TexQuad() { mesh_detail::Drop(texture); }
-  TexQuad(const TexQuad& o) : DS_SimpleMesh<DX_V::RHWCT>(o), texture(nullptr) { mesh_detail::Hold(texture, o.texture); }
-  TexQuad& operator=(const TexQuad& o) {
-    if (this == &o) return *this;
-    DS_SimpleMesh<DX_V::RHWCT>::operator=(o);
-    mesh_detail::Hold(texture, o.texture);
-    return *this;
-  }
-
-  // Holds *tex (which may be null), makes a new four-vertex buffer with the quad's corners, opaque white.
-  void SetTexture(IDirect3DTexture9** tex, const ScreenQuad& q);
+  // Holds tex (which may be null), makes a new four-vertex buffer with the quad's corners, opaque white.
+  void SetTexture(IDirect3DTexture9* tex, const ScreenQuad& q);
+  // The same with *tex (tex may be null).
+  void SetTexture(IDirect3DTexture9** tex, const ScreenQuad& q) { SetTexture(tex ? *tex : nullptr, q); }
   // As SetTexture with the executable's picture 0, which never exists: a quad without a texture.
   void SetDefaultTexture(const ScreenQuad& q);
   // Positions and texture coordinates from the quad; colours kept.
   void SetRect(const ScreenQuad& q);
 
-  IDirect3DTexture9* texture;
+  ComRef<IDirect3DTexture9> texture;
 };
 
 // A textured quad with the picture it shows; the picture's texture is released with it.

@@ -12,8 +12,7 @@ void MakeSquareTextureCopy(int n, QuadRenderObject& quad, IDirect3DTexture9** sr
   if (g_D3DDevice && SUCCEEDED(g_D3DDevice->GetDeviceCaps(&caps))) {
     while (side > 128 && (side > (int)caps.MaxTextureWidth || side > (int)caps.MaxTextureHeight)) side >>= 1;
   }
-  IDirect3DTexture9* copy = nullptr;
-  ConvertTexture(side, side, src, &copy, D3DFMT_UNKNOWN);
-  mesh_detail::Hold(quad.info.texture, copy);
-  SafeRelease(&copy);
+  ComRef<IDirect3DTexture9> copy;
+  ConvertTexture(side, side, src, copy.Out(), D3DFMT_UNKNOWN);
+  quad.info.texture = std::move(copy);
 }

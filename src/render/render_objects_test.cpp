@@ -52,10 +52,7 @@ class RenderObjectsTest : public ::testing::Test {
   void AddSet(const DocFileKey& key, std::vector<FakeTexture*> frames, std::vector<float> durations = {}) {
     TextureSet& set = manager->Maps().textureSets[key];
     set.ClearFrames();
-    for (FakeTexture* f : frames) {
-      f->AddRef();
-      set.frames.push_back(f);
-    }
+    for (FakeTexture* f : frames) set.frames.push_back(ComRef<IDirect3DTexture9>::Shared(f));
     set.durations = durations;
     set.width = 16;
     set.height = 8;
@@ -188,7 +185,8 @@ TEST_F(RenderObjectsTest, SpriteArrayTakesItsImageSetAndTheFirstFrameOfTheSecond
   item.secondImage.Raw() = kSecond;
   {
     std::unique_ptr<DS_SpriteArrayObj> object(static_cast<DS_SpriteArrayObj*>(item.CreateRenderObject()));
-    EXPECT_EQ(object->textureSet.frames, (std::vector<IDirect3DTexture9*>{f0, f1}));
+    const std::vector<IDirect3DTexture9*> frames(object->textureSet.frames.begin(), object->textureSet.frames.end());
+    EXPECT_EQ(frames, (std::vector<IDirect3DTexture9*>{f0, f1}));
     EXPECT_EQ(object->textureSet.durations, (std::vector<float>{0.5f, 0.5f}));
     EXPECT_EQ(object->textureSet.aspect, 0.5f);
     EXPECT_EQ(f0->refs, 3);  // ours, the document's, the object's
@@ -378,12 +376,8 @@ class FakeGlowDevice : public RecordingRenderDevice {
   bool CreateTargets(RenderTargetChain& chain, int width, int height) override {
     Log("target create " + std::to_string(width) + "x" + std::to_string(height));
     if (fail) return false;
-    for (int i = 0; i < 2; ++i) {
-      textures[i].AddRef();
-      chain.textures[i] = &textures[i];
-    }
-    textures[0].AddRef();
-    chain.current = &textures[0];
+    for (int i = 0; i < 2; ++i) chain.textures[i].Share(&textures[i]);
+    chain.current.Share(&textures[0]);
     return true;
   }
   void BeginTargets(RenderTargetChain&, IDirect3DTexture9**) override { Log("target begin"); }

@@ -4,25 +4,13 @@
 #include "scene/render_device.h"
 #include "scene/texture_types.h"
 
-RenderTargetChain::RenderTargetChain()
-    : current(nullptr), textures{nullptr, nullptr}, savedTarget(nullptr), savedDepth(nullptr), width(0), height(0),
-      index(0), generation(0) {}
-
-RenderTargetChain::~RenderTargetChain() {
-  ReleaseTextures();
-  ReleaseSaved();
-}
+RenderTargetChain::RenderTargetChain() : width(0), height(0), index(0), generation(0) {}
 
 void RenderTargetChain::ReleaseTextures() {
   ++generation;
-  SafeRelease(&current);
-  SafeRelease(&textures[0]);
-  SafeRelease(&textures[1]);
-}
-
-void RenderTargetChain::ReleaseSaved() {
-  SafeRelease(&savedTarget);
-  SafeRelease(&savedDepth);
+  current.Reset();
+  textures[0].Reset();
+  textures[1].Reset();
 }
 
 bool RenderTargetChain::Holds(int w, int h) const {

@@ -5,12 +5,12 @@
 #pragma once
 
 #include "dxut/device_objects.h"
+#include "platform/com_ref.h"
 #include "platform/d3d9_types.h"
 
 class RenderTargetChain {
  public:
   RenderTargetChain();
-  ~RenderTargetChain();
   RenderTargetChain(const RenderTargetChain&) = delete;
   RenderTargetChain& operator=(const RenderTargetChain&) = delete;
 
@@ -33,17 +33,14 @@ class RenderTargetChain {
   // Puts back the saved render target and depth-stencil surface and lets go of them.
   void End();
 
-  IDirect3DTexture9* current;
-  IDirect3DTexture9* textures[2];
-  IDirect3DSurface9* savedTarget;
-  IDirect3DSurface9* savedDepth;
+  ComRef<IDirect3DTexture9> current;
+  ComRef<IDirect3DTexture9> textures[2];
+  ComRef<IDirect3DSurface9> savedTarget;
+  ComRef<IDirect3DSurface9> savedDepth;
   int width, height;
   int index;
   // Changes whenever the textures are let go (device loss, a new size): what was drawn into them is gone.
   unsigned generation;
-
- private:
-  void ReleaseSaved();
 };
 
 // A pair that is a registered device-objects owner: at device loss its textures go, and at the reset a

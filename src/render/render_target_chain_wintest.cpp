@@ -55,7 +55,7 @@ TEST_F(RenderTargetChainTest, PassAlternatesThePairAndRestoresTheBackBuffer) {
   IDirect3DSurface9* depth = nullptr;
   device()->GetDepthStencilSurface(&depth);
 
-  chain.Begin(&chain.current);
+  chain.Begin(chain.current.Slot());
   EXPECT_TRUE(TargetIsLevel0Of(chain.textures[0]));
   IDirect3DSurface9* noDepth = nullptr;
   EXPECT_TRUE(FAILED(device()->GetDepthStencilSurface(&noDepth)) || !noDepth);
@@ -63,7 +63,7 @@ TEST_F(RenderTargetChainTest, PassAlternatesThePairAndRestoresTheBackBuffer) {
 
   // The first switch hands on the texture just drawn and clears the other one to opaque black.
   IDirect3DTexture9** source = chain.Next();
-  EXPECT_EQ(source, &chain.textures[0]);
+  EXPECT_EQ(source, chain.textures[0].Slot());
   EXPECT_EQ(chain.current, chain.textures[1]);
   EXPECT_TRUE(TargetIsLevel0Of(chain.textures[1]));
   device()->Clear(0, nullptr, D3DCLEAR_TARGET, kGreen, 1, 0);
@@ -71,7 +71,7 @@ TEST_F(RenderTargetChainTest, PassAlternatesThePairAndRestoresTheBackBuffer) {
 
   // The second switch goes back to the first texture, which was current before the first switch.
   source = chain.Next();
-  EXPECT_EQ(source, &chain.textures[1]);
+  EXPECT_EQ(source, chain.textures[1].Slot());
   EXPECT_EQ(chain.current, chain.textures[0]);
   EXPECT_EQ(TexturePixel(*source), kGreen);
   EXPECT_EQ(TexturePixel(chain.textures[0]), kBlack);
@@ -91,10 +91,10 @@ TEST_F(RenderTargetChainTest, PassAlternatesThePairAndRestoresTheBackBuffer) {
 TEST_F(RenderTargetChainTest, BeginDoesNotClear) {
   RenderTargetChain chain;
   ASSERT_TRUE(chain.Create(16, 16));
-  chain.Begin(&chain.current);
+  chain.Begin(chain.current.Slot());
   device()->Clear(0, nullptr, D3DCLEAR_TARGET, kRed, 1, 0);
   chain.End();
-  chain.Begin(&chain.current);
+  chain.Begin(chain.current.Slot());
   chain.End();
   EXPECT_EQ(TexturePixel(chain.current), kRed);
 }
@@ -102,7 +102,7 @@ TEST_F(RenderTargetChainTest, BeginDoesNotClear) {
 TEST_F(RenderTargetChainTest, ReleasedAtLossAndRecreatedAfterResetWithTheSameIndex) {
   RenderTargetChain chain;
   ASSERT_TRUE(chain.Create(32, 32));
-  chain.Begin(&chain.current);
+  chain.Begin(chain.current.Slot());
   chain.Next();
   chain.End();
   ASSERT_EQ(chain.index, 1);
@@ -148,7 +148,7 @@ TEST_F(RenderTargetChainTest, WithoutTexturesPassesStayOnTheCurrentTarget) {
   EXPECT_EQ(chain.textures[1], nullptr);
   EXPECT_EQ(chain.current, nullptr);
   IDirect3DSurface9* before = Target();
-  chain.Begin(&chain.current);
+  chain.Begin(chain.current.Slot());
   IDirect3DTexture9** source = chain.Next();
   ASSERT_NE(source, nullptr);
   EXPECT_EQ(*source, nullptr);

@@ -19,11 +19,10 @@ class TextureCacheHolder;
 class TextureCache {
  public:
   TextureCache() = default;
-  ~TextureCache();
   TextureCache(const TextureCache&) = delete;
   TextureCache& operator=(const TextureCache&) = delete;
 
-  std::map<int, IDirect3DTexture9*> exeTextures;  // the program's own "DDS" resources; one reference each
+  std::map<int, ComRef<IDirect3DTexture9>> exeTextures;  // the program's own "DDS" resources
   std::map<ds_string, TextureInfo> fileTextures;
   std::map<std::pair<HMODULE, int>, TextureInfo> moduleTextures;
   std::map<std::pair<ds_string, int>, TextureInfo> namedModuleTextures;  // modules that do not load
@@ -72,14 +71,13 @@ HRESULT SaveTextureAsDds(IDirect3DTexture9** tex, ID3DXBuffer** out);
 
 // The index buffer of the fire effect's 8 x 8-cell grid.
 struct GridIndexBuffer {
-  IDirect3DIndexBuffer9* buffer = nullptr;
+  ComRef<IDirect3DIndexBuffer9> buffer;
   int triangleCount = 0;
   WORD* locked = nullptr;
 
   GridIndexBuffer() = default;
   GridIndexBuffer(const GridIndexBuffer&) = delete;
   GridIndexBuffer& operator=(const GridIndexBuffer&) = delete;
-  ~GridIndexBuffer() { SafeRelease(&buffer); }
 
   // False (no buffer, count 0) when the buffer cannot be made.
   bool Create();

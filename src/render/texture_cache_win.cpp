@@ -31,10 +31,6 @@ void AssignResult(TextureInfo& entry, IDirect3DTexture9* tex, const D3DXIMAGE_IN
 
 }  // namespace
 
-TextureCache::~TextureCache() {
-  for (auto& e : exeTextures) SafeRelease(&e.second);
-}
-
 namespace {
 
 // A bump map of signed offsets as one managed level of its own format, its texels copied row by row.
@@ -72,11 +68,13 @@ HRESULT LoadTextureFromMemory(D3DXIMAGE_INFO* info, int size, IDirect3DTexture9*
   // Some D3DX versions know a bump map's signed format but cannot load it: such a file is read here.
   BumpDds dds;
   if (FAILED(hr) && ReadBumpDds(bytes, static_cast<size_t>(size), &dds)) {
-    SafeRelease(out);
+    ComRef<IDirect3DTexture9>::Adopted(*out);  // whatever the failed decode left goes
+    *out = nullptr;
     hr = LoadBumpDds(dds, info, out);
   }
   if (FAILED(hr)) {
-    SafeRelease(out);
+    ComRef<IDirect3DTexture9>::Adopted(*out);
+    *out = nullptr;
     if (info) std::memset(info, 0, sizeof(*info));
   }
   return hr;
@@ -125,18 +123,16 @@ bool TextureCache::GetModule(const ds_string& name, HMODULE& out) {
 void TextureCache::GetTextureById(IDirect3DTexture9** out, TextureCacheHolder* holder, int id) {
   *out = nullptr;
   if (!holder || !holder->cache) return;
-  IDirect3DTexture9*& slot = holder->cache->exeTextures[id];
-  if (!slot) LoadTextureResource(id, &slot, true);
-  *out = slot;
-  if (*out) (*out)->AddRef();
+  ComRef<IDirect3DTexture9>& slot = holder->cache->exeTextures[id];
+  if (!slot) LoadTextureResource(id, slot.Out(), true);
+  *out = ComRef<IDirect3DTexture9>(slot).Detach();
 }
 
 void TextureCache::LoadFromMemory(TextureInfo& out, const BYTE* bytes, int size) {
   D3DXIMAGE_INFO info;
-  IDirect3DTexture9* tex = nullptr;
-  LoadTextureFromMemory(&info, size, &tex, bytes);
+  ComRef<IDirect3DTexture9> tex;
+  LoadTextureFromMemory(&info, size, tex.Out(), bytes);
   AssignResult(out, tex, info);
-  SafeRelease(&tex);
 }
 
 void TextureCache::LoadFromFile(const ds_string& path, TextureCacheHolder* holder, TextureInfo& out) {
@@ -147,16 +143,15 @@ void TextureCache::LoadFromFile(const ds_string& path, TextureCacheHolder* holde
   TextureInfo& entry = holder->cache->fileTextures[path];
   if (!entry.texture) {
     D3DXIMAGE_INFO info = {};
-    IDirect3DTexture9* tex = nullptr;
+    ComRef<IDirect3DTexture9> tex;
     if (g_D3DDevice && !path.empty() &&
         FAILED(D3DXCreateTextureFromFileExW(g_D3DDevice, AsWide(path), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
                                             D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
-                                            D3DX_FILTER_NONE, 0, &info, nullptr, &tex))) {
-      SafeRelease(&tex);
+                                            D3DX_FILTER_NONE, 0, &info, nullptr, tex.Out()))) {
+      tex.Reset();
       info = D3DXIMAGE_INFO();
     }
     AssignResult(entry, tex, info);
-    SafeRelease(&tex);
   }
   out = entry;
 }
@@ -177,25 +172,21 @@ void TextureCache::GetTexture(const DocResourceRecord& record, TextureCacheHolde
   TextureCache& cache = *holder->cache;
   HMODULE module = nullptr;
   D3DXIMAGE_INFO info;
-  IDirect3DTexture9* tex = nullptr;
+  ComRef<IDirect3DTexture9> tex;
   if (cache.GetModule(record.module, module)) {
     TextureInfo& entry = cache.moduleTextures[std::make_pair(module, static_cast<int>(record.resourceId))];
     if (!entry.texture) {
-      if (FAILED(LoadTextureFromModule(module, static_cast<WORD>(record.resourceId & 0xFFFF), &tex, &info))) {
-        SafeRelease(&tex);
-        LoadTextureFromMemory(&info, blob.Size(), &tex, blob.Data());
-      }
+      if (FAILED(LoadTextureFromModule(module, static_cast<WORD>(record.resourceId & 0xFFFF), tex.Out(), &info)))
+        LoadTextureFromMemory(&info, blob.Size(), tex.Out(), blob.Data());
       AssignResult(entry, tex, info);
-      SafeRelease(&tex);
     }
     out = entry;
     return;
   }
   TextureInfo& entry = cache.namedModuleTextures[std::make_pair(record.module, static_cast<int>(record.resourceId))];
   if (!entry.texture) {
-    LoadTextureFromMemory(&info, blob.Size(), &tex, blob.Data());
+    LoadTextureFromMemory(&info, blob.Size(), tex.Out(), blob.Data());
     AssignResult(entry, tex, info);
-    SafeRelease(&tex);
   }
   out = entry;
 }
@@ -240,16 +231,16 @@ namespace {
 const DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112, 32 bytes
 const int kMeshStride = 32;
 
-// Copies a loaded X mesh into out's own buffers. Takes over (and releases) mesh and adjacency.
+// Copies a loaded X mesh into out's own buffers.
 bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out) {
   IDirect3DDevice9* dev = g_D3DDevice;
-  ID3DXMesh* work = nullptr;
-  IDirect3DIndexBuffer9* ib = nullptr;
-  IDirect3DVertexBuffer9* vb = nullptr;
+  ComRef<ID3DXMesh> work;
+  ComRef<IDirect3DIndexBuffer9> ib;
+  ComRef<IDirect3DVertexBuffer9> vb;
   bool ok = false;
   do {
     if (!mesh || stride != kMeshStride || D3DXGetFVFVertexSize(kMeshFvf) != static_cast<UINT>(kMeshStride)) break;
-    if (FAILED(mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, dev, &work)) || !work) break;
+    if (FAILED(mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, dev, work.Out())) || !work) break;
     if (FAILED(D3DXComputeNormals(work, nullptr))) break;
     // Optimising only reorders; a mesh that cannot be optimised is used as it is.
     work->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
@@ -264,7 +255,7 @@ bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out
     const UINT vertexBytes = vertices * kMeshStride;
     void* src = nullptr;
     void* dst = nullptr;
-    if (FAILED(dev->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
+    if (FAILED(dev->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Out(),
                                       nullptr)))
       break;
     if (FAILED(ib->Lock(0, 0, &dst, 0))) break;
@@ -276,7 +267,7 @@ bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out
     work->UnlockIndexBuffer();
     ib->Unlock();
 
-    if (FAILED(dev->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &vb, nullptr))) break;
+    if (FAILED(dev->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, vb.Out(), nullptr))) break;
     if (FAILED(vb->Lock(0, 0, &dst, 0))) break;
     if (FAILED(work->LockVertexBuffer(D3DLOCK_READONLY, &src))) {
       vb->Unlock();
@@ -292,10 +283,8 @@ bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out
     if (FAILED(hr)) break;
 
     out->Clear();
-    out->vertexBuffer = vb;
-    out->indexBuffer = ib;
-    vb = nullptr;
-    ib = nullptr;
+    out->vertexBuffer = std::move(vb);
+    out->indexBuffer = std::move(ib);
     out->vertexCount = static_cast<INT>(vertices);
     out->faceCount = static_cast<INT>(faces);
     out->radius = radius;
@@ -304,11 +293,6 @@ bool CopyMesh(ID3DXMesh* mesh, ID3DXBuffer* adjacency, int stride, MeshData* out
     out->centre[2] = centre.z;
     ok = true;
   } while (false);
-  SafeRelease(&vb);
-  SafeRelease(&ib);
-  SafeRelease(&work);
-  SafeRelease(&mesh);
-  SafeRelease(&adjacency);
   if (!ok) out->Clear();
   return ok;
 }
@@ -321,13 +305,12 @@ namespace {
 // instances are not used (a 3D item's texture comes from its own link).
 template <class Loader>
 bool LoadXMesh(bool haveData, Loader load, int stride, MeshData* out) {
-  ID3DXMesh* mesh = nullptr;
-  ID3DXBuffer *adjacency = nullptr, *materials = nullptr, *effects = nullptr;
+  ComRef<ID3DXMesh> mesh;
+  ComRef<ID3DXBuffer> adjacency, materials, effects;
   DWORD materialCount = 0;
-  if (!g_D3DDevice || !haveData || FAILED(load(&adjacency, &materials, &effects, &materialCount, &mesh)))
-    mesh = nullptr;
-  SafeRelease(&materials);
-  SafeRelease(&effects);
+  if (!g_D3DDevice || !haveData ||
+      FAILED(load(adjacency.Out(), materials.Out(), effects.Out(), &materialCount, mesh.Out())))
+    mesh.Reset();
   return CopyMesh(mesh, adjacency, stride, out);
 }
 
@@ -351,21 +334,20 @@ bool MeshData::LoadFromFile(const ds_string& path, int stride, MeshData* out) {
 }
 
 void ConvertTexture(int width, int height, IDirect3DTexture9** source, IDirect3DTexture9** out, D3DFORMAT format) {
-  if (*out != *source) SafeRelease(out);
+  if (*out != *source) ComRef<IDirect3DTexture9>::Adopted(*out);  // the caller's reference on it goes
   *out = nullptr;
   if (!*source || !g_D3DDevice || width <= 0 || height <= 0) return;
-  IDirect3DTexture9* tex = nullptr;
-  if (FAILED(D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, format, D3DPOOL_MANAGED, &tex)) || !tex) return;
-  IDirect3DSurface9 *from = nullptr, *to = nullptr;
-  if (SUCCEEDED((*source)->GetSurfaceLevel(0, &from)) && SUCCEEDED(tex->GetSurfaceLevel(0, &to)))
+  ComRef<IDirect3DTexture9> tex;
+  if (FAILED(D3DXCreateTexture(g_D3DDevice, width, height, 0, 0, format, D3DPOOL_MANAGED, tex.Out())) || !tex) return;
+  ComRef<IDirect3DSurface9> from, to;
+  if (SUCCEEDED((*source)->GetSurfaceLevel(0, from.Out())) && SUCCEEDED(tex->GetSurfaceLevel(0, to.Out())))
     D3DXLoadSurfaceFromSurface(to, nullptr, nullptr, from, nullptr, nullptr, D3DX_FILTER_TRIANGLE, 0);
-  SafeRelease(&from);
-  SafeRelease(&to);
-  *out = tex;
+  *out = tex.Detach();
 }
 
 HRESULT CreateDefaultPoolTexture(IDirect3DTexture9** tex, int width, int height, DWORD usage) {
-  SafeRelease(tex);
+  ComRef<IDirect3DTexture9>::Adopted(*tex);  // the caller's reference on the one it held goes
+  *tex = nullptr;
   if (!g_D3DDevice) return E_FAIL;
   HRESULT hr = g_D3DDevice->CreateTexture(width, height, 1, usage, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, tex, nullptr);
   if (FAILED(hr)) *tex = nullptr;
@@ -384,16 +366,16 @@ HRESULT SaveTextureAsDds(IDirect3DTexture9** tex, ID3DXBuffer** out) {
 const UINT kGridBufferBytes = 2048;
 
 bool GridIndexBuffer::Create() {
-  SafeRelease(&buffer);
+  buffer.Reset();
   triangleCount = 0;
   static_assert(kGridIndexCount * sizeof(WORD) <= kGridBufferBytes, "the grid's indices fit its buffer");
   if (!g_D3DDevice || FAILED(g_D3DDevice->CreateIndexBuffer(kGridBufferBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                                            D3DPOOL_MANAGED, &buffer, nullptr))) {
-    buffer = nullptr;
+                                                            D3DPOOL_MANAGED, buffer.Out(), nullptr))) {
+    buffer.Reset();
     return false;
   }
   if (!Lock()) {
-    SafeRelease(&buffer);
+    buffer.Reset();
     return false;
   }
   FillGridIndices(locked);

@@ -1,15 +1,16 @@
 // The values pictures and meshes are handed around as: a texture with the size of its source image, the
 // frames of an image link, and a mesh in the program's own buffers. Each holds one reference on every
-// device object it names; copies add references. Portable: natively the objects are test fakes.
+// device object it names (in ComRef holders); copies add references. Portable: natively the objects are test fakes.
 #pragma once
 
 #include <utility>
 #include <vector>
 
+#include "platform/com_ref.h"
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
 
-// Releases *p when it is set and nulls it.
+// Releases *p when it is set and nulls it (for pointers not yet held by a ComRef).
 template <class T>
 inline void SafeRelease(T** p) {
   if (p && *p) {
@@ -20,28 +21,15 @@ inline void SafeRelease(T** p) {
 
 // A texture with the size of its source image (not of the texture, which D3DX may have resized).
 struct TextureInfo {
-  IDirect3DTexture9* texture = nullptr;  // null when nothing could be decoded
+  ComRef<IDirect3DTexture9> texture;  // empty when nothing could be decoded
   UINT width = 0;
   UINT height = 0;
   float aspect = 1.0f;  // height / width
 
-  TextureInfo() = default;
-  TextureInfo(const TextureInfo& o) : texture(o.texture), width(o.width), height(o.height), aspect(o.aspect) {
-    if (texture) texture->AddRef();
-  }
-  TextureInfo& operator=(const TextureInfo& o) {
-    Assign(o.texture, o.width, o.height);
-    aspect = o.aspect;
-    return *this;
-  }
-  ~TextureInfo() { SafeRelease(&texture); }
-
   // Holds tex (a reference added; the one held before released, also when it is the same texture)
   // with the source image's size. A side of 0 gives aspect 1, never a division by zero.
   void Assign(IDirect3DTexture9* tex, UINT imageWidth, UINT imageHeight) {
-    if (tex) tex->AddRef();
-    if (texture) texture->Release();
-    texture = tex;
+    texture.Share(tex);
     width = imageWidth;
     height = imageHeight;
     aspect = (imageWidth && imageHeight) ? static_cast<float>(imageHeight) / static_cast<float>(imageWidth) : 1.0f;
@@ -55,43 +43,18 @@ struct TextureInfo {
 // What an image link yields: the frames in order (one reference held on each; a null frame is a picture
 // that could not be decoded), seconds per frame (empty for a still image), the size of the last frame.
 struct TextureSet {
-  std::vector<IDirect3DTexture9*> frames;
+  std::vector<ComRef<IDirect3DTexture9>> frames;
   std::vector<float> durations;
   INT width = 0;
   INT height = 0;
   float aspect = 1.0f;
 
-  TextureSet() = default;
-  TextureSet(const TextureSet& o)
-      : frames(o.frames), durations(o.durations), width(o.width), height(o.height), aspect(o.aspect) {
-    for (IDirect3DTexture9* t : frames)
-      if (t) t->AddRef();
-  }
-  TextureSet& operator=(const TextureSet& o) {
-    if (this != &o) {
-      TextureSet copy(o);
-      std::swap(frames, copy.frames);
-      durations = o.durations;
-      width = o.width;
-      height = o.height;
-      aspect = o.aspect;
-    }
-    return *this;
-  }
-  ~TextureSet() {
-    std::vector<float>().swap(durations);
-    ClearFrames();
-  }
-
   // Releases every frame and empties the list.
-  void ClearFrames() {
-    for (IDirect3DTexture9* t : frames)
-      if (t) t->Release();
-    frames.clear();
-  }
+  void ClearFrames() { frames.clear(); }
+  // The first frame, lent (no reference); null for a set without frames.
+  IDirect3DTexture9* First() const { return frames.empty() ? nullptr : frames.front().Get(); }
   // Appends info's texture (a reference added, null kept as a frame) and takes its size.
   void AddFrame(const TextureInfo& info) {
-    if (info.texture) info.texture->AddRef();
     frames.push_back(info.texture);
     TakeSize(info);
   }
@@ -106,8 +69,7 @@ struct TextureSet {
 };
 
 inline void TextureInfo::FromTextureSet(const TextureSet& set, TextureInfo& out) {
-  out.Assign(set.frames.empty() ? nullptr : set.frames.front(), static_cast<UINT>(set.width),
-             static_cast<UINT>(set.height));
+  out.Assign(set.First(), static_cast<UINT>(set.width), static_cast<UINT>(set.height));
   out.aspect = set.aspect;
 }
 
@@ -115,23 +77,12 @@ inline void TextureInfo::FromTextureSet(const TextureSet& set, TextureInfo& out)
 // texture coordinate pair), 16-bit indices, 3 per face, and its bounding sphere. Empty (no buffers,
 // counts 0, radius 0) when nothing could be decoded; an empty mesh draws nothing.
 struct MeshData {
-  IDirect3DVertexBuffer9* vertexBuffer = nullptr;
-  IDirect3DIndexBuffer9* indexBuffer = nullptr;
+  ComRef<IDirect3DVertexBuffer9> vertexBuffer;
+  ComRef<IDirect3DIndexBuffer9> indexBuffer;
   INT vertexCount = 0;
   INT faceCount = 0;
   float radius = 0.0f;
   float centre[3] = {0.0f, 0.0f, 0.0f};
-
-  MeshData() = default;
-  MeshData(const MeshData& o) { CopyFrom(o); }
-  MeshData& operator=(const MeshData& o) {
-    if (this != &o) {
-      MeshData copy(o);
-      Swap(copy);
-    }
-    return *this;
-  }
-  ~MeshData() { Clear(); }
 
   // Decode X mesh data (bytes, or a file) into *out: cloned to position, normal and one texture
   // coordinate pair, normals computed, optimised, copied into write-only managed buffers with the bounding
@@ -142,31 +93,6 @@ struct MeshData {
 
   bool Empty() const { return !vertexBuffer || !indexBuffer || vertexCount <= 0 || faceCount <= 0; }
   // Releases both buffers and zeroes every field.
-  void Clear() {
-    SafeRelease(&vertexBuffer);
-    SafeRelease(&indexBuffer);
-    vertexCount = faceCount = 0;
-    radius = 0.0f;
-    centre[0] = centre[1] = centre[2] = 0.0f;
-  }
-  void Swap(MeshData& o) {
-    std::swap(vertexBuffer, o.vertexBuffer);
-    std::swap(indexBuffer, o.indexBuffer);
-    std::swap(vertexCount, o.vertexCount);
-    std::swap(faceCount, o.faceCount);
-    std::swap(radius, o.radius);
-    for (int i = 0; i < 3; ++i) std::swap(centre[i], o.centre[i]);
-  }
-
- private:
-  void CopyFrom(const MeshData& o) {
-    vertexBuffer = o.vertexBuffer;
-    indexBuffer = o.indexBuffer;
-    if (vertexBuffer) vertexBuffer->AddRef();
-    if (indexBuffer) indexBuffer->AddRef();
-    vertexCount = o.vertexCount;
-    faceCount = o.faceCount;
-    radius = o.radius;
-    for (int i = 0; i < 3; ++i) centre[i] = o.centre[i];
-  }
+  void Clear() { *this = MeshData(); }
+  void Swap(MeshData& o) { std::swap(*this, o); }
 };

@@ -97,8 +97,7 @@ TEST(MeshDataTest, CopiesShareBuffersAndEmptyMeshesCopySafely) {
     MeshData copy(empty);  // null buffers: nothing to reference
     EXPECT_TRUE(copy.Empty());
     MeshData m;
-    m.vertexBuffer = &vb;
-    vb.AddRef();
+    m.vertexBuffer.Share(&vb);
     m.vertexCount = 3;
     m.radius = 2.5f;
     m.centre[2] = 1.0f;

@@ -117,12 +117,8 @@ bool RecordingRenderDevice::CreateTargets(RenderTargetChain& chain, int width, i
   chain.width = width;
   chain.height = height;
   if (!targetsMade) return false;
-  for (int i = 0; i < 2; ++i) {
-    chain.textures[i] = pairTextures[i];
-    if (pairTextures[i]) pairTextures[i]->AddRef();
-  }
+  for (int i = 0; i < 2; ++i) chain.textures[i].Share(pairTextures[i]);
   chain.current = chain.textures[chain.index];
-  if (chain.current) chain.current->AddRef();
   return chain.current != nullptr;
 }
 void RecordingRenderDevice::BeginTargets(RenderTargetChain& chain, IDirect3DTexture9** t) {
@@ -131,14 +127,11 @@ void RecordingRenderDevice::BeginTargets(RenderTargetChain& chain, IDirect3DText
 }
 IDirect3DTexture9** RecordingRenderDevice::NextTarget(RenderTargetChain& chain) {
   Add("targets next");
-  if (!chain.textures[0] || !chain.textures[1]) return &chain.textures[1 - chain.index];
+  if (!chain.textures[0] || !chain.textures[1]) return chain.textures[1 - chain.index].Slot();
   chain.index = 1 - chain.index;
-  IDirect3DTexture9* next = chain.textures[chain.index];
-  next->AddRef();
-  if (chain.current) chain.current->Release();
-  chain.current = next;
+  chain.current = chain.textures[chain.index];
   target = "rt" + Num(chain.index);
-  return &chain.textures[1 - chain.index];
+  return chain.textures[1 - chain.index].Slot();
 }
 void RecordingRenderDevice::EndTargets(RenderTargetChain& chain) {
   Add("targets end");
@@ -314,7 +307,8 @@ TextureInfo RecordingRenderDevice::MakeTexture(const std::string& source, UINT w
   docTextures_.emplace_back(new DocTexture);
   docTextures_.back()->source = source;
   TextureInfo info;
-  info.texture = reinterpret_cast<IDirect3DTexture9*>(static_cast<IUnknown*>(docTextures_.back().get()));
+  // The holder takes over the texture's first reference.
+  info.texture.Adopt(reinterpret_cast<IDirect3DTexture9*>(static_cast<IUnknown*>(docTextures_.back().get())));
   info.width = width;
   info.height = height;
   info.aspect = width ? static_cast<float>(height) / static_cast<float>(width) : 1.0f;
