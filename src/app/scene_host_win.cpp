@@ -50,7 +50,7 @@ class HostIconLayerSink : public IconLayerSink {
 SceneHost::SceneHost(bool iconLayer) : iconsVisible_(iconLayer) {
   if (iconLayer) {
     iconQuad_.reset(new TexQuad);
-    iconTexture_.reset(new IDirect3DTexture9*(nullptr));
+    iconTexture_.reset(new ComRef<IDirect3DTexture9>);
   }
 }
 
@@ -60,7 +60,6 @@ SceneHost::~SceneHost() {
   AudioGraph::Release();
   root_.reset();
   iconQuad_.reset();
-  if (iconTexture_) SafeRelease(iconTexture_.get());
   iconTexture_.reset();
   // What the cache decoded and the border bars go with the host, so that nothing holds the device at the
   // process's end: a device still alive then can bring the process down while it exits.
@@ -70,9 +69,8 @@ SceneHost::~SceneHost() {
 
 bool SceneHost::CreateIconTexture() {
   if (!iconTexture_) return false;
-  SafeRelease(iconTexture_.get());
-  if (FAILED(CreateDefaultPoolTexture(iconTexture_.get(), WindowWidth(), WindowHeight(), D3DUSAGE_DYNAMIC)))
-    *iconTexture_ = nullptr;
+  if (FAILED(CreateDefaultPoolTexture(iconTexture_->Out(), WindowWidth(), WindowHeight(), D3DUSAGE_DYNAMIC)))
+    iconTexture_->Reset();
   return *iconTexture_ != nullptr;
 }
 
@@ -99,7 +97,7 @@ bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
   if (iconQuad_) {
     CreateIconTexture();
     ScreenQuad full;
-    iconQuad_->SetTexture(iconTexture_.get(), ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
+    iconQuad_->SetTexture(*iconTexture_, ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
     SetIconCoverage(RECT{0, 0, 0, 0});  // nothing painted yet
   }
   g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // red, green, blue; alpha never written
@@ -185,14 +183,14 @@ HRESULT SceneHost::Render() {
 void SceneHost::CreateDeviceObjects() {
   if (iconQuad_ && !IconTexture()) {
     CreateIconTexture();
-    mesh_detail::Hold(iconQuad_->texture, *iconTexture_);
+    iconQuad_->texture = *iconTexture_;
   }
 }
 
 void SceneHost::InvalidateDeviceObjects() {
   if (iconQuad_) {
-    mesh_detail::Drop(iconQuad_->texture);
-    SafeRelease(iconTexture_.get());
+    iconQuad_->texture.Reset();
+    iconTexture_->Reset();
     SetIconCoverage(RECT{0, 0, 0, 0});  // the texture made at the reset is blank until the next upload
   }
 }
@@ -225,14 +223,13 @@ void UploadIconLayer(const IconLayerBitmap& icons) {
   // The layer is drawn only over what the icons cover: every other pixel of it is transparent. Two
   // pixels more on each side keep a filtered edge whole.
   if (icons.bits) host->SetIconCoverage(IconCoverage(icons.bits, icons.size.cx, icons.size.cy, 2));
-  IDirect3DSurface9* surface = nullptr;
-  if (FAILED(texture->GetSurfaceLevel(0, &surface)) || !surface) return;
+  ComRef<IDirect3DSurface9> surface;
+  if (FAILED(texture->GetSurfaceLevel(0, surface.Out())) || !surface) return;
   HDC dc = nullptr;
   if (SUCCEEDED(surface->GetDC(&dc)) && dc) {
     BitBlt(dc, 0, 0, WindowWidth(), WindowHeight(), icons.dc, 0, 0, SRCCOPY);
     surface->ReleaseDC(dc);
   }
-  surface->Release();
 }
 
 double GetAppTime() { return DXUTGetTime(); }

@@ -69,7 +69,7 @@ class SceneHost : private DeviceObjects {
   void SetIconCoverage(const RECT& r);
   const RECT& IconCoverageRect() const { return iconCoverage_; }
   // Null without an icon layer, and while the device is lost or the texture could not be made.
-  IDirect3DTexture9* IconTexture() const { return iconTexture_ ? *iconTexture_ : nullptr; }
+  IDirect3DTexture9* IconTexture() const { return iconTexture_ ? iconTexture_->Get() : nullptr; }
 
  private:
   bool CreateIconTexture();
@@ -82,7 +82,7 @@ class SceneHost : private DeviceObjects {
 
   std::unique_ptr<DS_SlideShow_Light> root_;
   std::unique_ptr<TexQuad> iconQuad_;
-  std::unique_ptr<IDirect3DTexture9*> iconTexture_;
+  std::unique_ptr<ComRef<IDirect3DTexture9>> iconTexture_;
   int picturePosition_ = 1;
   bool iconsVisible_;
   int iconFilter_ = D3DTEXF_POINT;

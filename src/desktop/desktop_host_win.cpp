@@ -4,6 +4,7 @@
 
 #include "desktop/desktop_view_win.h"
 #include "desktop/shell_icons_win.h"
+#include "platform/com_ref.h"
 
 HDC g_IconDC;
 BYTE* g_IconBits;
@@ -63,21 +64,18 @@ STDMETHODIMP DS_Desktop::SendControlMsg(UINT id, UINT msg, WPARAM wParam, LPARAM
 
 STDMETHODIMP DS_Desktop::QueryActiveShellView(IShellView** out) {
   if (!out) return E_POINTER;
-  *out = view_;
-  if (!view_) return E_FAIL;
-  view_->AddRef();
-  return S_OK;
+  *out = ComRef<IShellView>::Shared(view_).Detach();  // the caller's own reference
+  return view_ ? S_OK : E_FAIL;
 }
 
 // ---- Attaching the private view -------------------------------------------------------------------
 
 bool DS_Desktop::Attach(HWND host) {
   host_ = host;
-  IShellFolder* desktop = nullptr;
-  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return false;
+  ComRef<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Out())) || !desktop) return false;
   if (FAILED(desktop->CreateViewObject(host, IID_IShellView, reinterpret_cast<void**>(&view_))) || !view_) {
     view_ = nullptr;
-    desktop->Release();
     return false;
   }
   AddRef();
@@ -95,7 +93,6 @@ bool DS_Desktop::Attach(HWND host) {
     if (viewWindow_) RegisterDragDrop(viewWindow_, dropTarget_);
     RegisterDragDrop(host, dropTarget_);
   }
-  desktop->Release();
   if (viewWindow_) ShowWindow(viewWindow_, SW_HIDE);  // shown by the first full mirroring
 
   if (listView_ && wallpaper[0] == L'\0') {

@@ -100,7 +100,7 @@ class DS_Desktop : public IShellBrowser, private IconViewSeam {
   void SetShellIconPosition(POINT position, int shellIndex) override;
 
   LONG refs_ = 0;
-  IShellView* view_ = nullptr;
+  IShellView* view_ = nullptr;  // held for the program's life, never released
   HWND host_ = nullptr;
   HWND viewWindow_ = nullptr;
   IDropTarget* dropTarget_ = nullptr;

@@ -8,9 +8,9 @@
 bool ReadPictureTexels(IDirect3DTexture9* picture, UINT size, const std::function<void(const BYTE*, int)>& read) {
   if (!picture) return false;
   IDirect3DTexture9* source = picture;
-  IDirect3DTexture9* copy = nullptr;
+  ComRef<IDirect3DTexture9> copy;
   // Four bytes a texel whatever the picture's format; read only when the copy really has them.
-  ConvertTexture(static_cast<int>(size), static_cast<int>(size), &source, &copy, D3DFMT_X8R8G8B8);
+  ConvertTexture(static_cast<int>(size), static_cast<int>(size), &source, copy.Out(), D3DFMT_X8R8G8B8);
   if (!copy) return false;
   bool ok = false;
   D3DSURFACE_DESC desc;
@@ -23,6 +23,5 @@ bool ReadPictureTexels(IDirect3DTexture9* picture, UINT size, const std::functio
       ok = true;
     }
   }
-  copy->Release();
   return ok;
 }

@@ -17,8 +17,6 @@
 D3D9RenderDevice::~D3D9RenderDevice() {
   if (&GetRenderDevice() == this) SetRenderDevice(nullptr);
   if (!documents_.empty()) g_TextureCache = beforeDocuments_;
-  SafeRelease(&savedTarget_);
-  SafeRelease(&savedDepth_);
 }
 
 // --- Placement
@@ -174,9 +172,9 @@ IDirect3DTexture9* D3D9RenderDevice::CreateRenderTargetTexture(UINT width, UINT 
 void D3D9RenderDevice::BeginTextureTarget(IDirect3DTexture9* target) {
   if (!g_D3DDevice || !target || savedTarget_) return;
   ComRef<IDirect3DSurface9> level;
-  if (FAILED(target->GetSurfaceLevel(0, level.Out())) || FAILED(g_D3DDevice->GetRenderTarget(0, &savedTarget_)))
+  if (FAILED(target->GetSurfaceLevel(0, level.Out())) || FAILED(g_D3DDevice->GetRenderTarget(0, savedTarget_.Out())))
     return;
-  if (FAILED(g_D3DDevice->GetDepthStencilSurface(&savedDepth_))) savedDepth_ = nullptr;  // none bound
+  if (FAILED(g_D3DDevice->GetDepthStencilSurface(savedDepth_.Out()))) savedDepth_.Reset();  // none bound
   g_D3DDevice->SetRenderTarget(0, level.Get());
   g_D3DDevice->SetDepthStencilSurface(nullptr);
 }
@@ -187,8 +185,8 @@ void D3D9RenderDevice::EndTextureTarget() {
     g_D3DDevice->SetRenderTarget(0, savedTarget_);
     g_D3DDevice->SetDepthStencilSurface(savedDepth_);
   }
-  SafeRelease(&savedTarget_);
-  SafeRelease(&savedDepth_);
+  savedTarget_.Reset();
+  savedDepth_.Reset();
 }
 
 bool D3D9RenderDevice::BeginScene() { return g_D3DDevice && SUCCEEDED(g_D3DDevice->BeginScene()); }

@@ -86,8 +86,8 @@ class D3D9RenderDevice : public RenderDevice {
     std::unique_ptr<TextureCacheHolder> holder;
   };
   std::vector<Attached> documents_;                // oldest first
-  IDirect3DSurface9* savedTarget_ = nullptr;       // while drawing into a texture: what was current
-  IDirect3DSurface9* savedDepth_ = nullptr;
+  ComRef<IDirect3DSurface9> savedTarget_;  // while drawing into a texture: what was current
+  ComRef<IDirect3DSurface9> savedDepth_;
   TextureCacheHolder* beforeDocuments_ = nullptr;  // the cache that was current before the first document
 };
 
