@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include "app/strings.h"
+#include "platform/com_ref.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -64,15 +65,14 @@ void DrawBanner(HWND dialog) {
     memcpy(p, bytes, size);
     GlobalUnlock(copy);
   }
-  IStream* stream = nullptr;
-  if (SUCCEEDED(CreateStreamOnHGlobal(copy, FALSE, &stream)) && stream) {
+  ComRef<IStream> stream;
+  if (SUCCEEDED(CreateStreamOnHGlobal(copy, FALSE, stream.Out())) && stream) {
     Gdiplus::Image* picture = Gdiplus::Image::FromStream(stream);
     if (picture && picture->GetLastStatus() == Gdiplus::Ok) {
       Gdiplus::Graphics graphics(dialog);
       graphics.DrawImage(picture, 12, 12, static_cast<INT>(picture->GetWidth()), static_cast<INT>(picture->GetHeight()));
     }
     delete picture;
-    stream->Release();
   }
   GlobalFree(copy);
 }

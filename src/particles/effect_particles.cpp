@@ -185,21 +185,19 @@ DS_ExplosionConstructor::DS_ExplosionConstructor() {
 }
 
 DS_ExplosionConstructor::DS_ExplosionConstructor(const DS_ExplosionConstructor& o)
-    : DS_StatBaseFXCtrl(o), noiseLink(o.noiseLink), lastWholeSecond(o.lastWholeSecond) {
-  mesh_detail::Hold(gradientTexture, o.gradientTexture);
-  mesh_detail::Hold(noiseTexture1, o.noiseTexture1);
-  mesh_detail::Hold(noiseTexture2, o.noiseTexture2);
+    : DS_StatBaseFXCtrl(o),
+      noiseLink(o.noiseLink),
+      gradientTexture(o.gradientTexture),
+      noiseTexture1(o.noiseTexture1),
+      noiseTexture2(o.noiseTexture2),
+      lastWholeSecond(o.lastWholeSecond) {
   for (int k = 0; k < 2; ++k) {
     noiseShift1[k] = o.noiseShift1[k];
     noiseShift2[k] = o.noiseShift2[k];
   }
 }
 
-DS_ExplosionConstructor::~DS_ExplosionConstructor() {
-  mesh_detail::Drop(gradientTexture);
-  mesh_detail::Drop(noiseTexture1);
-  mesh_detail::Drop(noiseTexture2);
-}
+DS_ExplosionConstructor::~DS_ExplosionConstructor() = default;
 
 void DS_ExplosionConstructor::Save(DS_IOF_Virtual** stream) {
   WriteSectionHeader(stream, u"DS_ExplosionConstructor", kVersion);
@@ -208,10 +206,10 @@ void DS_ExplosionConstructor::Save(DS_IOF_Virtual** stream) {
 
 void DS_ExplosionConstructor::LoadEffect() {
   DS_FXParticleSystemCtrl::LoadEffect();
-  mesh_detail::Hold(gradientTexture, FirstFrameOf(image));
-  mesh_detail::Hold(noiseTexture1, FirstFrameOf(secondImage));
+  gradientTexture.Share(FirstFrameOf(image));
+  noiseTexture1.Share(FirstFrameOf(secondImage));
   IDirect3DTexture9* noise2 = FirstFrameOf(noiseLink);
-  mesh_detail::Hold(noiseTexture2, noise2 ? noise2 : noiseTexture1);
+  noiseTexture2.Share(noise2 ? noise2 : noiseTexture1.Get());
 }
 
 void DS_ExplosionConstructor::UpdateParticle(Particle* p) {

@@ -90,9 +90,9 @@ class DS_ExplosionConstructor : public DS_StatBaseFXCtrl {
   static DS_ExplosionConstructor* CreateAndRead(DS_IOF_Virtual** s, DWORD v) { return ReadNewParticleItem<DS_ExplosionConstructor>(s, v); }
 
   DS_ImageFileLink noiseLink;  // not stored
-  IDirect3DTexture9* gradientTexture = nullptr;  // references held
-  IDirect3DTexture9* noiseTexture1 = nullptr;
-  IDirect3DTexture9* noiseTexture2 = nullptr;
+  ComRef<IDirect3DTexture9> gradientTexture;
+  ComRef<IDirect3DTexture9> noiseTexture1;
+  ComRef<IDirect3DTexture9> noiseTexture2;
   float noiseShift1[2] = {0.0f, 0.0f};
   float noiseShift2[2] = {0.0f, 0.0f};
   int lastWholeSecond = 0;

@@ -21,7 +21,7 @@ DS_ABObj* DS_ParticleSystemCtrl::CreateRenderObject() {
   return new DS_SpriteArrayObj(Clone());
 }
 
-IDirect3DTexture9* FirstFrame(const TextureSet& set) { return set.frames.empty() ? nullptr : set.frames.front(); }
+IDirect3DTexture9* FirstFrame(const TextureSet& set) { return set.First(); }
 
 IDirect3DTexture9* FirstFrameOf(const DS_ImageFileLink& link) {
   return g_DocResManager ? FirstFrame(g_DocResManager->GetTextureSet(link)) : nullptr;
@@ -65,18 +65,17 @@ DS_GlowEffectCtrl::DS_GlowEffectCtrl() {
 }
 
 DS_GlowEffectCtrl::DS_GlowEffectCtrl(const DS_GlowEffectCtrl& o)
-    : DS_FXParticleSystemCtrl(o), glowColour(o.glowColour), glowStrength(o.glowStrength) {
-  HoldTextures(o.glowTexture, o.mainTexture);
-}
+    : DS_FXParticleSystemCtrl(o),
+      glowColour(o.glowColour),
+      glowStrength(o.glowStrength),
+      glowTexture(o.glowTexture),
+      mainTexture(o.mainTexture) {}
 
-DS_GlowEffectCtrl::~DS_GlowEffectCtrl() {
-  SafeRelease(&glowTexture);
-  SafeRelease(&mainTexture);
-}
+DS_GlowEffectCtrl::~DS_GlowEffectCtrl() = default;
 
 void DS_GlowEffectCtrl::HoldTextures(IDirect3DTexture9* glow, IDirect3DTexture9* main) {
-  mesh_detail::Hold(glowTexture, glow);
-  mesh_detail::Hold(mainTexture, main);
+  glowTexture.Share(glow);
+  mainTexture.Share(main);
 }
 
 DS_ABObj* DS_GlowEffectCtrl::CreateRenderObject() {

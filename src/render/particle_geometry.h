@@ -80,7 +80,7 @@ class AnimatedTexture : public Base {
   }
   // The texture of the current frame; null when the set has no such frame.
   IDirect3DTexture9* CurrentTexture() const {
-    return (size_t)currentFrame < textureSet.frames.size() ? textureSet.frames[currentFrame] : nullptr;
+    return (size_t)currentFrame < textureSet.frames.size() ? textureSet.frames[currentFrame].Get() : nullptr;
   }
 
   TextureSet textureSet;

@@ -399,10 +399,8 @@ class GlowObjectTest : public RenderObjectsTest {
     item.glowStrength.SetValue(50, nullptr);
     effect.AddRef();
     item.effect = &effect;
-    item.glowTexture = glowImage;
-    glowImage->AddRef();
-    item.mainTexture = mainImage;
-    mainImage->AddRef();
+    item.glowTexture.Share(glowImage);
+    item.mainTexture.Share(mainImage);
     std::unique_ptr<DS_GlowingObj> glow(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
     log.names[static_cast<DS_IndexedMesh<DX_V::PCT>*>(glow.get())] = "particles";
     return glow;

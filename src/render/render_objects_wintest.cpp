@@ -84,10 +84,8 @@ class RenderObjectsDeviceTest : public lumi_test::D3DFixture {
     item.glowStrength.SetValue(50, nullptr);
     item.effect = &effect;
     effect.AddRef();
-    item.glowTexture = &glowTexture;
-    glowTexture.AddRef();
-    item.mainTexture = &mainTexture;
-    mainTexture.AddRef();
+    item.glowTexture.Share(&glowTexture);
+    item.mainTexture.Share(&mainTexture);
     std::unique_ptr<DS_GlowingObj> glow(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
     log.calls.clear();
     return glow;

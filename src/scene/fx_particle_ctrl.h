@@ -3,6 +3,7 @@
 // per-frame step, and the effect branch's per-draw parameter step.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/d3dx_effect.h"
 #include "platform/types.h"
 #include "scene/file_link.h"
@@ -73,8 +74,8 @@ class DS_GlowEffectCtrl : public DS_FXParticleSystemCtrl {
 
   MediaColor glowColour;  // COLORREF 0x00BBGGRR
   UINTSclaleTo<float> glowStrength;
-  IDirect3DTexture9* glowTexture = nullptr;  // one reference held
-  IDirect3DTexture9* mainTexture = nullptr;  // one reference held
+  ComRef<IDirect3DTexture9> glowTexture;
+  ComRef<IDirect3DTexture9> mainTexture;
 
  protected:
   void HoldTextures(IDirect3DTexture9* glow, IDirect3DTexture9* main);

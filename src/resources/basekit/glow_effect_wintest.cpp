@@ -121,8 +121,8 @@ class GlowEffectTest : public lumi_test::D3DFixture {
     item.glowColour.Raw() = 0x000000FF;  // red
     item.effect = itemEffect;
     if (itemEffect) itemEffect->AddRef();
-    item.glowTexture = Solid(device(), 4, glowTexel);
-    item.mainTexture = Solid(device(), 4, 0x00000000);
+    item.glowTexture.Adopt(Solid(device(), 4, glowTexel));
+    item.mainTexture.Adopt(Solid(device(), 4, 0x00000000));
     glow = static_cast<DS_GlowingObj*>(item.CreateRenderObject());
     objects.push_back(CountedPtr<DS_ABObj>(glow));
   }
