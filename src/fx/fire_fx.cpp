@@ -51,15 +51,11 @@ DS_FireFX::DS_FireFX(const DS_FireFX& o)
       density(o.density),
       brightness(o.brightness),
       textureRepeat(o.textureRepeat),
-      grid(o.grid) {
-  mesh_detail::Hold(patternTexture, o.patternTexture);
-  mesh_detail::Hold(noiseTexture, o.noiseTexture);
-}
+      patternTexture(o.patternTexture),
+      noiseTexture(o.noiseTexture),
+      grid(o.grid) {}
 
-DS_FireFX::~DS_FireFX() {
-  SafeRelease(&noiseTexture);
-  SafeRelease(&patternTexture);
-}
+DS_FireFX::~DS_FireFX() = default;
 
 void DS_FireFX::Assign(const DS_FireFX& source) {
   DS_FX_Constructor::Assign(source);
@@ -74,8 +70,8 @@ void DS_FireFX::Assign(const DS_FireFX& source) {
   AssignScaled(brightness, source.brightness);
   AssignScaled(textureRepeat, source.textureRepeat);
   if (&source == this) return;
-  mesh_detail::Hold(patternTexture, source.patternTexture);
-  mesh_detail::Hold(noiseTexture, source.noiseTexture);
+  patternTexture = source.patternTexture;
+  noiseTexture = source.noiseTexture;
   grid = source.grid;
   grid.columns = source.grid.columns;
   grid.rows = source.grid.rows;

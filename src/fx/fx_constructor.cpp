@@ -32,13 +32,8 @@ void AssignScaled(UINTSclaleTo<float>& to, const UINTSclaleTo<float>& from) {
   to.SetValue(from.GetValue(), nullptr);
 }
 
-void HoldFirstFrame(IDirect3DTexture9*& slot, const DS_ImageFileLink& link) {
-  IDirect3DTexture9* frame = nullptr;
-  if (g_DocResManager) {
-    const TextureSet& set = g_DocResManager->GetTextureSet(link);
-    if (!set.frames.empty()) frame = set.frames.front();
-  }
-  mesh_detail::Hold(slot, frame);
+void HoldFirstFrame(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link) {
+  slot.Share(g_DocResManager ? g_DocResManager->GetTextureSet(link).First() : nullptr);
 }
 
 DS_FX_Constructor::DS_FX_Constructor() : maskKey(NewGuid(), ds_string(), true) {

@@ -324,8 +324,7 @@ TEST_F(FxTest, WaterDefaultsGiveTheDocumentedValuesInOrder) {
   DS_WaterFX item;
   Attach(item);
   log.names[&maskTexture] = "bump";
-  maskTexture.AddRef();
-  item.bumpTexture = &maskTexture;
+  item.bumpTexture.Share(&maskTexture);
   item.Update(0.0f);
   const Lines calls = Render(item);
   ExpectNear(Floats(calls, "Direction1"), {-34.82f, -29.22f}, 0.01f);

@@ -2,6 +2,7 @@
 // and copying of scaled parameters.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
 #include "scene/file_link.h"
@@ -14,7 +15,7 @@ extern const char16_t kFxModule[];
 
 // Replaces slot by the first frame of the image link's set in the document (null without a document or a
 // frame), the new reference taken before the old one is released.
-void HoldFirstFrame(IDirect3DTexture9*& slot, const DS_ImageFileLink& link);
+void HoldFirstFrame(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link);
 
 // Reads a stored value into p, announcing it to every observer when it differs.
 void ReadScaled(DS_IOF_Virtual* stream, UINTSclaleTo<float>& p);

@@ -108,7 +108,6 @@ DS_WaterFX::DS_WaterFX(const DS_WaterFX& o)
 
 DS_WaterFX::~DS_WaterFX() {
   listeners.Clear();
-  SafeRelease(&bumpTexture);
 }
 
 void DS_WaterFX::BindAngleListener(MediaParam& parameter, ListenerHolder& holder) {

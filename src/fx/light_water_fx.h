@@ -81,7 +81,7 @@ class DS_WaterFX : public DS_FX_Constructor {
   UINTSclaleTo<float> halfVectorZ;
   MediaColor colour;  // COLORREF
   DS_ImageFileLink bumpLink;
-  IDirect3DTexture9* bumpTexture = nullptr;  // one reference held
+  ComRef<IDirect3DTexture9> bumpTexture;
   float bumpTransform[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   D3DXVECTOR4 direction;
   ListenerHolder listeners;

@@ -75,7 +75,7 @@ class DS_FireFX : public DS_FX_Constructor {
   UINTSclaleTo<float> density;
   UINTSclaleTo<float> brightness;
   UINTSclaleTo<float> textureRepeat;
-  IDirect3DTexture9* patternTexture = nullptr;  // one reference held
-  IDirect3DTexture9* noiseTexture = nullptr;    // one reference held
+  ComRef<IDirect3DTexture9> patternTexture;
+  ComRef<IDirect3DTexture9> noiseTexture;
   FireGrid grid;
 };
