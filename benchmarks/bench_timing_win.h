@@ -68,12 +68,19 @@ inline SIZE_T WorkingSet() {
   return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) ? counters.WorkingSetSize : 0;
 }
 
-inline void PrintMemory(int frame) {
-  std::printf("memory at frame %d: private %llu kB, working set %llu kB, virtual %llu kB\n", frame,
+// One memory line: "memory <when>: private ..., working set ..., virtual ...".
+inline void PrintMemoryAt(const char* when) {
+  std::printf("memory %s: private %llu kB, working set %llu kB, virtual %llu kB\n", when,
               static_cast<unsigned long long>(PrivateBytes() / 1024),
               static_cast<unsigned long long>(WorkingSet() / 1024),
               static_cast<unsigned long long>(VirtualBytes() / 1024));
   std::fflush(stdout);
+}
+
+inline void PrintMemory(int frame) {
+  char when[32];
+  std::snprintf(when, sizeof(when), "at frame %d", frame);
+  PrintMemoryAt(when);
 }
 
 // Runs frame() `frames` times, pumping messages between frames and timing each call; with a memory

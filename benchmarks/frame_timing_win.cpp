@@ -1,10 +1,12 @@
 // Frame timing of the demo scene on the device: how long the scene host takes from bring-up to its first
 // frame, then the time of each further frame (frame move, render, present) at the window's size, with the
 // icon layer drawn over the scene as on every Windows version after 5.
-//   frame_timing [frames] [width] [height] [picture position] [memory interval]
-//   defaults: 300 frames, 1920 x 1080, 1 (Fit), no memory lines
-// Prints one line per figure, and with a memory interval the process's memory every that many frames;
-// exits non-zero when the scene host does not come up.
+//   frame_timing [frames] [width] [height] [picture position] [memory interval] [sound]
+//   defaults: 300 frames, 1920 x 1080, 1 (Fit), no memory lines, sound 1 (0: the scene's tracks are
+//   dropped before the scene starts, to tell what the sound costs)
+// Prints one line per figure, and with a memory interval the process's memory every that many frames and
+// at every slide start (which slide, whether its first start); exits non-zero when the scene host does not
+// come up.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
   const int height = bench::Argument(argc, argv, 3, 1080, 1);
   const int position = std::min(2, bench::Argument(argc, argv, 4, 1, 0));
   const int memoryInterval = bench::Argument(argc, argv, 5, 0, 0);
+  const bool sound = bench::Argument(argc, argv, 6, 1, 0) != 0;
   SetModuleResources(&Win32ModuleResources());
   RegisterSlideShowReaders();
 
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double sceneLoaded = Now();
+  if (!sound) host->Root()->audioFiles.clear();
   host->StartScene();
   host->SetPicturePosition(position);
   const double sceneStarted = Now();
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
   const double firstFrame = Now();
 
   static const char* const kPositions[] = {"Stretch", "Fit", "Fill"};
-  std::printf("size %d x %d, %s, %d frames\n", width, height, kPositions[position], frames);
+  std::printf("size %d x %d, %s, %d frames%s\n", width, height, kPositions[position], frames,
+              sound ? "" : ", no sound");
   std::printf("device up            %8.1f ms\n", (deviceUp - start) * 1000);
   std::printf("scene loaded         %8.1f ms\n", (sceneLoaded - deviceUp) * 1000);
   std::printf("scene started        %8.1f ms\n", (sceneStarted - sceneLoaded) * 1000);
@@ -81,6 +86,15 @@ int main(int argc, char** argv) {
       shown = show->current.Get();
       after = started.insert(shown).second ? 1 : 0;
       startFrames[after].push_back(t);
+      if (memoryInterval) {
+        const size_t index = static_cast<size_t>(
+            std::find_if(show->slides.begin(), show->slides.end(), [&](const CountedPtr<DS_SlideContainer>& s) {
+              return s.Get() == shown;
+            }) - show->slides.begin());
+        char when[64];
+        std::snprintf(when, sizeof(when), "at slide %zu's %s start", index, after ? "first" : "next");
+        bench::PrintMemoryAt(when);
+      }
     }
   });
   for (int first = 1; first >= 0; --first) {
