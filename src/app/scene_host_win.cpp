@@ -56,6 +56,7 @@ SceneHost::SceneHost(bool iconLayer) : iconsVisible_(iconLayer) {
 
 SceneHost::~SceneHost() {
   if (g_SceneHost == this) g_SceneHost = nullptr;
+  ReleaseClock();
   AudioGraph::Stop();
   AudioGraph::Release();
   root_.reset();
@@ -166,9 +167,33 @@ void SceneHost::DrawIconLayer() {
   d->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
 }
 
+void SceneHost::HoldClock() {
+  if (clockHeld_) return;
+  // Paired with the release: the framework's pauses are counted, time and rendering together. The frame
+  // in progress was already let through, so it still renders.
+  DXUTPause(true, true);
+  clockHeld_ = true;
+}
+
+void SceneHost::ReleaseClock() {
+  if (!clockHeld_) return;
+  clockHeld_ = false;
+  DXUTPause(false, false);
+}
+
+void SceneHost::FrameMove(double time) {
+  ReleaseClock();  // a held frame that was not drawn (rendering paused) holds it no longer
+  if (!root_) return;
+  if (root_->StartsSlideAt(time)) HoldClock();
+  root_->FrameMove(time);
+}
+
 HRESULT SceneHost::Render() {
   IDirect3DDevice9* d = g_D3DDevice;
-  if (!root_ || !d) return E_FAIL;
+  if (!root_ || !d) {
+    ReleaseClock();
+    return E_FAIL;
+  }
   if (soundPending_ && framesRendered_ > 0) StartSound();
   ++framesRendered_;
   if (SUCCEEDED(d->BeginScene())) {
@@ -177,6 +202,7 @@ HRESULT SceneHost::Render() {
     DrawIconLayer();
   }
   d->EndScene();
+  ReleaseClock();  // after the first draw of a slide that started, which may be slow too
   return S_OK;
 }
 
@@ -240,7 +266,7 @@ IconLayerSink* SceneHostIconLayerSink() {
 }
 
 void OnFrameMove(IDirect3DDevice9*, double time, float) {
-  if (g_SceneHost && g_SceneHost->Root()) g_SceneHost->Root()->FrameMove(time);
+  if (g_SceneHost) g_SceneHost->FrameMove(time);
 }
 
 HRESULT OnD3D9DeviceCreated(IDirect3DDevice9* device, const D3DSURFACE_DESC*) {

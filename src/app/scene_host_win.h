@@ -41,7 +41,11 @@ class SceneHost : private DeviceObjects {
   // shows without waiting for the sound.
   void StartScene();
 
-  // The frame-render body: E_FAIL without a root, else S_OK.
+  // The frame-move body: the root's frame. A frame that starts a slide holds the application clock until
+  // it is drawn, so that the slide's set-up (its light, items and picture at its first start) and first
+  // draw take nothing from its fade-in: the next frame's time is the start's, plus the present.
+  void FrameMove(double time);
+  // The frame-render body: E_FAIL without a root, else S_OK. Lets the clock run again.
   HRESULT Render();
   // Every registered device-objects owner (the icon texture among them) is made again, then the root.
   HRESULT OnResetDevice();
@@ -79,6 +83,8 @@ class SceneHost : private DeviceObjects {
   void DrawIconLayer();
   bool PlayTrack(int track);
   void StartSound();
+  void HoldClock();
+  void ReleaseClock();
 
   std::unique_ptr<DS_SlideShow_Light> root_;
   std::unique_ptr<TexQuad> iconQuad_;
@@ -92,6 +98,7 @@ class SceneHost : private DeviceObjects {
   TextureCacheHolder* textureCache_ = nullptr;  // the cache made at bring-up; lives for the rest of the run
   bool soundPending_ = false;  // the scene started, its first track not yet
   int framesRendered_ = 0;     // since the scene started
+  bool clockHeld_ = false;     // this frame started a slide: time and rendering paused once until drawn
 };
 
 // Set once the device is up; null before, and again after the host is destroyed.

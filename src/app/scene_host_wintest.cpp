@@ -166,6 +166,47 @@ TEST_F(SceneHostTest, FirstSlideShowsAtOnceSwitchesAreBlackAndPlayGoesOnAfterDev
   EXPECT_TRUE(IsGreen(c)) << std::hex << c;
 }
 
+// A picture light whose set-up takes `seconds` of the test's counter, as a slow first start does.
+class SlowSetUpLight : public DS_2D_Light {
+ public:
+  SlowSetUpLight(lumi_test::ManualCounter& counter, double seconds) : counter_(counter), ticks_(seconds * 1000) {}
+  void OnCreateDevice() override {
+    counter_.now += static_cast<LONGLONG>(ticks_);
+    DS_2D_Light::OnCreateDevice();
+  }
+
+ private:
+  lumi_test::ManualCounter& counter_;
+  double ticks_;
+};
+
+// Set-up and first draw of a starting slide stand outside the application clock: its fade-in from black
+// plays whole after it, and the show goes on from there.
+TEST_F(SceneHostTest, ASlowSlideStartTakesNothingFromItsFadeIn) {
+  DS_SlideShow_Light* root = WriteAndReadShow(2, 1, 2, 1);
+  DS_2D_Light* slow = new SlowSetUpLight(counter_, 0.8);
+  slow->picture = root->slides[1]->picture->picture;
+  root->slides[1]->picture = CountedPtr<DS_2D_Light>(slow);
+  Start(root, 0);
+  EXPECT_TRUE(IsGreen(Frame(0.0)));
+  EXPECT_TRUE(IsBlack(Frame(3.1))) << "the switch frame";
+  ASSERT_EQ(root->slides[1].Get(), root->current.Get());
+  EXPECT_EQ(3900, counter_.now) << "the set-up took its time";
+  // 0.85 s of the counter after the switch, 0.05 s of them on the clock: the fade-in has barely begun.
+  const int justIn = Green(Frame(3.95));
+  EXPECT_LT(justIn, 0x30) << "the set-up's 0.8 s were taken from the fade-in";
+  const int halfIn = Green(Frame(4.4));
+  EXPECT_GT(halfIn, 0x60);
+  EXPECT_LT(halfIn, 0xA0);
+  EXPECT_TRUE(IsGreen(Frame(5.0)));
+  // The shift stays: the slide's 4 s cycle ends 4 s of clock after its start, 0.8 s later on the counter.
+  EXPECT_TRUE(IsGreen(Frame(6.0)));
+  Frame(7.85);
+  EXPECT_EQ(root->slides[1].Get(), root->current.Get());
+  EXPECT_TRUE(IsBlack(Frame(7.95)));
+  EXPECT_EQ(root->slides[0].Get(), root->current.Get());
+}
+
 // The icon bitmap of the desktop host, made by the test: bottom-up rows of B, G, R, A.
 class IconBitmap {
  public:

@@ -19,7 +19,7 @@ void SlideSchedule::Begin(double t, const SlideTimes& first) {
 
 int SlideSchedule::Advance(double t, const SlideTimes& current, UINT slideCount, float* alpha) {
   int started = -1;
-  if (t - start_ > current.Total()) {
+  if (Ends(t, current)) {
     started = next_ < slideCount ? static_cast<int>(next_) : 0;
     start_ = t;
     next_ = static_cast<UINT>(started) + 1 < slideCount ? static_cast<UINT>(started) + 1 : 0;

@@ -32,6 +32,9 @@ class SlideSchedule {
   // when the slide that ends has a fade-in.
   int Advance(double t, const SlideTimes& current, UINT slideCount, float* alpha);
 
+  // Whether the cycle of the current slide, with these times, is over at t (Advance then starts the next).
+  bool Ends(double t, const SlideTimes& current) const { return t - start_ > current.Total(); }
+
   double StartTime() const { return start_; }
   // The slide that follows the current one.
   UINT NextIndex() const { return next_; }

@@ -59,6 +59,12 @@ void DS_SlideShow_Light::FrameMove(double t) {
   current->FrameMove(t);
 }
 
+bool DS_SlideShow_Light::StartsSlideAt(double t) const {
+  if (slides.empty()) return false;
+  if (!current) return true;
+  return slides.size() >= 2 && schedule_.Ends(t, current->Times());
+}
+
 void DS_SlideShow_Light::Render() {
   if (!current) return;
   current->Render();

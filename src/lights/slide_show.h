@@ -43,6 +43,9 @@ class DS_SlideShow_Light : public DS_IOF_Item {
   // current slide's frame. Without slides nothing happens.
   virtual void FrameMove(double t);
 
+  // Whether FrameMove(t) would start a slide: the first frame, or the end of the current slide's cycle.
+  bool StartsSlideAt(double t) const;
+
   // The icon layer over the current slide's picture; false when there is no current slide to draw it.
   bool DrawIconLayer(TexQuad* iconQuad);
   // Every slide's picture takes the mode; the current slide's last, so that the placement shared by all

@@ -258,6 +258,7 @@ int FadeByte(DS_SlideShow_Light& show) {
 
 TEST_F(SlideShowTest, FirstSlideShowsAtOnceAndSlidesFadeThroughBlackInTurn) {
   std::unique_ptr<DS_SlideShow_Light> show(MakeShow({{1, 10, 1, {}, false}, {1, 10, 1, {}, false}, {1, 10, 1, {}, false}}));
+  EXPECT_TRUE(show->StartsSlideAt(50.0));
   show->FrameMove(50.0);
   ASSERT_EQ(show->slides[0].Get(), show->current.Get());
   // The first frame sets up the first slide alone: the others wait for their own start.
@@ -278,8 +279,11 @@ TEST_F(SlideShowTest, FirstSlideShowsAtOnceAndSlidesFadeThroughBlackInTurn) {
       {62.1, 1, 0},    {73.2, 2, 255},  {85.3, 0, 255},  {86.3, 0, 0},
   };
   for (const Step& step : steps) {
+    const DS_SlideContainer* before = show->current.Get();
+    const bool starts = show->StartsSlideAt(step.t);
     show->FrameMove(step.t);
     EXPECT_EQ(show->slides[step.current].Get(), show->current.Get()) << step.t;
+    EXPECT_EQ(before != show->current.Get(), starts) << step.t << ": told ahead whether the frame starts a slide";
     EXPECT_EQ(step.alphaByte, FadeByte(*show)) << step.t;
   }
 }
@@ -342,12 +346,14 @@ TEST_F(SlideShowTest, OneSlideIsNeverRestartedAndNoSlideDoesNothing) {
   std::unique_ptr<DS_SlideShow_Light> one(MakeShow({{0, 1, 0, {}, false}}));
   one->FrameMove(0.0);
   g_log.clear();
+  EXPECT_FALSE(one->StartsSlideAt(100.0));
   one->FrameMove(100.0);
   EXPECT_EQ((std::vector<std::string>{"light0 move"}), g_log);
   EXPECT_EQ(0, FadeByte(*one));
 
   g_log.clear();
   std::unique_ptr<DS_SlideShow_Light> none(MakeShow({}));
+  EXPECT_FALSE(none->StartsSlideAt(0.0));
   none->FrameMove(0.0);
   none->FrameMove(1.0);
   none->Render();
