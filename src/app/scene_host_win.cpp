@@ -102,7 +102,7 @@ bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
     SetIconCoverage(RECT{0, 0, 0, 0});  // nothing painted yet
   }
   g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // red, green, blue; alpha never written
-  AudioGraph::Init(deviceWindow);
+  // The sound graph is made with the first track, once the first frame is drawn.
   g_SceneHost = this;
   return true;
 }
@@ -117,14 +117,9 @@ bool SceneHost::PlayTrack(int track) {
 void SceneHost::StartScene() {
   if (!root_) return;
   // Each slide sets up its light and items when it first starts: the first frame waits for the first
-  // slide's only.
-  int index = 0;
-  for (const CountedPtr<DS_AudioFile>& track : root_->audioFiles) {
-    if (track && !track->data.Empty()) track->MakePlayable(index, SystemTrackFiles());
-    ++index;
-  }
-  if (AudioGraph::Audio()) AudioGraph::SetVolume(0, true);  // silent until the saved volume is applied
-  // Building the graph for a track takes long: the first track starts once the first frame is drawn.
+  // slide's only. The sound waits for the frame after it: making the graph, writing the tracks' files and
+  // building the graph for a track take long.
+  AudioGraph::SetVolume(0, true);  // kept for the graph: silent until the saved volume is applied
   soundPending_ = true;
   framesRendered_ = 0;
 }
@@ -132,6 +127,12 @@ void SceneHost::StartScene() {
 void SceneHost::StartSound() {
   soundPending_ = false;
   if (!root_) return;
+  AudioGraph::Init(deviceWindow_);
+  int index = 0;
+  for (const CountedPtr<DS_AudioFile>& track : root_->audioFiles) {
+    if (track && !track->data.Empty()) track->MakePlayable(index, SystemTrackFiles());
+    ++index;
+  }
   playlist_.Start(static_cast<int>(root_->audioFiles.size()), [this](int track) { return PlayTrack(track); });
 }
 
@@ -194,7 +195,10 @@ HRESULT SceneHost::Render() {
     ReleaseClock();
     return E_FAIL;
   }
-  if (soundPending_ && framesRendered_ > 0) StartSound();
+  if (soundPending_ && framesRendered_ > 0) {
+    HoldClock();  // the scene stands still while the sound starts, rather than jump after it
+    StartSound();
+  }
   ++framesRendered_;
   if (SUCCEEDED(d->BeginScene())) {
     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);

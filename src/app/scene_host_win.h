@@ -36,9 +36,9 @@ class SceneHost : private DeviceObjects {
   // Takes ownership of the loaded scene root (deleting one held before).
   void SetRoot(DS_SlideShow_Light* root);
   DS_SlideShow_Light* Root() const { return root_.get(); }
-  // Once the root is set: every slide's render objects, the sound tracks made playable, silent until the
-  // saved volume is applied. The first track starts with the frame after the first, so that the scene
-  // shows without waiting for the sound.
+  // Once the root is set: the sound is silent until the saved volume is applied (slides set themselves up
+  // when they first start). The sound graph is made, the tracks made playable and the first one started
+  // with the frame after the first, so that the scene shows without waiting for the sound.
   void StartScene();
 
   // The frame-move body: the root's frame. A frame that starts a slide holds the application clock until

@@ -522,11 +522,13 @@ LONG GraphVolumeNow() {
 
 TEST_F(SceneHostTest, TracksPlayInTurnSilentlyAndAFinishedTrackStartsTheNext) {
   Start(WriteAndReadShow(1, 1, 10, 1, {150, 5000}), 0);
-  ASSERT_NE(nullptr, AudioGraph::Audio()) << "the sound graph came up with the device";
   EXPECT_EQ(-1, host_->Playlist().Current()) << "no track before the first frame";
   Frame(0.0);
   EXPECT_EQ(-1, host_->Playlist().Current()) << "the first frame does not wait for the sound";
+  EXPECT_EQ(nullptr, AudioGraph::Builder()) << "nor for the sound graph";
+  EXPECT_FALSE(host_->Root()->audioFiles[0]->data.Empty()) << "nor for the tracks' files";
   Frame(0.1);
+  ASSERT_NE(nullptr, AudioGraph::Audio()) << "the sound graph came up with the first track";
   EXPECT_EQ(0, host_->Playlist().Current()) << "the first track plays from the frame after the first";
   EXPECT_EQ(-10000, GraphVolumeNow()) << "silent until the saved volume is applied";
   EXPECT_TRUE(host_->Root()->audioFiles[0]->data.Empty()) << "embedded bytes went to the temporary folder";
