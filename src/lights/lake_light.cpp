@@ -196,7 +196,7 @@ void FakeLake2D::OnCreateDevice() {
   SetColorQuadRgb(hazeStrip, Rgb(tintColor.GetValue()));
   // The document's bump picture under the key wins; without one a map made here is kept.
   if (g_DocResManager) {
-    IDirect3DTexture9* stored = g_DocResManager->Maps().guidTextures[bumpKey];
+    IDirect3DTexture9* stored = *g_DocResManager->GuidTexture(bumpKey);
     if (stored) mesh_detail::Hold(bumpTexture, stored);
   }
   firstSetUp = false;

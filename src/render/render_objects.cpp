@@ -10,7 +10,7 @@
 
 DS_BrushObj::DS_BrushObj(DS_FX_Constructor* clone) : DS_ABObj(clone), effectItem(clone) {
   if (!clone) return;
-  IDirect3DTexture9** mask = g_DocResManager ? &g_DocResManager->Maps().guidTextures[clone->maskKey] : nullptr;
+  IDirect3DTexture9** mask = g_DocResManager ? g_DocResManager->GuidTexture(clone->maskKey) : nullptr;
   clone->LoadEffect(mask);
 }
 

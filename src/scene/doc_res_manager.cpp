@@ -173,9 +173,10 @@ bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
     (*s)->ReadNamedBlob(&blob);
     m.savedGuidPictures.emplace(std::move(key), std::move(blob));
   }
-  for (const auto& entry : m.savedGuidPictures) {
-    TextureInfo info = device.LoadTextureFromMemory(entry.second.Data(), entry.second.Size());
-    m.SetGuidTexture(entry.first, info.texture);
+  for (auto& entry : m.savedGuidPictures) {
+    // A picture read again replaces what was decoded before, in the same cell.
+    if (m.guidTextures.count(entry.first)) m.SetGuidTexture(entry.first, nullptr);
+    pendingGuidPictures_[entry.first] = std::move(entry.second);
   }
   m.savedGuidPictures.clear();
   return true;
@@ -349,7 +350,27 @@ bool DS_DocResManager::RegisterImageForSave(const DS_FileLink3& link) {
   return true;
 }
 
+IDirect3DTexture9** DS_DocResManager::GuidTexture(const DocGuidKey& key) {
+  auto pending = pendingGuidPictures_.find(key);
+  if (pending == pendingGuidPictures_.end()) return &maps_->guidTextures[key];
+  // The cell under the document's own key (its name and flag with it), unless there is one already.
+  IDirect3DTexture9*& cell = maps_->guidTextures.emplace(pending->first, nullptr).first->second;
+  DocNamedBlob bytes = std::move(pending->second);
+  pendingGuidPictures_.erase(pending);
+  if (!cell) {
+    TextureInfo decoded = GetRenderDevice().LoadTextureFromMemory(bytes.Data(), bytes.Size());
+    cell = decoded.texture;
+    if (cell) cell->AddRef();  // the manager's own reference, kept when decoded lets go of its one
+  }
+  return &cell;
+}
+
+bool DS_DocResManager::HasGuidPicture(const DocGuidKey& key) const {
+  return pendingGuidPictures_.count(key) != 0 || maps_->guidTextures.count(key) != 0;
+}
+
 bool DS_DocResManager::UpdateGuidPictureBytes(const DocGuidKey& key) {
+  GuidTexture(key);
   auto it = maps_->guidTextures.find(key);
   if (it == maps_->guidTextures.end() || !it->second) return true;  // nothing to refresh
   std::vector<BYTE> bytes;

@@ -34,7 +34,9 @@ struct DocResourceMaps {
   std::map<DocFileKey, MeshData> meshes;
   std::map<DocFileKey, ID3DXEffect*> effects;             // one reference held on each
   std::map<DocFileKey, DocRecordVector> resourceData;     // all raw data known to the document
-  std::map<DocGuidKey, IDirect3DTexture9*> guidTextures;  // one reference held on each
+  // One reference held on each. A picture the document carries is here once decoded: ask the manager's
+  // GuidTexture for it.
+  std::map<DocGuidKey, IDirect3DTexture9*> guidTextures;
 
   // Replaces the texture held under key (a reference added to texture, the old one released).
   void SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* texture);
@@ -75,8 +77,15 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   void MakeImageLinkFromRecords(const std::vector<float>& durations, const std::list<DocResourceRecord>& records,
                                 DS_ImageFileLink* out);
 
+  // The cell of guidTextures for key; a picture the document carries under it is decoded at this first
+  // request (unless a texture was put there before). The cell stays where it is while the manager lives.
+  IDirect3DTexture9** GuidTexture(const DocGuidKey& key);
+  // Whether there is a picture under key, decoded or still waiting for its first request.
+  bool HasGuidPicture(const DocGuidKey& key) const;
+
   bool RegisterImageForSave(const DS_FileLink3& link);
-  // False, keeping the stored bytes, when the texture cannot be encoded; true otherwise.
+  // False, keeping the stored bytes, when the texture cannot be encoded; true otherwise. A picture the
+  // document carries that was never decoded is decoded for it.
   bool UpdateGuidPictureBytes(const DocGuidKey& key);
 
   // Each effect gets one lost call per device loss and one reset call after it, however often these are
@@ -96,6 +105,9 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   // request: reading the document stays quick, and a slide's picture is decoded when the slide starts.
   std::map<DocFileKey, DocRecordVector> pendingImages_;
   std::set<DocFileKey> brokenImageSets_;  // module image sets that did not decode; not parsed again
+  // The document's GUID pictures (DDS bytes) not decoded yet: reading leaves them to their first request,
+  // which comes when the slide that shows them first starts.
+  std::map<DocGuidKey, DocNamedBlob> pendingGuidPictures_;
   bool deviceLost_ = false;
 };
 

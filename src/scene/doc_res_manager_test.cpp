@@ -131,8 +131,9 @@ TEST_F(DocResManagerTest, EachVersionReadsItsMaps) {
     EXPECT_EQ(m.savedFrameTimes.size(), 3u);  // the two stored, plus an empty one for the untimed image
     EXPECT_EQ(m.savedData.size(), c.data ? 2u : 0u);
     EXPECT_EQ(m.resourceData.count(kMesh), c.data ? 1u : 0u);
-    EXPECT_EQ(m.guidTextures.size(), c.masks ? 1u : 0u);
+    EXPECT_TRUE(m.guidTextures.empty()) << "pictures under GUID keys wait for their first request";
     EXPECT_TRUE(m.savedGuidPictures.empty());
+    EXPECT_EQ(*M().GuidTexture(DocGuidKey(kMask)) != nullptr, c.masks);
     EXPECT_TRUE(m.meshes.empty());
     EXPECT_TRUE(m.effects.empty());
     if (c.version == 1 || c.version == 2) {
@@ -166,11 +167,29 @@ TEST_F(DocResManagerTest, ReadingBuildsTextureSets) {
   EXPECT_EQ(m.resourceData.at(kStill)[0].blob.Size(), 7);
   EXPECT_EQ(m.savedData.at(kStill)[0].blob.Size(), 5);
 
+  // The mask is decoded at its first request, once; its cell stays where the request found it.
+  const auto masks = [&] { return std::count(device.calls.begin(), device.calls.end(), "memory texture \x10\x10mask"); };
+  EXPECT_EQ(masks(), 0) << "not decoded while reading";
+  IDirect3DTexture9** cell = M().GuidTexture(DocGuidKey(kMask));
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(*cell), "\x10\x10mask");
+  EXPECT_EQ(M().GuidTexture(DocGuidKey(kMask)), cell);
+  EXPECT_EQ(masks(), 1);
   auto mask = m.guidTextures.find(DocGuidKey(kMask));
   ASSERT_NE(mask, m.guidTextures.end());
-  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(mask->second), "\x10\x10mask");
+  EXPECT_EQ(&mask->second, cell);
   EXPECT_EQ(mask->first.name, u"mask");
   EXPECT_FALSE(mask->first.flag);
+}
+
+// A texture put under a key before its first request (as an item's save does) wins over the document's
+// bytes, which are then never decoded; a key the document does not carry gets an empty cell.
+TEST_F(DocResManagerTest, GuidTexturePutBeforeTheFirstRequestIsKept) {
+  Load(FullSection(3));
+  TextureInfo own = device.LoadTextureFromMemory(reinterpret_cast<const BYTE*>("\x01\x01own"), 5);
+  Maps().SetGuidTexture(DocGuidKey(kMask), own.texture);
+  EXPECT_EQ(*M().GuidTexture(DocGuidKey(kMask)), own.texture);
+  EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "memory texture \x10\x10mask"), 0);
+  EXPECT_EQ(*M().GuidTexture(DocGuidKey(GUID())), nullptr);
 }
 
 // Pictures whose size the device tells from their headers are read without decoding; the first request
@@ -263,8 +282,8 @@ TEST_F(DocResManagerTest, SaveWritesWhatReadingTakesBack) {
   EXPECT_EQ(m.textureSets.at(kTimed).frames.size(), 2u);
   EXPECT_EQ(m.textureSets.at(kTimed).durations, (std::vector<float>{0.5f, 0.25f}));
   EXPECT_EQ(m.savedData.size(), 2u);
-  ASSERT_EQ(m.guidTextures.size(), 1u);
-  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(m.guidTextures.begin()->second), "DDS \x10\x10mask");
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Text(*M().GuidTexture(DocGuidKey(kMask))), "DDS \x10\x10mask");
+  EXPECT_EQ(m.guidTextures.size(), 1u);
 }
 
 TEST_F(DocResManagerTest, GuidPictureThatCannotBeEncodedKeepsItsBytes) {

@@ -125,7 +125,7 @@ TEST_F(PictureLightBuildersTest, LakeNamesItsBumpPictureWhichTheDocumentKeeps) {
   EXPECT_EQ(lake.bumpKey.guid.Data2, 0x0101u);
   EXPECT_EQ(lake.bumpKey.name, u"ripples");
   EXPECT_FALSE(lake.bumpKey.flag);
-  EXPECT_EQ(g_DocResManager->Maps().guidTextures.count(lake.bumpKey), 1u) << "the picture under the lake's key";
+  EXPECT_TRUE(g_DocResManager->HasGuidPicture(lake.bumpKey)) << "the picture under the lake's key";
   EXPECT_THROW(Load("slide DS_SlideContainer { light FakeLake2D { bump nope \"\" true } }\n"), std::exception);
 }
 

@@ -4,6 +4,7 @@
 
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
+#include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
 #include "support/fake_module_resources.h"
@@ -108,7 +109,10 @@ TEST_F(SceneCompilerTest, CompiledSceneLoadsBackWithItsResources) {
   EXPECT_EQ(frames[1].blob.Size(), 0);
   EXPECT_EQ(m.savedData.count(DocFileKey(u"leaf.x", 0)), 1u);
   EXPECT_EQ(m.savedData.count(DocFileKey(u"unused.fx", 0)), 1u);  // listed, so stored
-  EXPECT_EQ(m.guidTextures.size(), 1u);
+  GUID wave;
+  ASSERT_TRUE(ParseGuidText(u"{0123ABCD-4E5F-6789-ABCD-EF0123456789}", &wave));
+  EXPECT_TRUE(g_DocResManager->HasGuidPicture(DocGuidKey(wave)));
+  EXPECT_FALSE(g_DocResManager->HasGuidPicture(DocGuidKey(GUID())));
 }
 
 TEST_F(SceneCompilerTest, DefaultHeaderAndEmptyResources) {
