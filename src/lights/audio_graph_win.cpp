@@ -2,42 +2,32 @@
 
 #include <vector>
 
-IGraphBuilder* AudioGraph::s_builder = nullptr;
-IMediaControl* AudioGraph::s_control = nullptr;
-IMediaSeeking* AudioGraph::s_seeking = nullptr;
-IMediaEventEx* AudioGraph::s_events = nullptr;
-IBasicAudio* AudioGraph::s_audio = nullptr;
+ComRef<IGraphBuilder> AudioGraph::s_builder;
+ComRef<IMediaControl> AudioGraph::s_control;
+ComRef<IMediaSeeking> AudioGraph::s_seeking;
+ComRef<IMediaEventEx> AudioGraph::s_events;
+ComRef<IBasicAudio> AudioGraph::s_audio;
 bool AudioGraph::s_comInitialized = false;
 bool AudioGraph::s_volumeSet = false;
 LONG AudioGraph::s_volume = 0;
 
 namespace {
 
-template <class T>
-void ReleaseInterface(T*& p) {
-  if (p) p->Release();
-  p = nullptr;
-}
-
 // One more interface of the graph; null when the graph does not have it.
 template <class T>
-bool QueryGraph(IGraphBuilder* builder, REFIID iid, T** out) {
-  if (SUCCEEDED(builder->QueryInterface(iid, reinterpret_cast<void**>(out))) && *out) return true;
-  *out = nullptr;
+bool QueryGraph(IGraphBuilder* builder, REFIID iid, ComRef<T>& out) {
+  if (SUCCEEDED(builder->QueryInterface(iid, reinterpret_cast<void**>(out.Out()))) && out) return true;
+  out.Reset();
   return false;
 }
 
-// The graph's filters, each with a reference the caller releases. A null entry stays in the list.
-std::vector<IBaseFilter*> GraphFilters(IGraphBuilder* builder) {
-  std::vector<IBaseFilter*> filters;
-  IEnumFilters* list = nullptr;
-  if (FAILED(builder->EnumFilters(&list)) || !list) return filters;
-  IBaseFilter* filter = nullptr;
-  while (list->Next(1, &filter, nullptr) == S_OK) {
-    filters.push_back(filter);
-    filter = nullptr;
-  }
-  list->Release();
+// The graph's filters. A null entry stays in the list.
+std::vector<ComRef<IBaseFilter>> GraphFilters(IGraphBuilder* builder) {
+  std::vector<ComRef<IBaseFilter>> filters;
+  ComRef<IEnumFilters> list;
+  if (FAILED(builder->EnumFilters(list.Out())) || !list) return filters;
+  ComRef<IBaseFilter> filter;
+  while (list->Next(1, filter.Out(), nullptr) == S_OK) filters.push_back(std::move(filter));
   return filters;
 }
 
@@ -57,12 +47,12 @@ bool AudioGraph::Init(HWND window) {
     s_comInitialized = true;
   }
   if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC, IID_IGraphBuilder,
-                              reinterpret_cast<void**>(&s_builder)))) {
-    s_builder = nullptr;
+                              reinterpret_cast<void**>(s_builder.Out())))) {
+    s_builder.Reset();
     return false;
   }
-  if (!QueryGraph(s_builder, IID_IMediaControl, &s_control) || !QueryGraph(s_builder, IID_IMediaSeeking, &s_seeking) ||
-      !QueryGraph(s_builder, IID_IMediaEventEx, &s_events) || !QueryGraph(s_builder, IID_IBasicAudio, &s_audio)) {
+  if (!QueryGraph(s_builder, IID_IMediaControl, s_control) || !QueryGraph(s_builder, IID_IMediaSeeking, s_seeking) ||
+      !QueryGraph(s_builder, IID_IMediaEventEx, s_events) || !QueryGraph(s_builder, IID_IBasicAudio, s_audio)) {
     return false;
   }
   s_events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_GRAPH_EVENT, 0);
@@ -72,11 +62,11 @@ bool AudioGraph::Init(HWND window) {
 void AudioGraph::Release() {
   Stop();
   if (s_events) s_events->SetNotifyWindow(0, 0, 0);
-  ReleaseInterface(s_audio);
-  ReleaseInterface(s_events);
-  ReleaseInterface(s_seeking);
-  ReleaseInterface(s_control);
-  ReleaseInterface(s_builder);
+  s_audio.Reset();
+  s_events.Reset();
+  s_seeking.Reset();
+  s_control.Reset();
+  s_builder.Reset();
   s_volumeSet = false;
   if (s_comInitialized) {
     CoUninitialize();
@@ -93,51 +83,36 @@ void AudioGraph::Stop() {
 void AudioGraph::RemoveAllFilters() {
   if (!s_builder) return;
   Stop();
-  for (IBaseFilter* filter : GraphFilters(s_builder)) {
-    if (!filter) continue;
-    s_builder->RemoveFilter(filter);
-    filter->Release();
-  }
+  for (const ComRef<IBaseFilter>& filter : GraphFilters(s_builder))
+    if (filter) s_builder->RemoveFilter(filter);
 }
 
 bool AudioGraph::PlayAudioFile(const DS_AudioFile* track) {
   if (!track || !s_builder) return false;
   RemoveAllFilters();
   const ds_string& file = track->FileName();
-  IBaseFilter* source = nullptr;
-  if (FAILED(s_builder->AddSourceFilter(AsWide(file), AsWide(file), &source))) source = nullptr;
-  bool playing = RenderSource(source);
-  if (source) source->Release();
-  if (playing) return true;
+  ComRef<IBaseFilter> source;
+  if (FAILED(s_builder->AddSourceFilter(AsWide(file), AsWide(file), source.Out()))) source.Reset();
+  if (RenderSource(source)) return true;
   RemoveAllFilters();
   return PlayFile(file);
 }
 
 bool AudioGraph::RenderSource(IBaseFilter* source) {
   if (!source || !s_builder) return false;
-  IPin* output = nullptr;
-  if (FAILED(source->FindPin(L"Output", &output)) || !output) return false;
+  ComRef<IPin> output;
+  if (FAILED(source->FindPin(L"Output", output.Out())) || !output) return false;
   Stop();
   // Taking every filter out and putting it back unnamed leaves none of them connected.
-  std::vector<IBaseFilter*> filters = GraphFilters(s_builder);
+  const std::vector<ComRef<IBaseFilter>> filters = GraphFilters(s_builder);
   bool complete = !filters.empty();
-  for (IBaseFilter* filter : filters) complete = complete && filter;
-  if (complete) {
-    for (IBaseFilter* filter : filters) {
-      s_builder->RemoveFilter(filter);
-      s_builder->AddFilter(filter, nullptr);
-    }
+  for (const ComRef<IBaseFilter>& filter : filters) complete = complete && filter;
+  if (!complete) return false;
+  for (const ComRef<IBaseFilter>& filter : filters) {
+    s_builder->RemoveFilter(filter);
+    s_builder->AddFilter(filter, nullptr);
   }
-  for (IBaseFilter* filter : filters) {
-    if (filter) filter->Release();
-  }
-  if (!complete) {
-    output->Release();
-    return false;
-  }
-  HRESULT hr = s_builder->Render(output);
-  output->Release();
-  if (!Rendered(hr)) return false;
+  if (!Rendered(s_builder->Render(output))) return false;
   if (s_seeking) {
     LONGLONG start = 0;
     s_seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/types.h"
+#include "platform/com_ref.h"
 
 #ifndef NO_DSHOW_STRSAFE
 #define NO_DSHOW_STRSAFE  // dshow.h would otherwise poison the C string functions
@@ -49,11 +50,11 @@ class AudioGraph {
   static void RemoveAllFilters();
   static void ApplyVolume();
 
-  static IGraphBuilder* s_builder;
-  static IMediaControl* s_control;
-  static IMediaSeeking* s_seeking;
-  static IMediaEventEx* s_events;
-  static IBasicAudio* s_audio;
+  static ComRef<IGraphBuilder> s_builder;
+  static ComRef<IMediaControl> s_control;
+  static ComRef<IMediaSeeking> s_seeking;
+  static ComRef<IMediaEventEx> s_events;
+  static ComRef<IBasicAudio> s_audio;
   static bool s_comInitialized;
   static bool s_volumeSet;
   static LONG s_volume;
