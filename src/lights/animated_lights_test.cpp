@@ -449,6 +449,40 @@ void OffscreenFrame(DS_2D_Light& light, double t) {
   light.PostRender();
 }
 
+// The scroll quads move every frame: dynamic default-pool buffers written whole with discard, which the
+// device loss takes away and the reset gives back where the quads were.
+TEST_F(AnimatedLightTest, GlassBallScrollQuadsAreDiscardedEachFrameAndRemadeAtAReset) {
+  DS_GlassBallLight light;
+  light.motionMode = 1;
+  Start(light);
+  auto made = [&](const IDirect3DVertexBuffer9* b) {
+    for (const auto& v : device.vertexBuffers)
+      if (v.get() == b) return v.get();
+    return static_cast<lumi_test::FakeVertexBuffer*>(nullptr);
+  };
+  lumi_test::FakeVertexBuffer* first = made(light.scroll.quads[0].vertexBuffer);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY));
+  EXPECT_EQ(first->pool, D3DPOOL_DEFAULT);
+  OffscreenFrame(light, 2.0);
+  EXPECT_EQ(first->lockFlags, static_cast<DWORD>(D3DLOCK_DISCARD));
+  const DX_V::RHWCT placed = first->As<DX_V::RHWCT>()[1];  // top-left
+  EXPECT_GT(placed.x, 0);
+  EXPECT_LT(placed.x, 1920);
+  EXPECT_EQ(placed.color, 0xFFFFFFFFu);
+
+  InvalidateAllDeviceObjects();
+  EXPECT_EQ(first->refs, 0) << "a default-pool buffer left alive makes the reset fail";
+  CreateAllDeviceObjects();
+  lumi_test::FakeVertexBuffer* again = made(light.scroll.quads[0].vertexBuffer);
+  ASSERT_NE(again, nullptr);
+  ASSERT_NE(again, first);
+  EXPECT_EQ(again->pool, D3DPOOL_DEFAULT);
+  EXPECT_FLOAT_EQ(again->As<DX_V::RHWCT>()[1].x, placed.x);
+  EXPECT_EQ(again->As<DX_V::RHWCT>()[1].color, 0xFFFFFFFFu);
+  EXPECT_EQ(light.scroll.quads[1].primitiveCount, 2u);
+}
+
 // Resize runs three times a frame (the frame, and the target pass's start and end): the background quad
 // and the ball's bars are locked again only when they move, and then hold the new corners.
 TEST_F(AnimatedLightTest, GlassBallRewritesItsBackgroundOnlyWhenItMoves) {

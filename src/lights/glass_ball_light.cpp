@@ -64,6 +64,52 @@ ScreenQuad Rect(float l, float t, float r, float b) {
 }
 }  // namespace
 
+// ---- scroll quads -----------------------------------------------------------------------------------
+
+void GlassBallScrollQuads::Make(const ScreenQuad& q) {
+  placed_[0] = placed_[1] = q;
+  made_ = true;
+  if (!lost_) MakeBuffers();
+}
+
+void GlassBallScrollQuads::MakeBuffers() {
+  for (int i = 0; i < 2; ++i) {
+    TexQuad& quad = quads[i];
+    const HRESULT hr =
+        quad.CreateVertexBufferOf<DX_V::RHWCT>(4, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT);
+    quad.primitiveType = D3DPT_TRIANGLESTRIP;
+    quad.primitiveCount = SUCCEEDED(hr) ? 2 : 0;
+    Place(i, placed_[i]);
+  }
+}
+
+void GlassBallScrollQuads::Place(int i, const ScreenQuad& q) {
+  placed_[i] = q;
+  TexQuad& quad = quads[i];
+  if (quad.vertexCount < 4) return;
+  if (DX_V::RHWCT* v = quad.LockVertices(D3DLOCK_DISCARD)) {
+    WriteRhwTexQuadCorners(q, v);
+    for (int k = 0; k < 4; ++k) v[k].color = 0xFFFFFFFF;
+    quad.UnlockVertices();
+  }
+}
+
+void GlassBallScrollQuads::InvalidateDeviceObjects() {
+  lost_ = true;
+  for (TexQuad& quad : quads) {
+    quad.ReleaseVertexBuffer();
+    quad.primitiveCount = 0;
+  }
+}
+
+void GlassBallScrollQuads::CreateDeviceObjects() {
+  if (!lost_) return;
+  lost_ = false;
+  if (made_) MakeBuffers();
+}
+
+// ---- the light --------------------------------------------------------------------------------------
+
 DS_GlassBallLight::DS_GlassBallLight()
     : overlay1(58, kModule), overlay2(59, kModule), shadow(60, kModule), background(5, kModule) {
   motionSpeed.SetScaling(0.02f, 1.0f);
@@ -224,7 +270,7 @@ void DS_GlassBallLight::OnCreateDevice() {
   ScreenQuad::Init(full);
   ScreenQuad::FullBackBuffer(full);
   backgroundQuad.SetTexture(&gradient, full);
-  for (TexQuad& q : scrollQuads) q.SetDefaultTexture(full);
+  scroll.Make(full);
   if (SUCCEEDED(lens.CreateQuadStripOf<DX_V::PT2>())) {
     for (auto& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
     const float lensXY[4][2] = {{-256, -256}, {-256, 256}, {256, -256}, {256, 256}};
@@ -275,7 +321,7 @@ void DS_GlassBallLight::OnResetDevice() {
 
 void DS_GlassBallLight::OnLostDevice() {
   DS_2D_Light::OnLostDevice();
-  for (TexQuad& q : scrollQuads) mesh_detail::Drop(q.texture);
+  for (TexQuad& q : scroll.quads) mesh_detail::Drop(q.texture);
 }
 
 void DS_GlassBallLight::SetPicturePosition(int mode) {
@@ -355,8 +401,8 @@ void DS_GlassBallLight::FrameMove(double seconds) {
     const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();
     const float W = static_cast<float>(bb.width), H = static_cast<float>(bb.height);
     const float f = motion.ScrollShare(mode);
-    scrollQuads[0].SetRect(Rect(W * f, 0, W * f + W, H));
-    scrollQuads[1].SetRect(Rect(-(1 - f) * W, 0, f * W, H));
+    scroll.Place(0, Rect(W * f, 0, W * f + W, H));
+    scroll.Place(1, Rect(-(1 - f) * W, 0, f * W, H));
   }
 }
 
@@ -427,7 +473,7 @@ void DS_GlassBallLight::PostRender() {
   if (mode == 1 || mode == 2) {
     IDirect3DTexture9** finished = d.NextTarget(renderTargets);
     IDirect3DTexture9* slide = finished ? *finished : nullptr;
-    for (TexQuad& q : scrollQuads) {
+    for (TexQuad& q : scroll.quads) {
       mesh_detail::Hold(q.texture, slide);
       d.SetTexture(0, q.texture);
       if (q.vertexBuffer && q.primitiveCount > 0) {

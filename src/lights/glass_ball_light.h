@@ -2,10 +2,32 @@
 // of its own, the slide inside the ball still, scrolling sideways or swaying.
 #pragma once
 
+#include "dxut/device_objects.h"
 #include "lights/glass_ball_rules.h"
 #include "lights/light_2d.h"
 #include "render/quad_builders.h"
 #include "scene/scaled_params.h"
+
+// The two quads that scroll the slide move every frame: their vertices live in dynamic default-pool
+// buffers written whole with discard, so that a frame's write never waits for the device; the buffers
+// go at device loss and come back at the reset with the corners they last had.
+class GlassBallScrollQuads : public DeviceObjects {
+ public:
+  // Both buffers, white, over the rectangle.
+  void Make(const ScreenQuad& q);
+  // Quad i's corners (every vertex written).
+  void Place(int i, const ScreenQuad& q);
+  void InvalidateDeviceObjects() override;
+  void CreateDeviceObjects() override;
+
+  TexQuad quads[2];
+
+ private:
+  void MakeBuffers();
+  ScreenQuad placed_[2] = {};
+  bool made_ = false;
+  bool lost_ = false;
+};
 
 class DS_GlassBallLight : public DS_2D_Light {
  public:
@@ -68,7 +90,7 @@ class DS_GlassBallLight : public DS_2D_Light {
   IDirect3DTexture9* shadowTexture = nullptr;
   DS_SimpleMesh<DX_V::RHWC> bars[4];
   TexQuad backgroundQuad;
-  TexQuad scrollQuads[2];
+  GlassBallScrollQuads scroll;
   float ballZ = -600, lensDepth = 1.0f, swayAmplitude = 0;
   float kx = 1, ky = 1;
   int ballMode = 1;
