@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -378,8 +379,8 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     bool refuse16;
     D3DFORMAT bump;
     int motion;
-    size_t draws;  // scroll copies, background, lens, two overlays, mask
-  } cases[] = {{false, D3DFMT_V16U16, 3, 5}, {true, D3DFMT_V8U8, 1, 7}};
+    size_t draws;  // scroll copies, lens, two overlays, mask
+  } cases[] = {{false, D3DFMT_V16U16, 3, 4}, {true, D3DFMT_V8U8, 1, 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.motion);
     device.refusedFormats.clear();
@@ -404,7 +405,11 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     light.RenderBackground();
     light.PostRender();
     const std::vector<std::string> draws = device.Draws();
-    EXPECT_EQ(draws.size(), c.draws + 1);  // and the picture, off-screen
+    // And the picture, off-screen. At this size the lens's square covers the whole back buffer, so none
+    // of the background is drawn under it: the mask paints it around the disc.
+    EXPECT_EQ(draws.size(), c.draws + 1);
+    EXPECT_EQ(device.Lines("scissor").size(), 0u);
+    EXPECT_EQ(device.RenderState(D3DRS_SCISSORTESTENABLE), static_cast<DWORD>(FALSE));
     EXPECT_EQ(device.Lines("textureTransform 1").size(), 3u);  // lens, flat, mask
     EXPECT_EQ(device.StageState(1, D3DTSS_TEXCOORDINDEX), static_cast<DWORD>(D3DTSS_TCI_CAMERASPACEPOSITION | 1));
     EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
@@ -413,6 +418,40 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     EXPECT_GT(m._11, 0.0f);
     EXPECT_LT(m._22, 0.0f);
   }
+}
+
+// A smaller ball leaves the background visible around its square: the background is drawn in the four
+// bands around the square's inside, cut there by the scissor rectangle, and nowhere else.
+TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
+  DS_GlassBallLight light;
+  light.ballSize = 20;
+  Start(light);
+  light.FrameMove(1.0);
+  device.ClearLog();
+  light.BeginOffscreen();
+  light.RenderBackground();
+  light.PostRender();
+  const Lines scissors = device.Lines("scissor");
+  ASSERT_EQ(scissors.size(), 4u);
+  int l = 0, t = 0, r = 0, b = 0;
+  ASSERT_EQ(std::sscanf(scissors[0].c_str(), "scissor 0 0 1920 %d", &t), 1) << scissors[0];
+  ASSERT_EQ(std::sscanf(scissors[1].c_str(), "scissor 0 %d 1920 1080", &b), 1) << scissors[1];
+  ASSERT_EQ(std::sscanf(scissors[2].c_str(), "scissor 0 %*d %d %*d", &l), 1) << scissors[2];
+  ASSERT_EQ(std::sscanf(scissors[3].c_str(), "scissor %d", &r), 1) << scissors[3];
+  EXPECT_EQ(scissors[2], "scissor 0 " + std::to_string(t) + " " + std::to_string(l) + " " + std::to_string(b));
+  EXPECT_EQ(scissors[3], "scissor " + std::to_string(r) + " " + std::to_string(t) + " 1920 " + std::to_string(b));
+  EXPECT_TRUE(0 < l && l < r && r < 1920 && 0 < t && t < b && b < 1080) << l << " " << t << " " << r << " " << b;
+  // Each band is one draw of the background quad while the test is on; it is off again for the lens.
+  size_t on = 0, off = 0;
+  for (size_t i = 0; i < device.log.size(); ++i) {
+    if (device.log[i] == "rs 174=1") on = i;
+    if (device.log[i] == "rs 174=0") off = i;
+  }
+  ASSERT_LT(on, off);
+  int draws = 0;
+  for (size_t i = on; i < off; ++i) draws += StartsWith(device.log[i], "draw ") ? 1 : 0;
+  EXPECT_EQ(draws, 4);
+  EXPECT_EQ(device.RenderState(D3DRS_SCISSORTESTENABLE), static_cast<DWORD>(FALSE));
 }
 
 TEST_F(AnimatedLightTest, GlassBallTargetPassKeepsItsSizeAndMode) {

@@ -462,6 +462,35 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
 }
 
+void DS_GlassBallLight::DrawBackground() {
+  RenderDevice& d = GetRenderDevice();
+  d.SetTexture(0, backgroundQuad.texture);
+  if (!backgroundQuad.vertexBuffer || backgroundQuad.primitiveCount == 0) return;
+  BindStreamRHWCT(backgroundQuad);
+  // The lens square is drawn next, unblended, over whatever lies under it: the background is drawn only
+  // in the bands around the pixels it covers for certain, which saves filling them twice.
+  const BallCameraInput in = CameraInput();
+  const LensPixels hole = lens.vertexBuffer
+                              ? LensInterior(ComputeBallCamera(in, true), ballZ, in.targetAspect, in.width, in.height)
+                              : LensPixels{0, 0, 0, 0};
+  if (hole.right <= hole.left || hole.bottom <= hole.top) {
+    d.DrawPrimitive(backgroundQuad.primitiveType, 0, backgroundQuad.primitiveCount);
+    return;
+  }
+  const LONG W = static_cast<LONG>(in.width), H = static_cast<LONG>(in.height);
+  const RECT bands[4] = {{0, 0, W, hole.top},
+                         {0, hole.bottom, W, H},
+                         {0, hole.top, hole.left, hole.bottom},
+                         {hole.right, hole.top, W, hole.bottom}};
+  d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  for (const RECT& band : bands) {
+    if (band.right <= band.left || band.bottom <= band.top) continue;
+    d.SetScissorRect(band);
+    d.DrawPrimitive(backgroundQuad.primitiveType, 0, backgroundQuad.primitiveCount);
+  }
+  d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+}
+
 void DS_GlassBallLight::PostRender() {
   RenderDevice& d = GetRenderDevice();
   if (ballHidden.GetValue() != 0) {
@@ -490,12 +519,7 @@ void DS_GlassBallLight::PostRender() {
     d.BindStream(mesh.vertexBuffer, DX_V::PT2::FVF, sizeof(DX_V::PT2));
     d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
   };
-  // The background.
-  d.SetTexture(0, backgroundQuad.texture);
-  if (backgroundQuad.vertexBuffer && backgroundQuad.primitiveCount > 0) {
-    BindStreamRHWCT(backgroundQuad);
-    d.DrawPrimitive(backgroundQuad.primitiveType, 0, backgroundQuad.primitiveCount);
-  }
+  DrawBackground();
   // The lens: the slide behind the ball seen through the hemisphere's offsets.
   SetupBallCamera(true);
   d.SetTexture(0, bumpMap);

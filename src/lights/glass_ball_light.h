@@ -57,6 +57,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   void GenerateDiscMask();
   void GenerateGradient();
   void LoadBallPicture();
+  // The background quad, except where the lens will cover it for certain.
+  void DrawBackground();
   // The device transforms of the ball, and the lens texture matrix (lens) or the flat one.
   void SetupBallCamera(bool lens);
   // What the ball camera works from now.

@@ -129,3 +129,23 @@ BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens) {
   }
   return c;
 }
+
+LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height) {
+  LensPixels none = {0, 0, 0, 0};
+  const double depth = -static_cast<double>(ballZ);  // the lens plane's distance from the eye
+  if (!(depth > 1) || !(aspect > 0) || !(width > 0) || !(height > 0)) return none;
+  const double yScale = 1 / std::tan(3.14159265358979 / 8), xScale = yScale / aspect;
+  // Screen x grows with x, screen y falls as y grows.
+  const double x0 = (1 + (camera.xc - 256) * xScale / depth) * width / 2;
+  const double x1 = (1 + (camera.xc + 256) * xScale / depth) * width / 2;
+  const double y0 = (1 - (camera.yc + 256) * yScale / depth) * height / 2;
+  const double y1 = (1 - (camera.yc - 256) * yScale / depth) * height / 2;
+  auto within = [](double v, double limit) { return static_cast<int>(std::min(std::max(v, 0.0), limit)); };
+  LensPixels p;
+  p.left = within(std::ceil(x0) + 1, width);
+  p.top = within(std::ceil(y0) + 1, height);
+  p.right = within(std::floor(x1) - 1, width);
+  p.bottom = within(std::floor(y1) - 1, height);
+  if (p.right <= p.left || p.bottom <= p.top) return none;
+  return p;
+}

@@ -61,3 +61,10 @@ struct BallCameraInput {
   UINT pictureWidth, pictureHeight;
 };
 BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens);
+// The pixels of a width x height target that the lens square (corners at +-256 about the camera's
+// translation, seen from the ball's z with the ball camera's projection of that aspect) covers for
+// certain: those at least a pixel inside its image. Empty (right <= left or bottom <= top) when none.
+struct LensPixels {
+  int left, top, right, bottom;  // right and bottom excluded
+};
+LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -136,6 +137,49 @@ TEST(GlassBallRules, SharesAndCamera) {
   const BallCamera flat = ComputeBallCamera(in, false);
   EXPECT_EQ(flat.u0, 0.0f);
   EXPECT_FLOAT_EQ(flat.s, 1.0f);
+}
+
+// The pixels the lens covers for certain lie inside its square's image as the device projects it (the
+// ball camera's matrices), within two pixels of its edges where they fall inside the target.
+TEST(GlassBallRules, LensInteriorLiesInsideTheProjectedSquare) {
+  const struct {
+    float xc, yc, ballZ;
+    bool empty;
+  } cases[] = {{0, 0, -600, false}, {150, -40, -600, false}, {0, 0, -337, false},
+               {3000, 0, -600, true}, {0, 0, -0.5f, true}};
+  const float W = 1920, H = 1080, aspect = W / H;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.xc);
+    SCOPED_TRACE(c.ballZ);
+    BallCamera camera = {};
+    camera.xc = c.xc;
+    camera.yc = c.yc;
+    const LensPixels hole = LensInterior(camera, c.ballZ, aspect, W, H);
+    if (c.empty) {
+      EXPECT_TRUE(hole.right <= hole.left || hole.bottom <= hole.top);
+      continue;
+    }
+    D3DXMATRIX world, view, projection, a, m;
+    D3DXMatrixTranslation(&world, c.xc, c.yc, 0);
+    const D3DXVECTOR3 eye(0, 0, c.ballZ), at(0, 0, 0), up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 4, aspect, 1, 3000);
+    D3DXMatrixMultiply(&a, &world, &view);
+    D3DXMatrixMultiply(&m, &a, &projection);
+    // Screen corners of the square: top-left from (-256, 256), bottom-right from (256, -256).
+    D3DXVECTOR3 tl(-256, 256, 0), br(256, -256, 0), p, q;
+    D3DXVec3TransformCoord(&p, &tl, &m);
+    D3DXVec3TransformCoord(&q, &br, &m);
+    const float left = (p.x + 1) * W / 2, top = (1 - p.y) * H / 2, right = (q.x + 1) * W / 2, bottom = (1 - q.y) * H / 2;
+    EXPECT_GT(hole.left, left);
+    EXPECT_GT(hole.top, top);
+    EXPECT_LT(hole.right, right);
+    EXPECT_LT(hole.bottom, bottom);
+    EXPECT_LE(hole.left, std::max(0.0f, left + 2.5f));
+    EXPECT_LE(hole.top, std::max(0.0f, top + 2.5f));
+    EXPECT_GE(hole.right, std::min(W, right - 2.5f));
+    EXPECT_GE(hole.bottom, std::min(H, bottom - 2.5f));
+  }
 }
 
 }  // namespace

@@ -260,6 +260,10 @@ void D3D9RenderDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil
   if (g_D3DDevice) g_D3DDevice->Clear(0, nullptr, flags, color, z, stencil);
 }
 
+void D3D9RenderDevice::SetScissorRect(const RECT& rect) {
+  if (g_D3DDevice) g_D3DDevice->SetScissorRect(&rect);
+}
+
 void D3D9RenderDevice::DrawBars(const LetterboxProjection& projection) { projection.DrawBars(); }
 
 // --- Effects

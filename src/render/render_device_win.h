@@ -51,6 +51,7 @@ class D3D9RenderDevice : public RenderDevice {
   void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices, UINT startIndex,
                             UINT count) override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+  void SetScissorRect(const RECT& rect) override;
   void DrawBars(const LetterboxProjection& projection) override;
 
   UINT BeginEffect(ID3DXEffect* effect) override;

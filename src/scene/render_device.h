@@ -120,6 +120,8 @@ class RenderDevice {
                                     UINT startIndex, UINT count) {}
   // The whole current target.
   virtual void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {}
+  // The rectangle draws are cut to while D3DRS_SCISSORTESTENABLE is on, in target pixels.
+  virtual void SetScissorRect(const RECT& rect) {}
   // The projection's black bars (drawn in Fit mode only).
   virtual void DrawBars(const LetterboxProjection& projection) {}
 

@@ -103,6 +103,10 @@ void RecordingRenderDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD st
   std::snprintf(buf, sizeof buf, "clear %u 0x%08x on ", (unsigned)flags, (unsigned)color);
   Add(buf + target);
 }
+void RecordingRenderDevice::SetScissorRect(const RECT& rect) {
+  Add("scissor " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) +
+      " " + std::to_string(rect.bottom));
+}
 UINT RecordingRenderDevice::BeginEffect(ID3DXEffect* effect) {
   Add("fx begin " + Name(effect));
   return passes;

@@ -62,6 +62,7 @@ class RecordingRenderDevice : public RenderDevice {
   void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices, UINT startIndex,
                             UINT count) override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+  void SetScissorRect(const RECT& rect) override;
   UINT BeginEffect(ID3DXEffect* effect) override;
   void BeginPass(ID3DXEffect* effect, UINT pass) override;
   void EndPass(ID3DXEffect* effect) override;
