@@ -503,6 +503,7 @@ TEST_F(AnimatedLightTest, GlassBallScrollQuadsAreDiscardedEachFrameAndRemadeAtAR
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY));
   EXPECT_EQ(first->pool, D3DPOOL_DEFAULT);
+  OffscreenFrame(light, 1.0);  // the motion's clock is shared by every ball: a second later it has moved
   OffscreenFrame(light, 2.0);
   EXPECT_EQ(first->lockFlags, static_cast<DWORD>(D3DLOCK_DISCARD));
   const DX_V::RHWCT placed = first->As<DX_V::RHWCT>()[1];  // top-left
