@@ -167,8 +167,7 @@ TEST_F(FireTest, WithoutAMaskTheTwinOfMainDrawsTheGrid) {
     Attach(fire);
     fire.mainFX = k.mainFX;
     if (k.masked) {
-      maskTexture.AddRef();
-      fire.mask = &maskTexture;
+      fire.mask.Share(&maskTexture);
     }
     effect.offered = k.offered ? std::vector<std::string>{"MainNoMask"} : std::vector<std::string>{};
     const Lines calls = Render(fire);

@@ -48,14 +48,13 @@ DS_FX_Constructor::DS_FX_Constructor(const DS_FX_Constructor& o)
       mainFX(o.mainFX),
       effectLink(o.effectLink),
       scale(o.scale),
-      maskKey(o.maskKey) {
-  mesh_detail::Hold(mask, o.mask);
+      maskKey(o.maskKey),
+      mask(o.mask) {
   mesh_detail::Hold(effect, o.effect);
 }
 
 DS_FX_Constructor::~DS_FX_Constructor() {
   SafeRelease(&effect);
-  SafeRelease(&mask);
 }
 
 void DS_FX_Constructor::SetClassDefaults(int effectId, UINT speedValue, float speedScale) {
@@ -67,7 +66,7 @@ void DS_FX_Constructor::SetClassDefaults(int effectId, UINT speedValue, float sp
 DS_ABObj* DS_FX_Constructor::CreateRenderObject() { return new DS_BrushObj(Clone()); }
 
 void DS_FX_Constructor::RenewIdentity() {
-  SafeRelease(&mask);
+  mask.Reset();
   maskKey = DocGuidKey(NewGuid(), ds_string(), true);
 }
 
@@ -82,8 +81,8 @@ void DS_FX_Constructor::LoadEffect(IDirect3DTexture9** maskSlot) {
 }
 
 void DS_FX_Constructor::SetMask(IDirect3DTexture9** slot) {
-  if (slot == &mask) return;
-  mesh_detail::Hold(mask, slot ? *slot : nullptr);
+  if (slot == mask.Slot()) return;
+  mask.Share(slot ? *slot : nullptr);
 }
 
 void DS_FX_Constructor::Update(float t) { clock.Advance(t); }
@@ -101,7 +100,7 @@ void DS_FX_Constructor::Assign(const DS_FX_Constructor& source) {
   scale.SetValue(source.scale.GetValue(), nullptr);
   maskKey = source.maskKey;
   if (&source == this) return;
-  mesh_detail::Hold(mask, source.mask);
+  mask = source.mask;
   mesh_detail::Hold(effect, source.effect);
 }
 

@@ -56,7 +56,7 @@ TEST_F(FxTest, EveryClassStartsWithItsEffectClockAndScale) {
     EXPECT_TRUE(item->maskKey.name.empty());
     EXPECT_EQ(item->mask, nullptr);
     EXPECT_EQ(item->effect, nullptr);
-    EXPECT_EQ(item->GetMask(), &item->mask);
+    EXPECT_EQ(item->GetMask(), item->mask.Slot());
   }
 }
 
@@ -131,8 +131,7 @@ TEST_F(FxTest, TechniqueFollowsTheMainFxFlagAndTheDrawComesLast) {
     Attach(item);
     item.mainFX = k.mainFX;
     item.maskKey.name = u"m";
-    maskTexture.AddRef();
-    item.mask = &maskTexture;
+    item.mask.Share(&maskTexture);
     renderer.imageWidth = 800;
     renderer.imageHeight = 400;
     const Lines calls = Render(item);
@@ -176,8 +175,7 @@ TEST_F(FxTest, WithoutAMaskTheTwinTechniqueIsSetWhereTheEffectOffersIt) {
     Attach(*item);
     item->mainFX = k.mainFX;
     if (k.masked) {
-      maskTexture.AddRef();
-      item->mask = &maskTexture;
+      item->mask.Share(&maskTexture);
     }
     effect.offered = k.offered ? std::vector<std::string>{"MainNoMask", "MainFXNoMask"} : std::vector<std::string>{};
     const Lines calls = Render(*item);

@@ -6,6 +6,7 @@
 // operations themselves.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "platform/d3dx_effect.h"
 #include "platform/types.h"
 #include "scene/doc_keys.h"
@@ -41,7 +42,7 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   virtual void LoadEffect(IDirect3DTexture9** mask);
   // Editing handles; nothing to draw.
   virtual void DrawMarkers(DS_ABRender* renderer) {}
-  virtual IDirect3DTexture9** GetMask() { return &mask; }
+  virtual IDirect3DTexture9** GetMask() { return mask.Slot(); }
   // Advances the clock by the application time t in seconds.
   virtual void Update(float t);
   // Sets the item's own effect parameters, then DrawWithCommonParams.
@@ -82,7 +83,7 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   DS_HLSLEffectFile effectLink;
   UINTSclaleTo<float> scale;
   DocGuidKey maskKey;
-  IDirect3DTexture9* mask = nullptr;  // one reference held
+  ComRef<IDirect3DTexture9> mask;
   ID3DXEffect* effect = nullptr;      // one reference held; the document resource manager made it
 
  protected:
