@@ -1,10 +1,21 @@
 #include "render/particle_geometry.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 #include "platform/noise.h"
 #include "scene/sprite_prop.h"
+
+void QuadBounds::Add(const D3DXVECTOR3& p) {
+  if (empty) {
+    low = high = p;
+    empty = false;
+    return;
+  }
+  low = D3DXVECTOR3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+  high = D3DXVECTOR3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+}
 
 ParticleGeomArray::ParticleGeomArray()
     : item(nullptr), sheetSwitchTime(0), sheetFrame(0), deviceLost_(false), quadsAfterReset_(0) {
@@ -22,6 +33,7 @@ void ParticleGeomArray::BindCountListener(MediaParamT<UINT>& count) {
 }
 
 void ParticleGeomArray::CreateBuffers(UINT n) {
+  bounds_ = QuadBounds();
   if (deviceLost_) {
     ReleaseVertexBuffer();
     ReleaseIndexBuffer();
@@ -36,6 +48,7 @@ void ParticleGeomArray::InvalidateDeviceObjects() {
   deviceLost_ = true;
   quadsAfterReset_ = vertexBuffer ? vertexCount / 4 : 0;
   ReleaseVertexBuffer();
+  bounds_ = QuadBounds();
 }
 
 void ParticleGeomArray::CreateDeviceObjects() {
@@ -108,6 +121,7 @@ void ParticleGeomArray::WriteQuads(bool stepSheet) {
   const bool flipU = item->horizontalFlip.GetValue() != 0;
   const float frames = (float)(item->frameCount ? item->frameCount : 1);
   const float interval = item->frameRate != 0 ? 1.0f / item->frameRate : std::numeric_limits<float>::infinity();
+  bounds_ = QuadBounds();
   for (UINT i = 0; i < count; ++i) {
     const Particle& p = *particles[i];
     D3DXVECTOR3 corner = p.centre - p.axisX * p.halfWidth - p.axisY * p.halfHeight;
@@ -120,6 +134,7 @@ void ParticleGeomArray::WriteQuads(bool stepSheet) {
       q[k].y = pos[k].y;
       q[k].z = pos[k].z;
       q[k].color = p.color;
+      bounds_.Add(pos[k]);
     }
     float v[2] = {p.vRange[0], p.vRange[1]};
     float u[2] = {p.uRange[0], p.uRange[1]};

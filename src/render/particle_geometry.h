@@ -18,6 +18,13 @@
 
 class DS_BaseSpriteProp;
 
+// The box around quads in their own coordinates (before the mesh's world matrix).
+struct QuadBounds {
+  bool empty = true;
+  D3DXVECTOR3 low{0, 0, 0}, high{0, 0, 0};
+  void Add(const D3DXVECTOR3& p);
+};
+
 class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObjects {
  public:
   ParticleGeomArray();
@@ -47,6 +54,8 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObject
   void SetQuadUV(const float u[2], const float v[2], UINT i);
   // How many quads are drawn: the item's count as far as the buffers and the particles reach.
   UINT DrawnCount() const;
+  // Around the quads the vertex buffer holds now; empty when it holds none written.
+  const QuadBounds& Bounds() const { return bounds_; }
 
   DS_BaseSpriteProp* item;  // the render object's item clone; not owned
   ListenerHolder holder;
@@ -58,6 +67,7 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObject
   // The quads into the locked buffer; the sheet steps only when stepSheet is set.
   void WriteQuads(bool stepSheet);
 
+  QuadBounds bounds_;
   bool deviceLost_;
   UINT quadsAfterReset_;  // the buffers' size to make at the reset; 0 when there were none
 };

@@ -255,6 +255,12 @@ void D3D9RenderDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVerte
   if (g_D3DDevice) g_D3DDevice->DrawIndexedPrimitive(type, baseVertex, minIndex, vertices, startIndex, count);
 }
 
+BackBufferSize D3D9RenderDevice::GetTargetSize() {
+  D3DVIEWPORT9 viewport;
+  if (!g_D3DDevice || FAILED(g_D3DDevice->GetViewport(&viewport))) return BackBufferSize{0, 0};
+  return BackBufferSize{viewport.Width, viewport.Height};
+}
+
 void D3D9RenderDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
   // Clearing depth without a depth surface bound fails harmlessly; the result is not needed.
   if (g_D3DDevice) g_D3DDevice->Clear(0, nullptr, flags, color, z, stencil);

@@ -52,6 +52,7 @@ class D3D9RenderDevice : public RenderDevice {
                             UINT count) override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
   void SetScissorRect(const RECT& rect) override;
+  BackBufferSize GetTargetSize() override;
   void DrawBars(const LetterboxProjection& projection) override;
 
   UINT BeginEffect(ID3DXEffect* effect) override;

@@ -1,8 +1,14 @@
 #include "render/render_objects.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/fx_constructor.h"
 #include "scene/fx_particle_ctrl.h"
+#include "scene/render_device.h"
 #include "scene/screen_quad.h"
 #include "scene/sprite_prop.h"
 
@@ -103,6 +109,68 @@ void GlowBlendColor(DWORD colour, float strength, float out[4]) {
   out[3] = strength;
 }
 
+namespace {
+
+// How far past the texels drawn a bilinear sample of the glow target picks them up, in texels (one, and
+// some slack for rounding).
+const float kFilterReach = 1.5f;
+
+// The box around points drawn through m (to clip space) as fractions of the target (0 to 1, from the
+// left and from the top).
+void TargetBox(const D3DXMATRIX& m, const D3DXVECTOR3* points, int n, float box[4]) {
+  const float huge = std::numeric_limits<float>::max();
+  box[0] = box[1] = huge;
+  box[2] = box[3] = -huge;
+  for (int k = 0; k < n; ++k) {
+    D3DXVECTOR3 clip;
+    D3DXVec3TransformCoord(&clip, &points[k], &m);
+    const float x = (clip.x + 1.0f) * 0.5f, y = (1.0f - clip.y) * 0.5f;
+    box[0] = std::min(box[0], x);
+    box[1] = std::min(box[1], y);
+    box[2] = std::max(box[2], x);
+    box[3] = std::max(box[3], y);
+  }
+}
+
+}  // namespace
+
+bool GlowUvRect(const QuadBounds& bounds, const D3DXMATRIX& world, float texels, float uv[4]) {
+  if (bounds.empty || !(texels > 0)) return false;
+  D3DXVECTOR3 corners[8];
+  for (int k = 0; k < 8; ++k)
+    corners[k] = D3DXVECTOR3((k & 1) ? bounds.high.x : bounds.low.x, (k & 2) ? bounds.high.y : bounds.low.y,
+                             (k & 4) ? bounds.high.z : bounds.low.z);
+  D3DXMATRIX m;
+  float box[4];
+  TargetBox(*g_LetterboxProjection.GetWorldViewProj(&m, world), corners, 8, box);
+  // The pass stretches the picture over the whole target, so fractions of the target are picture uv.
+  const float reach = kFilterReach / texels;
+  uv[0] = std::max(box[0] - reach, 0.0f);
+  uv[1] = std::max(box[1] - reach, 0.0f);
+  uv[2] = std::min(box[2] + reach, 1.0f);
+  uv[3] = std::min(box[3] + reach, 1.0f);
+  return uv[0] < uv[2] && uv[1] < uv[3];
+}
+
+bool PictureUvOnTarget(const D3DXMATRIX& quadWorld, const float uv[4], UINT width, UINT height, RECT* out) {
+  const LetterboxProjection& projection = g_LetterboxProjection;
+  if (projection.pictureWidth == 0 || projection.pictureHeight == 0 || width == 0 || height == 0) return false;
+  // The picture quad spans the picture's pixels with uv (0, 0) at its top-left corner.
+  const float pw = static_cast<float>(projection.pictureWidth), ph = static_cast<float>(projection.pictureHeight);
+  const D3DXVECTOR3 corners[4] = {D3DXVECTOR3(uv[0] * pw, uv[1] * ph, 0), D3DXVECTOR3(uv[2] * pw, uv[1] * ph, 0),
+                                  D3DXVECTOR3(uv[0] * pw, uv[3] * ph, 0), D3DXVECTOR3(uv[2] * pw, uv[3] * ph, 0)};
+  D3DXMATRIX m;
+  float box[4];
+  TargetBox(*projection.GetWorldViewProj(&m, quadWorld), corners, 4, box);
+  // Whole pixels, one more on each side, inside the target.
+  const float w = static_cast<float>(width), h = static_cast<float>(height);
+  out->left = static_cast<LONG>(std::min(std::max(std::floor(box[0] * w) - 1.0f, 0.0f), w));
+  out->top = static_cast<LONG>(std::min(std::max(std::floor(box[1] * h) - 1.0f, 0.0f), h));
+  out->right = static_cast<LONG>(std::max(std::min(std::ceil(box[2] * w) + 1.0f, w), 0.0f));
+  out->bottom = static_cast<LONG>(std::max(std::min(std::ceil(box[3] * h) + 1.0f, h), 0.0f));
+  return out->left < out->right && out->top < out->bottom;
+}
+
 DS_GlowingObj::DS_GlowingObj(DS_GlowEffectCtrl* clone) : DS_ABObj(clone), glowItem(clone) {
   if (!clone) return;
   ParticleGeomArray::item = clone;
@@ -111,8 +179,12 @@ DS_GlowingObj::DS_GlowingObj(DS_GlowEffectCtrl* clone) : DS_ABObj(clone), glowIt
   glowTarget.Create(kGlowTargetSize, kGlowTargetSize);
 }
 
-int DS_GlowingObj::NeedsSourceTexture() {
-  return glowItem && glowItem->effect && glowTarget.EnsureMade() ? 1 : 0;
+bool DS_GlowingObj::GlowShows() const {
+  if (!glowItem) return false;
+  const float strength = glowItem->glowStrength.GetResult();
+  if (!(strength > 0.0f)) return false;
+  // A screen blend of black changes nothing; the normal blend lays even black over the scene.
+  return glowItem->blendMode.GetValue() != 1 || (glowItem->glowColour.GetValue() & 0x00FFFFFF) != 0;
 }
 
 void DS_GlowingObj::Update(double t) {
@@ -123,28 +195,43 @@ void DS_GlowingObj::Update(double t) {
 }
 
 void DS_GlowingObj::Render(DS_ABRender* renderer) {
-  if (!renderer || !NeedsSourceTexture()) return;
+  if (!renderer || !glowItem || !glowItem->effect) return;
+  // Nothing drawn: no quads to glow or to draw.
+  if (Bounds().empty) return;
   ID3DXEffect* effect = glowItem->effect;
-  float blendColor[4];
-  GlowBlendColor(glowItem->glowColour.GetValue(), glowItem->glowStrength.GetResult(), blendColor);
+  RenderDevice& device = GetRenderDevice();
 
-  // The particles alone into the cleared glow target.
-  effect->SetTexture("Texture1", glowItem->glowTexture);
-  effect->SetTechnique("Blend_Max");
-  glowTarget.Begin();
-  renderer->BeginTargetPass(glowTarget.Chain(), 3);
-  glowTarget.Clear();
-  renderer->DrawSpritesWithEffect(this, &glowItem->effect);
-  glowTarget.End();
-  renderer->EndTargetPass();
+  if (GlowShows() && glowTarget.EnsureMade()) {
+    float blendColor[4];
+    GlowBlendColor(glowItem->glowColour.GetValue(), glowItem->glowStrength.GetResult(), blendColor);
 
-  // The scene composed so far with the glow blended over the whole picture.
-  effect->SetTechnique(glowItem->blendMode.GetValue() == 1 ? "Blend_Screen" : "Blend_Normal");
-  effect->SetFloatArray("BlendColor", blendColor, 4);
-  IDirect3DTexture9** source = renderer->GetTargetTexture();
-  effect->SetTexture("Texture1", source ? *source : nullptr);
-  effect->SetTexture("Texture2", glowTarget.Texture());
-  renderer->DrawWithEffect(renderer->GetBackgroundQuad(), &glowItem->effect);
+    // The particles alone into the cleared glow target.
+    effect->SetTexture("Texture1", glowItem->glowTexture);
+    effect->SetTechnique("Blend_Max");
+    glowTarget.Begin();
+    renderer->BeginTargetPass(glowTarget.Chain(), 3);
+    glowTarget.Clear();
+    renderer->DrawSpritesWithEffect(this, &glowItem->effect);
+    float uv[4];
+    const bool glowing = GlowUvRect(Bounds(), world, static_cast<float>(kGlowTargetSize), uv);
+    glowTarget.End();
+    renderer->EndTargetPass();
+
+    // The glow blended over the scene drawn so far on the picture quad; the device fills only the pixels
+    // the glow can reach, since the blend leaves every other one as it is.
+    TexQuadPT* quad = renderer->GetBackgroundQuad();
+    const BackBufferSize target = device.GetTargetSize();
+    RECT reach;
+    if (glowing && quad && PictureUvOnTarget(quad->world, uv, target.width, target.height, &reach)) {
+      effect->SetTechnique(glowItem->blendMode.GetValue() == 1 ? "Blend_Screen" : "Blend_Normal");
+      effect->SetFloatArray("BlendColor", blendColor, 4);
+      effect->SetTexture("Texture2", glowTarget.Texture());
+      device.SetScissorRect(reach);
+      device.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+      renderer->DrawWithEffect(quad, &glowItem->effect);
+      device.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    }
+  }
 
   // The particles themselves on top.
   effect->SetTechnique("Common");

@@ -72,8 +72,19 @@ class DS_SpriteArrayObj : public AnimatedTexture<ParticleGeomArray>, public DS_A
 // the strength.
 void GlowBlendColor(DWORD colour, float strength, float out[4]);
 
+// During a target pass that stretches the picture over a target of texels x texels: the part of it that
+// quads within bounds (drawn through world) reach once sampled with bilinear filtering, as picture uv
+// (left, top, right, bottom); false when they reach none of it.
+bool GlowUvRect(const QuadBounds& bounds, const D3DXMATRIX& world, float texels, float uv[4]);
+// The pixels of the current target (width x height) where the picture quad, drawn through quadWorld,
+// shows that picture uv rectangle, a pixel more on each side and inside the target; false when none.
+bool PictureUvOnTarget(const D3DXMATRIX& quadWorld, const float uv[4], UINT width, UINT height, RECT* out);
+
 // A glow particle item's render object: the particles are drawn into a glow target of their own, which is
-// blended over the scene composed so far; then the particles themselves are drawn on top.
+// blended over the scene drawn so far; then the particles themselves are drawn on top.
+// The blend changes the current target where the glow is and nowhere else, so the object reads no
+// source: the slide draws it without an off-screen pass, and the device fills only the pixels the glow
+// reaches.
 class DS_GlowingObj : public ParticleGeomArray, public DS_ABObj {
  public:
   static const int kGlowTargetSize = 512;
@@ -81,14 +92,15 @@ class DS_GlowingObj : public ParticleGeomArray, public DS_ABObj {
   // Binds the particle count, has the item load its effect and textures, then makes the glow target.
   explicit DS_GlowingObj(DS_GlowEffectCtrl* clone);
 
+  // Nothing without an effect or without quads; the glow passes only while the glow shows and its
+  // target can be made; the particles on top in every case.
   void Render(DS_ABRender* renderer) override;
   void DrawMarkers(DS_ABRender* renderer, int mode) override {}
   void Update(double t) override;
   void OnScreenResize() override {}
-  // 1 while the object can draw (an effect and a glow target): it then always gets the scene composed so
-  // far as its source and writes the next target. 0 otherwise, so that a glow that cannot be drawn
-  // leaves the chain alone instead of leaving the next target black.
-  int NeedsSourceTexture() override;
+  // Whether the blend can change a pixel: a strength above 0, and for the screen blend a colour other
+  // than black.
+  bool GlowShows() const;
 
   DS_GlowEffectCtrl* glowItem;  // the same clone as the base's item
   GlowTarget glowTarget;

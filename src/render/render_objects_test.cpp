@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/noise.h"
+#include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
 #include "scene/fx_constructor.h"
@@ -119,8 +120,8 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
   RecordingEffect effect(log, "fx");
   fx.effect = &effect;
   effect.AddRef();
-  TestGlow glowWithoutTarget;  // the recording device makes no targets unless given textures
-  glowWithoutTarget.effect = &effect;
+  TestGlow glow;  // blends over the target: it reads nothing
+  glow.effect = &effect;
   effect.AddRef();
   struct Case {
     const char* kind;
@@ -132,14 +133,14 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
       {"brush on the picture", &pictureFX, 0},
       {"sprite array", &sprites, 0},
       {"effect particles", &fx, 0},
-      {"glow that cannot draw", &glowWithoutTarget, 0},
+      {"glow", &glow, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
     std::unique_ptr<DS_ABObj> object(c.item->CreateRenderObject());
     EXPECT_EQ(object->NeedsSourceTexture(), c.expected);
   }
-  glowWithoutTarget.effect = nullptr;
+  glow.effect = nullptr;
   effect.Release();
   fx.effect = nullptr;
   effect.Release();
@@ -378,6 +379,8 @@ class FakeGlowDevice : public RecordingRenderDevice {
     if (fail) return false;
     for (int i = 0; i < 2; ++i) chain.textures[i].Share(&textures[i]);
     chain.current.Share(&textures[0]);
+    chain.width = width;
+    chain.height = height;
     return true;
   }
   void BeginTargets(RenderTargetChain&, IDirect3DTexture9**) override { Log("target begin"); }
@@ -388,12 +391,59 @@ class FakeGlowDevice : public RecordingRenderDevice {
   FakeTexture textures[2];
 };
 
+// A glow item whose quads sit where the test puts them.
+class PlacedGlow : public TestGlow {
+ public:
+  PlacedGlow() = default;
+  PlacedGlow(const PlacedGlow& o) : TestGlow(o), centres(o.centres), half(o.half), next(o.next) {}
+  DS_ABObj* CreateRenderObject() override { return new DS_GlowingObj(new PlacedGlow(*this)); }
+  DS_ParticleSystemCtrl* Clone() const override { return new PlacedGlow(*this); }
+  void InitParticle(Particle* p) override {
+    p->centre = centres[next++ % centres.size()];
+    p->axisX = D3DXVECTOR3(1, 0, 0);
+    p->axisY = D3DXVECTOR3(0, 1, 0);
+    p->halfWidth = p->halfHeight = half;
+  }
+  std::vector<D3DXVECTOR3> centres{D3DXVECTOR3(400, 300, 0)};
+  float half = 10;
+  size_t next = 0;
+};
+
+// A renderer whose target passes place the picture on the pass's target, as the picture light does.
+class PlacingRenderer : public RecordingRenderer {
+ public:
+  using RecordingRenderer::RecordingRenderer;
+  void BeginTargetPass(RenderTargetChain* target, int mode) override {
+    RecordingRenderer::BeginTargetPass(target, mode);
+    saved_ = g_LetterboxProjection;
+    g_LetterboxProjection.SetProjection(target->width, target->height, imageWidth, imageHeight, mode, true);
+  }
+  void EndTargetPass() override {
+    RecordingRenderer::EndTargetPass();
+    g_LetterboxProjection = saved_;
+  }
+
+ private:
+  LetterboxProjection saved_;
+};
+
 class GlowObjectTest : public RenderObjectsTest {
  protected:
+  void SetUp() override {
+    RenderObjectsTest::SetUp();
+    // An 800 x 600 picture over an 800 x 600 target: picture pixels are target pixels.
+    glowDevice.size = BackBufferSize{800, 600};
+    g_LetterboxProjection = LetterboxProjection();
+    g_LetterboxProjection.SetProjection(800, 600, 800, 600, PicturePosition::Fit, true);
+  }
+  void TearDown() override {
+    g_LetterboxProjection = LetterboxProjection();
+    RenderObjectsTest::TearDown();
+  }
+
   // A glow item drawn through a recording effect, and the object made from it.
-  std::unique_ptr<DS_GlowingObj> MakeGlow(int blendMode = 0) {
-    TestGlow item;
-    item.count.Raw() = 1;
+  std::unique_ptr<DS_GlowingObj> MakeGlow(int blendMode = 0, PlacedGlow item = PlacedGlow()) {
+    item.count.Raw() = static_cast<UINT>(item.centres.size());
     item.blendMode.Raw() = blendMode;
     item.glowColour.Raw() = 0x000000FF;
     item.glowStrength.SetValue(50, nullptr);
@@ -410,6 +460,7 @@ class GlowObjectTest : public RenderObjectsTest {
   RecordingEffect effect{log, "glow fx"};
   FakeTexture* glowImage = Texture("glow image");
   FakeTexture* mainImage = Texture("main image");
+  PlacingRenderer placing{log};
 };
 
 TEST_F(GlowObjectTest, GlowStepsItsItemBeforeTheClockAndFillsEveryFrame) {
@@ -428,22 +479,111 @@ TEST_F(GlowObjectTest, GlowStepsItsItemBeforeTheClockAndFillsEveryFrame) {
   EXPECT_EQ(vb->locks, 2);
 }
 
-TEST_F(GlowObjectTest, GlowPassDrawsIntoItsTargetThenBlendsOverTheSceneThenDrawsTheParticles) {
-  FakeTexture* scene = Texture("scene");
+TEST_F(GlowObjectTest, GlowPassDrawsIntoItsTargetThenBlendsOverTheSceneWhereItReachesThenDrawsTheParticles) {
   log.names[&glowDevice.textures[0]] = "glow target";
   std::unique_ptr<DS_GlowingObj> glow = MakeGlow();
-  EXPECT_EQ(glow->NeedsSourceTexture(), 1);
-  renderer.sourceTexture = scene;
+  EXPECT_EQ(glow->NeedsSourceTexture(), 0) << "it blends over the target: no off-screen pass for it";
+  glow->Update(0.1f);
+  glowDevice.shared = &log;
   log.calls.clear();
-  glow->Render(&renderer);
+  glow->Render(&placing);
   EXPECT_EQ(log.calls, (Lines{"texture Texture1=glow image", "technique Blend_Max", "target begin",
                               "BeginTargetPass 3", "target clear", "DrawSpritesWithEffect particles glow fx",
                               "target end", "EndTargetPass", "technique Blend_Normal", "floats BlendColor=1,0,0,0.5",
-                              "texture Texture1=scene", "texture Texture2=glow target",
-                              "DrawWithEffect background glow fx", "technique Common", "texture Texture1=main image",
-                              "DrawSpritesWithEffect particles glow fx"}));
-  ASSERT_EQ(renderer.targets.size(), 1u);
-  EXPECT_EQ(renderer.targets[0], glow->glowTarget.Chain());
+                              "texture Texture2=glow target", "scissor 386 287 414 313", "rs 174=1",
+                              "DrawWithEffect background glow fx", "rs 174=0", "technique Common",
+                              "texture Texture1=main image", "DrawSpritesWithEffect particles glow fx"}));
+  ASSERT_EQ(placing.targets.size(), 1u);
+  EXPECT_EQ(placing.targets[0], glow->glowTarget.Chain());
+}
+
+// The quad 390..410 of the 800-pixel picture covers glow texels 249.6..262.4 of 512; a bilinear sample
+// reaches a texel further (1.5 with slack), which is 2.34 picture pixels: 387.66..412.34, whole pixels
+// and one more on each side: 386..414 (likewise 287..313 down).
+TEST(GlowReachTest, ReachOfTheGlowOnTheTarget) {
+  lumi_test::RecordingRenderDevice device(1920, 1080);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  QuadBounds bounds;
+  struct Case {
+    const char* what;
+    D3DXVECTOR3 low, high;
+    int mode;
+    UINT width, height;  // the target the picture is placed on
+    float zoom;
+    bool reaches;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"inside, pixels one to one", {390, 290, 0}, {410, 310, 0}, PicturePosition::Fit, 800, 600, 1, true,
+       {386, 287, 414, 313}},
+      {"over the picture's corner: cut at the target", {-20, -20, 0}, {10, 10, 0}, PicturePosition::Fit, 800, 600, 1,
+       true, {0, 0, 14, 13}},
+      {"wholly outside the picture", {900, 100, 0}, {950, 150, 0}, PicturePosition::Fit, 800, 600, 1, false, {}},
+      // Fit on a wider target: the picture is 1440 x 1080 from x 240; picture pixels are 1.8 target pixels.
+      {"fitted between bars", {390, 290, 0}, {410, 310, 0}, PicturePosition::Fit, 1920, 1080, 1, true,
+       {936, 517, 984, 563}},
+      // Zoomed twice about the centre: the glow's reach on the target doubles around it.
+      {"zoomed", {390, 290, 0}, {410, 310, 0}, PicturePosition::Fit, 800, 600, 2, true, {374, 275, 426, 325}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bounds = QuadBounds();
+    bounds.Add(c.low);
+    bounds.Add(c.high);
+    g_LetterboxProjection = LetterboxProjection();
+    g_LetterboxProjection.SetProjection(512, 512, 800, 600, PicturePosition::OffscreenStretch, true);
+    float uv[4];
+    const bool glowing = GlowUvRect(bounds, identity, 512, uv);
+    // The projection's units need not be the target's pixels.
+    g_LetterboxProjection.SetProjection(c.width / 2, c.height / 2, 800, 600, c.mode, true);
+    g_LetterboxProjection.SetZoom(c.zoom, 0, 0);
+    RECT r{};
+    const bool reaches = glowing && PictureUvOnTarget(identity, uv, c.width, c.height, &r);
+    EXPECT_EQ(reaches, c.reaches);
+    if (!c.reaches) continue;
+    EXPECT_EQ(r.left, c.expected.left);
+    EXPECT_EQ(r.top, c.expected.top);
+    EXPECT_EQ(r.right, c.expected.right);
+    EXPECT_EQ(r.bottom, c.expected.bottom);
+  }
+  g_LetterboxProjection = LetterboxProjection();
+}
+
+TEST_F(GlowObjectTest, GlowThatShowsNothingSkipsItsPassesAndStillDrawsTheParticles) {
+  const struct {
+    const char* what;
+    int blendMode;
+    DWORD colour;
+    UINT strength;
+    bool passes;
+  } cases[] = {
+      {"no strength", 0, 0x0000FF, 0, false},
+      {"screen of black", 1, 0x000000, 100, false},
+      {"normal blend of black darkens", 0, 0x000000, 100, true},
+      {"screen of a colour", 1, 0x010000, 100, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<DS_GlowingObj> glow = MakeGlow(c.blendMode);
+    glow->glowItem->glowColour.Raw() = c.colour;
+    glow->glowItem->glowStrength.SetValue(c.strength, nullptr);
+    glow->Update(0.1f);
+    log.calls.clear();
+    glow->Render(&placing);
+    EXPECT_EQ(log.With("technique "), c.passes ? (Lines{"technique Blend_Max", c.blendMode == 1 ? "technique Blend_Screen"
+                                                                                                   : "technique Blend_Normal",
+                                                        "technique Common"})
+                                               : (Lines{"technique Common"}));
+    EXPECT_EQ(log.With("DrawSpritesWithEffect").size(), c.passes ? 2u : 1u);
+  }
+}
+
+TEST_F(GlowObjectTest, GlowWithoutQuadsDrawsNothing) {
+  std::unique_ptr<DS_GlowingObj> glow = MakeGlow();  // no update yet: nothing written
+  log.calls.clear();
+  glow->Render(&placing);
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST_F(GlowObjectTest, GlowBlendTechniqueFollowsTheBlendMode) {
@@ -454,32 +594,33 @@ TEST_F(GlowObjectTest, GlowBlendTechniqueFollowsTheBlendMode) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.blendMode);
     std::unique_ptr<DS_GlowingObj> glow = MakeGlow(c.blendMode);
+    glow->Update(0.1f);
     log.calls.clear();
-    glow->Render(&renderer);
+    glow->Render(&placing);
     EXPECT_EQ(log.With("technique "), (Lines{"technique Blend_Max", c.technique, "technique Common"}));
   }
 }
 
-TEST_F(GlowObjectTest, GlowThatCannotDrawLeavesTheChainAloneAndDrawsNothing) {
+TEST_F(GlowObjectTest, GlowWithoutTargetDrawsOnlyItsParticlesAndWithoutEffectNothing) {
   // The target could not be made: not tried again every frame.
   glowDevice.fail = true;
   std::unique_ptr<DS_GlowingObj> noTarget = MakeGlow();
   glowDevice.fail = false;
+  noTarget->Update(0.1f);
   log.calls.clear();
-  EXPECT_EQ(noTarget->NeedsSourceTexture(), 0);
-  noTarget->Render(&renderer);
-  EXPECT_TRUE(log.calls.empty());
+  noTarget->Render(&placing);
+  EXPECT_EQ(log.calls, (Lines{"technique Common", "texture Texture1=main image",
+                              "DrawSpritesWithEffect particles glow fx"}));
 
-  // No effect.
   std::unique_ptr<DS_GlowingObj> noEffect = MakeGlow();
   SafeRelease(&noEffect->glowItem->effect);
+  noEffect->Update(0.1f);
   log.calls.clear();
-  EXPECT_EQ(noEffect->NeedsSourceTexture(), 0);
-  noEffect->Render(&renderer);
+  noEffect->Render(&placing);
   EXPECT_TRUE(log.calls.empty());
 }
 
-TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTargetAndTheNextUseMakesItAgain) {
+TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTarget) {
   std::unique_ptr<DS_GlowingObj> first = MakeGlow();
   std::unique_ptr<DS_GlowingObj> second = MakeGlow();
   glowDevice.fail = true;
@@ -492,12 +633,12 @@ TEST_F(GlowObjectTest, DeviceLossReleasesEveryGlowTargetAndTheNextUseMakesItAgai
   EXPECT_FALSE(second->glowTarget.Ready());
   EXPECT_EQ(glowDevice.textures[0].refs, 1);
   EXPECT_EQ(glowDevice.textures[1].refs, 1);
-
+  // Lost, the objects draw nothing: their quads went with the device.
   log.calls.clear();
-  EXPECT_EQ(first->NeedsSourceTexture(), 1);
-  EXPECT_EQ(second->NeedsSourceTexture(), 1);
-  EXPECT_EQ(failed->NeedsSourceTexture(), 0);
-  EXPECT_EQ(log.calls, (Lines{"target create 512x512", "target create 512x512"}));
+  first->Update(0.1f);
+  first->Render(&placing);
+  EXPECT_TRUE(log.With("target").empty());
+  EXPECT_TRUE(log.With("Draw").empty());
   second.reset();
   failed.reset();
   InvalidateAllDeviceObjects();  // a destroyed target is no longer reached
@@ -516,11 +657,13 @@ TEST_F(GlowObjectTest, ResetMakesTheTargetsReleasedAtTheLossAgainAndLeavesTheOth
   EXPECT_EQ(log.calls, (Lines{"target create 512x512"})) << "only the target released at the loss";
   EXPECT_TRUE(made->glowTarget.Ready());
   EXPECT_FALSE(failed->glowTarget.Ready());
+  made->Update(0.1f);
   log.calls.clear();
-  EXPECT_EQ(made->NeedsSourceTexture(), 1);
-  EXPECT_TRUE(log.calls.empty()) << "made at the reset, not again at its use";
+  made->Render(&placing);
+  EXPECT_TRUE(log.With("target create").empty()) << "made at the reset, not again at its use";
+  EXPECT_EQ(log.With("technique Blend_Max").size(), 1u);
   CreateAllDeviceObjects();  // a second reset without a loss makes nothing
-  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(log.With("target create").empty());
 }
 
 TEST_F(RenderObjectsTest, EffectParticlesSetTheirParametersRightBeforeTheDraw) {

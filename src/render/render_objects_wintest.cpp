@@ -103,7 +103,7 @@ TEST_F(RenderObjectsDeviceTest, GlowDrawsIntoItsOwnClearedTargetAndPutsTheSceneT
   glow->glowTarget.Texture()->GetLevelDesc(0, &desc);
   EXPECT_EQ(desc.Width, 512u);
   EXPECT_EQ(desc.Height, 512u);
-  EXPECT_EQ(glow->NeedsSourceTexture(), 1);
+  EXPECT_EQ(glow->NeedsSourceTexture(), 0) << "it blends over the current target";
 
   Fill(glow->glowTarget.Texture(), kOpaqueRed);
   IDirect3DSurface9* backBuffer = CurrentTarget();

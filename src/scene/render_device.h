@@ -122,6 +122,8 @@ class RenderDevice {
   virtual void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {}
   // The rectangle draws are cut to while D3DRS_SCISSORTESTENABLE is on, in target pixels.
   virtual void SetScissorRect(const RECT& rect) {}
+  // The pixels of the viewport on the current render target.
+  virtual BackBufferSize GetTargetSize() { return BackBufferSize{0, 0}; }
   // The projection's black bars (drawn in Fit mode only).
   virtual void DrawBars(const LetterboxProjection& projection) {}
 

@@ -63,6 +63,8 @@ class RecordingRenderDevice : public RenderDevice {
                             UINT count) override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
   void SetScissorRect(const RECT& rect) override;
+  // targetSize, or the back buffer's size while it is 0 x 0.
+  BackBufferSize GetTargetSize() override { return targetSize.width ? targetSize : size; }
   UINT BeginEffect(ID3DXEffect* effect) override;
   void BeginPass(ID3DXEffect* effect, UINT pass) override;
   void EndPass(ID3DXEffect* effect) override;
@@ -129,6 +131,7 @@ class RecordingRenderDevice : public RenderDevice {
   std::map<DWORD, DWORD> renderStates, stageStates, samplerStates;
   IDirect3DTexture9* texture0 = nullptr;  // stage 0 texture now
   std::string target = "back";            // what draws land on: "back", or "rt0"/"rt1" of the pair
+  BackBufferSize targetSize = BackBufferSize{0, 0};
   UINT passes = 1;
   // The textures the pair hands out; CreateTargets puts them into the chain (no references taken).
   IDirect3DTexture9* pairTextures[2] = {nullptr, nullptr};

@@ -72,14 +72,19 @@ inline const std::vector<EffectExpectation>& Expectations() {
         {"BlendColor", D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 4, {1, 1, 1, 1}}},
        {// overlapping glows keep the brightest value of each channel
         {"Blend_Max", 0x00602000, 0xFF40FF80, {{"Texture1", 0xFF808080}}, {}, 0xFF608040, 2},
-        // screen: 1 - (1 - scene)(1 - glow * colour * strength)
-        {"Blend_Screen", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
-         {{"BlendColor", {1, 0, 0, 1}}}, 0xFFA04040, 2},
-        {"Blend_Screen", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
-         {{"BlendColor", {1, 0, 0, 0}}}, 0xFF404040, 2},
+        // screen over the scene already on the target: 1 - (1 - scene)(1 - glow * colour * strength)
+        {"Blend_Screen", 0xFF404040, 0xFFFFFFFF, {{"Texture2", 0x80808080}}, {{"BlendColor", {1, 0, 0, 1}}},
+         0xFFA04040, 2},
+        {"Blend_Screen", 0xFF404040, 0xFFFFFFFF, {{"Texture2", 0x80808080}}, {{"BlendColor", {1, 0, 0, 0}}},
+         0xFF404040, 2},
         // normal: the colour laid over the scene by the glow's coverage times the strength
-        {"Blend_Normal", 0xFF0000FF, 0xFFFFFFFF, {{"Texture1", 0xFF404040}, {"Texture2", 0x80808080}},
-         {{"BlendColor", {1, 0, 0, 1}}}, 0xFFA02020, 2},
+        {"Blend_Normal", 0xFF404040, 0xFFFFFFFF, {{"Texture2", 0x80808080}}, {{"BlendColor", {1, 0, 0, 1}}},
+         0xFFA02020, 2},
+        // where the glow target is empty the scene stays as it is, its alpha too
+        {"Blend_Normal", 0x80404040, 0xFFFFFFFF, {{"Texture2", 0x00000000}}, {{"BlendColor", {1, 0, 0, 1}}},
+         0x80404040, 1},
+        {"Blend_Screen", 0x80404040, 0xFFFFFFFF, {{"Texture2", 0x00000000}}, {{"BlendColor", {1, 1, 1, 1}}},
+         0x80404040, 1},
         // the sprites on top, added by their alpha
         {"Common", 0xFF102030, 0x80FFFFFF, {{"Texture1", 0xFF808080}}, {}, 0xFF506070, 3}}},
       // 99: fireball of the explosion particle items.

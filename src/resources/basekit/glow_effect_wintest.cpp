@@ -113,10 +113,14 @@ class GlowEffectTest : public lumi_test::D3DFixture {
 
   // glowTexel: every texel of the sprites' glow texture; the main texture adds nothing (alpha 0).
   void MakeGlow(int blendMode, DWORD glowTexel) { MakeGlowWith(effect, blendMode, glowTexel); }
-  void MakeGlowWith(ID3DXEffect* itemEffect, int blendMode, DWORD glowTexel) {
+  void MakeGlowWith(ID3DXEffect* itemEffect, int blendMode, DWORD glowTexel,
+                    std::vector<D3DXVECTOR3> centres = {D3DXVECTOR3(16, 16, 0), D3DXVECTOR3(22, 16, 0),
+                                                        D3DXVECTOR3(48, 48, 0)},
+                    float half = 8) {
     PlacedGlow item;
-    item.centres = {D3DXVECTOR3(16, 16, 0), D3DXVECTOR3(22, 16, 0), D3DXVECTOR3(48, 48, 0)};
-    item.count.Raw() = 3;
+    item.centres = centres;
+    item.half = half;
+    item.count.Raw() = static_cast<UINT>(centres.size());
     item.blendMode.Raw() = blendMode;
     item.glowColour.Raw() = 0x000000FF;  // red
     item.effect = itemEffect;
@@ -220,6 +224,45 @@ TEST_F(GlowEffectTest, CutShortModuleEffectGivesNoEffectAndTheGlowDrawsNothing) 
   for (auto xy : {std::make_pair(48u, 48u), std::make_pair(16u, 16u), std::make_pair(40u, 8u)}) {
     EXPECT_NEAR(Red(frame.at(xy.first, xy.second)), 0x40, 3) << xy.first << "," << xy.second;
     EXPECT_NEAR(Green(frame.at(xy.first, xy.second)), 0x40, 3) << xy.first << "," << xy.second;
+  }
+}
+
+// On a 1024 x 1024 target the 64 x 64 picture's glow texels span two pixels, so a glow's filtered edge
+// reaches past its sprites by more than a pixel. The glow is blended only where it reaches: around two
+// sprites (one over the picture's left edge) it is the same, pixel for pixel, as when two more sprites far
+// away stretch that reach over the whole picture.
+class WideGlowTest : public GlowEffectTest {
+ protected:
+  lumi_test::D3DTestOptions Options() const override {
+    lumi_test::D3DTestOptions o;
+    o.width = o.height = 1024;
+    return o;
+  }
+};
+
+TEST_F(WideGlowTest, GlowBlendedWhereItReachesMatchesTheGlowBlendedOverTheWholePicture) {
+  const std::vector<D3DXVECTOR3> twoSprites = {D3DXVECTOR3(20.3f, 30.7f, 0), D3DXVECTOR3(1.2f, 40.4f, 0)};
+  std::vector<D3DXVECTOR3> spread = twoSprites;
+  spread.push_back(D3DXVECTOR3(60, 4, 0));
+  spread.push_back(D3DXVECTOR3(60, 60, 0));
+  for (int blendMode : {1, 0}) {
+    SCOPED_TRACE(blendMode);
+    MakeGlowWith(effect, blendMode, 0xFFFFFFFF, twoSprites, 3.1f);
+    const lumi_test::Pixels alone = Frame();
+    objects.clear();
+    MakeGlowWith(effect, blendMode, 0xFFFFFFFF, spread, 3.1f);
+    const lumi_test::Pixels whole = Frame();
+    objects.clear();
+    ASSERT_EQ(alone.width, 1024u);
+    // Picture x 0..32, y 20..52 at 16 pixels each: both near sprites and their glow.
+    int differing = 0, lit = 0;
+    for (UINT y = 20 * 16; y < 52 * 16; ++y)
+      for (UINT x = 0; x < 32 * 16; ++x) {
+        differing += alone.at(x, y) != whole.at(x, y) ? 1 : 0;
+        lit += Red(alone.at(x, y)) > 0x48 ? 1 : 0;
+      }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(lit, 12000) << "both glows drawn";
   }
 }
 

@@ -1,9 +1,10 @@
 // Glow of the glow particle items (resource 97). The render object draws it in three steps:
 // "Blend_Max" draws the glow sprites into a private target cleared to transparent black, keeping the
 // brightest value where glows overlap; "Blend_Screen" or "Blend_Normal" lays that target over the scene
-// composed so far on the picture quad, writing every pixel opaque; "Common" draws the sprites on top.
+// drawn so far on the picture quad through the blender, which reads the scene where it lies, so a pixel
+// the glow does not reach stays as it is; "Common" draws the sprites on top.
 
-texture Texture1;  // the sprites' glow or main texture; in the blend passes, the scene composed so far
+texture Texture1;  // the sprites' glow or main texture
 texture Texture2;  // the glow target
 float4 BlendColor = {1.0, 1.0, 1.0, 1.0};  // glow colour (rgb) and strength (a)
 
@@ -34,16 +35,14 @@ float4 SpriteColor(SpritePixel p) : COLOR0 {
   return tex2D(Sprite, p.uv) * p.color;
 }
 
-float4 ScreenOver(float2 uv : TEXCOORD0) : COLOR0 {
-  float3 scene = tex2D(Sprite, uv).rgb;
-  float3 glow = tex2D(Glow, uv).rgb * BlendColor.rgb * BlendColor.a;
-  return float4(1.0 - (1.0 - scene) * (1.0 - glow), 1.0);
+// Screen: 1 - (1 - scene)(1 - glow) = glow (1 - scene) + scene, with the blender's INVDESTCOLOR and ONE.
+float4 ScreenGlow(float2 uv : TEXCOORD0) : COLOR0 {
+  return float4(tex2D(Glow, uv).rgb * BlendColor.rgb * BlendColor.a, 1.0);
 }
 
-float4 NormalOver(float2 uv : TEXCOORD0) : COLOR0 {
-  float3 scene = tex2D(Sprite, uv).rgb;
-  float cover = saturate(tex2D(Glow, uv).a * BlendColor.a);
-  return float4(lerp(scene, BlendColor.rgb, cover), 1.0);
+// Normal: lerp (scene, colour, cover), with the blender's SRCALPHA and INVSRCALPHA.
+float4 NormalGlow(float2 uv : TEXCOORD0) : COLOR0 {
+  return float4(BlendColor.rgb, saturate(tex2D(Glow, uv).a * BlendColor.a));
 }
 
 technique Blend_Max {
@@ -60,15 +59,24 @@ technique Blend_Max {
 
 technique Blend_Screen {
   pass P0 {
-    AlphaBlendEnable = FALSE;
-    PixelShader = compile ps_2_0 ScreenOver();
+    // The scene's alpha is not the glow's.
+    ColorWriteEnable = RED | GREEN | BLUE;
+    AlphaBlendEnable = TRUE;
+    BlendOp = ADD;
+    SrcBlend = INVDESTCOLOR;
+    DestBlend = ONE;
+    PixelShader = compile ps_2_0 ScreenGlow();
   }
 }
 
 technique Blend_Normal {
   pass P0 {
-    AlphaBlendEnable = FALSE;
-    PixelShader = compile ps_2_0 NormalOver();
+    ColorWriteEnable = RED | GREEN | BLUE;
+    AlphaBlendEnable = TRUE;
+    BlendOp = ADD;
+    SrcBlend = SRCALPHA;
+    DestBlend = INVSRCALPHA;
+    PixelShader = compile ps_2_0 NormalGlow();
   }
 }
 
