@@ -354,8 +354,7 @@ TEST_F(SceneHostTest, IconLayerIsDrawnOnlyOverThePaintedIcons) {
 void AddGlow(DS_SlideContainer& slide, lumi_test::RecordingEffect& effect) {
   render_test::TestGlow* glow = new render_test::TestGlow;
   glow->count.Raw() = 4;
-  glow->effect = &effect;
-  effect.AddRef();
+  glow->effect.Share(&effect);
   slide.items.emplace_back(glow);
 }
 

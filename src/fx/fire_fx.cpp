@@ -162,7 +162,7 @@ void DS_FireFX::Render(DS_ABRender* renderer) {
   // Without a mask its twin leaves out the mask lookup, which then gives 1 everywhere.
   D3DXHANDLE twin = CoveredEverywhere() ? effect->GetTechniqueByName("MainNoMask") : nullptr;
   effect->SetTechnique(twin ? twin : "Main");
-  renderer->DrawIndexedWithEffect(&grid, &effect);
+  renderer->DrawIndexedWithEffect(&grid, effect.Slot());
 }
 
 void DS_FireFX::SaveBase(DS_IOF_Virtual** stream) {

@@ -49,13 +49,10 @@ DS_FX_Constructor::DS_FX_Constructor(const DS_FX_Constructor& o)
       effectLink(o.effectLink),
       scale(o.scale),
       maskKey(o.maskKey),
-      mask(o.mask) {
-  mesh_detail::Hold(effect, o.effect);
-}
+      mask(o.mask),
+      effect(o.effect) {}
 
-DS_FX_Constructor::~DS_FX_Constructor() {
-  SafeRelease(&effect);
-}
+DS_FX_Constructor::~DS_FX_Constructor() = default;
 
 void DS_FX_Constructor::SetClassDefaults(int effectId, UINT speedValue, float speedScale) {
   effectLink.Raw() = DocFileKey(kFxModule, effectId);
@@ -73,10 +70,7 @@ void DS_FX_Constructor::RenewIdentity() {
 void DS_FX_Constructor::LoadEffect(IDirect3DTexture9** maskSlot) {
   ID3DXEffect* loaded = nullptr;
   if (g_DocResManager) g_DocResManager->GetEffect(&loaded, effectLink);
-  // The manager's reference is ours; the old one goes only after it was taken.
-  ID3DXEffect* old = effect;
-  effect = loaded;
-  if (old) old->Release();
+  effect.Adopt(loaded);  // the manager's reference is ours; the old one goes only after it was taken
   SetMask(maskSlot);
 }
 
@@ -101,7 +95,7 @@ void DS_FX_Constructor::Assign(const DS_FX_Constructor& source) {
   maskKey = source.maskKey;
   if (&source == this) return;
   mask = source.mask;
-  mesh_detail::Hold(effect, source.effect);
+  effect = source.effect;
 }
 
 void DS_FX_Constructor::CommonScale(UINT w, UINT h, float s, float out[2]) {
@@ -136,7 +130,7 @@ void DS_FX_Constructor::DrawWithCommonParams(DS_ABRender* renderer) {
   effect->SetTexture("Mask", *GetMask());
   IDirect3DTexture9** background = renderer->GetTargetTexture();
   effect->SetTexture("Background", background ? *background : nullptr);
-  renderer->DrawWithEffect(renderer->GetBackgroundQuad(), &effect);
+  renderer->DrawWithEffect(renderer->GetBackgroundQuad(), effect.Slot());
 }
 
 void DS_FX_Constructor::SaveBase(DS_IOF_Virtual** stream) {

@@ -563,8 +563,7 @@ TEST_F(AnimatedLightTest, UnderwaterPostPassDrawsTheComposedSlideThroughTheWobbl
   log.names[&pair[0]] = "rt0";
   device.shared = &log;
   RecordingEffect effect(log, "wobble");
-  effect.AddRef();
-  light.underwater.effect = &effect;
+  light.underwater.effect.Share(&effect);
   light.FrameMove(0.0);
   OffscreenFrame(light, 0.1);
   EXPECT_FLOAT_EQ(light.underwater.clock.GetPosition(), 2.5f);
@@ -577,7 +576,6 @@ TEST_F(AnimatedLightTest, UnderwaterPostPassDrawsTheComposedSlideThroughTheWobbl
   EXPECT_EQ(device.Lines("bars"), (Lines{"bars mode 1"}));
   EXPECT_EQ(device.log.back(), "bars mode 1");
   light.underwater.effect = nullptr;
-  effect.Release();
 }
 
 // Without an effect (not in the module, or not compiled) the composed slide still reaches the back

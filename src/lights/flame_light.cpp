@@ -214,7 +214,7 @@ void DS_FlameLight::RenderBackground() {
   if (!fire.effect) return;
   DS_FireFX::SetFireParams(fireQuad, &fire);
   fire.effect->SetTechnique("AsEffect");
-  DrawWithEffect(&fireQuad, &fire.effect);
+  DrawWithEffect(&fireQuad, fire.effect.Slot());
 }
 
 void DS_FlameLight::PostRender() {

@@ -234,8 +234,7 @@ TEST_F(ExplosionTest, ParametersOfOneDrawAndTheNoiseSwapOncePerWholeSecond) {
   Picture(item.noiseLink.GetKey(), "noise2");
   item.LoadEffect();
   RecordingEffect effect(log, "explosion");
-  effect.AddRef();
-  item.effect = &effect;
+  item.effect.Share(&effect);
   item.clock = 3.4f;
   item.lastWholeSecond = 3;
   item.ApplyEffectParams();
@@ -260,7 +259,6 @@ TEST_F(ExplosionTest, ParametersOfOneDrawAndTheNoiseSwapOncePerWholeSecond) {
   EXPECT_FLOAT_EQ(item.noiseShift1[0], sx);
   EXPECT_FLOAT_EQ(item.noiseShift1[1], sy);
   item.effect = nullptr;
-  effect.Release();
   EXPECT_EQ(effect.refs, 1);
 }
 

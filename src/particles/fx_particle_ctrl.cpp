@@ -30,19 +30,15 @@ IDirect3DTexture9* FirstFrameOf(const DS_ImageFileLink& link) {
 // ---- effect base
 
 DS_FXParticleSystemCtrl::DS_FXParticleSystemCtrl(const DS_FXParticleSystemCtrl& o)
-    : DS_ParticleSystemCtrl(o), effectLink(o.effectLink) {
-  mesh_detail::Hold(effect, o.effect);
-}
+    : DS_ParticleSystemCtrl(o), effectLink(o.effectLink), effect(o.effect) {}
 
-DS_FXParticleSystemCtrl::~DS_FXParticleSystemCtrl() { SafeRelease(&effect); }
+DS_FXParticleSystemCtrl::~DS_FXParticleSystemCtrl() = default;
 
 void DS_FXParticleSystemCtrl::LoadEffect() {
   if (!g_DocResManager) return;
   ID3DXEffect* loaded = nullptr;
   g_DocResManager->GetEffect(&loaded, effectLink);  // adds the reference we now hold
-  ID3DXEffect* old = effect;
-  effect = loaded;
-  if (old) old->Release();
+  effect.Adopt(loaded);
 }
 
 void DS_FXParticleSystemCtrl::SaveBase(DS_IOF_Virtual** stream) const {

@@ -211,7 +211,7 @@ void DS_GlowingObj::Render(DS_ABRender* renderer) {
     glowTarget.Begin();
     renderer->BeginTargetPass(glowTarget.Chain(), 3);
     glowTarget.Clear();
-    renderer->DrawSpritesWithEffect(this, &glowItem->effect);
+    renderer->DrawSpritesWithEffect(this, glowItem->effect.Slot());
     float uv[4];
     const bool glowing = GlowUvRect(Bounds(), world, static_cast<float>(kGlowTargetSize), uv);
     glowTarget.End();
@@ -228,7 +228,7 @@ void DS_GlowingObj::Render(DS_ABRender* renderer) {
       effect->SetTexture("Texture2", glowTarget.Texture());
       device.SetScissorRect(reach);
       device.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
-      renderer->DrawWithEffect(quad, &glowItem->effect);
+      renderer->DrawWithEffect(quad, glowItem->effect.Slot());
       device.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
     }
   }
@@ -236,7 +236,7 @@ void DS_GlowingObj::Render(DS_ABRender* renderer) {
   // The particles themselves on top.
   effect->SetTechnique("Common");
   effect->SetTexture("Texture1", glowItem->mainTexture);
-  renderer->DrawSpritesWithEffect(this, &glowItem->effect);
+  renderer->DrawSpritesWithEffect(this, glowItem->effect.Slot());
 }
 
 // ---- effect particle items
@@ -251,7 +251,7 @@ DS_FXObj::DS_FXObj(DS_BaseFXCtrl* clone) : DS_ABObj(clone), effectItem(clone) {
 void DS_FXObj::Render(DS_ABRender* renderer) {
   if (!renderer || !effectItem || !effectItem->effect) return;
   effectItem->ApplyEffectParams();
-  renderer->DrawSpritesWithEffect(this, &effectItem->effect);
+  renderer->DrawSpritesWithEffect(this, effectItem->effect.Slot());
 }
 
 void DS_FXObj::Update(double t) {

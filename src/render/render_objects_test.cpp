@@ -118,11 +118,9 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
   TestSprites sprites;
   TestFX fx;
   RecordingEffect effect(log, "fx");
-  fx.effect = &effect;
-  effect.AddRef();
+  fx.effect.Share(&effect);
   TestGlow glow;  // blends over the target: it reads nothing
-  glow.effect = &effect;
-  effect.AddRef();
+  glow.effect.Share(&effect);
   struct Case {
     const char* kind;
     DS_ABObj_Constructor* item;
@@ -141,9 +139,7 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
     EXPECT_EQ(object->NeedsSourceTexture(), c.expected);
   }
   glow.effect = nullptr;
-  effect.Release();
   fx.effect = nullptr;
-  effect.Release();
   EXPECT_EQ(effect.refs, 1);  // every clone let go of its reference
 }
 
@@ -447,8 +443,7 @@ class GlowObjectTest : public RenderObjectsTest {
     item.blendMode.Raw() = blendMode;
     item.glowColour.Raw() = 0x000000FF;
     item.glowStrength.SetValue(50, nullptr);
-    effect.AddRef();
-    item.effect = &effect;
+    item.effect.Share(&effect);
     item.glowTexture.Share(glowImage);
     item.mainTexture.Share(mainImage);
     std::unique_ptr<DS_GlowingObj> glow(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));
@@ -613,7 +608,7 @@ TEST_F(GlowObjectTest, GlowWithoutTargetDrawsOnlyItsParticlesAndWithoutEffectNot
                               "DrawSpritesWithEffect particles glow fx"}));
 
   std::unique_ptr<DS_GlowingObj> noEffect = MakeGlow();
-  SafeRelease(&noEffect->glowItem->effect);
+  noEffect->glowItem->effect.Reset();
   noEffect->Update(0.1f);
   log.calls.clear();
   noEffect->Render(&placing);
@@ -682,8 +677,7 @@ TEST_F(RenderObjectsTest, EffectParticlesSetTheirParametersRightBeforeTheDraw) {
   EXPECT_EQ(log.calls, (Lines{"LoadEffect", "UpdateParticle", "UpdateParticle"}));
 
   log.calls.clear();
-  effect.AddRef();
-  object->effectItem->effect = &effect;
+  object->effectItem->effect.Share(&effect);
   object->Render(&renderer);
   EXPECT_EQ(log.calls, (Lines{"ApplyEffectParams", "technique Explode", "DrawSpritesWithEffect particles explosion"}));
   object.reset();

@@ -82,8 +82,7 @@ class RenderObjectsDeviceTest : public lumi_test::D3DFixture {
     item.count.Raw() = 4;
     item.glowColour.Raw() = 0x000000FF;
     item.glowStrength.SetValue(50, nullptr);
-    item.effect = &effect;
-    effect.AddRef();
+    item.effect.Share(&effect);
     item.glowTexture.Share(&glowTexture);
     item.mainTexture.Share(&mainTexture);
     std::unique_ptr<DS_GlowingObj> glow(static_cast<DS_GlowingObj*>(item.CreateRenderObject()));

@@ -84,7 +84,7 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   UINTSclaleTo<float> scale;
   DocGuidKey maskKey;
   ComRef<IDirect3DTexture9> mask;
-  ID3DXEffect* effect = nullptr;      // one reference held; the document resource manager made it
+  ComRef<ID3DXEffect> effect;  // the document resource manager made it
 
  protected:
   // The concrete class's effect (a resource of the shared module) and clock speed.

@@ -48,7 +48,7 @@ class DS_FXParticleSystemCtrl : public DS_ParticleSystemCtrl {
   void ReadBase(DS_IOF_Virtual** stream);
 
   DS_HLSLEffectFile effectLink;
-  ID3DXEffect* effect = nullptr;  // one reference held; null until loaded or when it cannot be made
+  ComRef<ID3DXEffect> effect;  // null until loaded or when it cannot be made
 };
 
 // Glow items: the particles are drawn into a glow target that is blended over the composed scene.

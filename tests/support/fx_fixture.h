@@ -53,9 +53,7 @@ class FxTest : public ::testing::Test {
   }
   // The item draws with the recording effect (a reference of its own).
   void Attach(DS_FX_Constructor& item) {
-    effect.AddRef();
-    SafeRelease(&item.effect);
-    item.effect = &effect;
+    item.effect.Share(&effect);
   }
   Lines Render(DS_FX_Constructor& item) {
     log.calls.clear();

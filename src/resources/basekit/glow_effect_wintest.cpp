@@ -123,8 +123,7 @@ class GlowEffectTest : public lumi_test::D3DFixture {
     item.count.Raw() = static_cast<UINT>(centres.size());
     item.blendMode.Raw() = blendMode;
     item.glowColour.Raw() = 0x000000FF;  // red
-    item.effect = itemEffect;
-    if (itemEffect) itemEffect->AddRef();
+    item.effect.Share(itemEffect);
     item.glowTexture.Adopt(Solid(device(), 4, glowTexel));
     item.mainTexture.Adopt(Solid(device(), 4, 0x00000000));
     glow = static_cast<DS_GlowingObj*>(item.CreateRenderObject());
