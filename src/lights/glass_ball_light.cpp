@@ -20,19 +20,12 @@ DWORD FloatBits(float f) {
   return d;
 }
 
-// The first frame of a link's set, a reference added; null for an empty set.
-IDirect3DTexture9* FirstFrame(const DS_ImageFileLink& link) {
+// The first frame of a link's set; null for an empty set.
+ComRef<IDirect3DTexture9> FirstFrame(const DS_ImageFileLink& link) {
   if (!g_DocResManager) return nullptr;
   TextureInfo info;
   TextureInfo::FromTextureSet(g_DocResManager->GetTextureSet(link), info);
-  IDirect3DTexture9* t = info.texture;
-  if (t) t->AddRef();
-  return t;
-}
-
-void Replace(IDirect3DTexture9*& slot, IDirect3DTexture9* fresh) {
-  SafeRelease(&slot);
-  slot = fresh;
+  return info.texture;
 }
 
 void WriteBallQuad(DS_SimpleMesh<DX_V::PT2>& mesh, const float xy[4][2]) {
@@ -129,10 +122,7 @@ DS_GlassBallLight::DS_GlassBallLight()
   ComputeBallParams();
 }
 
-DS_GlassBallLight::~DS_GlassBallLight() {
-  for (IDirect3DTexture9** t : {&bumpMap, &discMask, &gradient, &overlay1Texture, &overlay2Texture, &shadowTexture})
-    SafeRelease(t);
-}
+DS_GlassBallLight::~DS_GlassBallLight() = default;
 
 void DS_GlassBallLight::Save(DS_IOF_Virtual** stream) {
   WriteSectionHeader(stream, kClass, kVersion);
@@ -194,16 +184,16 @@ void DS_GlassBallLight::ComputeBallParams() {
 // ---- device -----------------------------------------------------------------------------------------
 
 void DS_GlassBallLight::GenerateBumpMap() {
-  SafeRelease(&bumpMap);
+  bumpMap.Reset();
   RenderDevice& d = GetRenderDevice();
-  bumpMap = d.CreateFilledTexture(256, 256, D3DFMT_V16U16, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
+  bumpMap.Adopt(d.CreateFilledTexture(256, 256, D3DFMT_V16U16, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
     if (made != D3DFMT_V16U16) return false;
     GenerateBallBump(bits, pitch);
     return true;
-  });
+  }));
   // A device without 16-bit offsets gets the same hemisphere in 8 bits, which every accepted device has.
   if (!bumpMap)
-    bumpMap = d.CreateFilledTexture(256, 256, D3DFMT_V8U8, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
+    bumpMap.Adopt(d.CreateFilledTexture(256, 256, D3DFMT_V8U8, false, [](BYTE* bits, int pitch, D3DFORMAT made) {
       if (made != D3DFMT_V8U8) return false;
       std::vector<BYTE> wide(256 * 1024);
       GenerateBallBump(wide.data(), 1024);
@@ -217,30 +207,30 @@ void DS_GlassBallLight::GenerateBumpMap() {
           t[1] = static_cast<BYTE>(static_cast<int8_t>(dv));
         }
       return true;
-    });
+    }));
 }
 
 void DS_GlassBallLight::GenerateDiscMask() {
-  SafeRelease(&discMask);
+  discMask.Reset();
   RenderDevice& d = GetRenderDevice();
   auto fill = [](BYTE* bits, int pitch, D3DFORMAT made) {
     if (made != D3DFMT_A8 && made != D3DFMT_A8R8G8B8) return false;
     ::GenerateDiscMask(bits, pitch, made == D3DFMT_A8R8G8B8);
     return true;
   };
-  discMask = d.CreateFilledTexture(1024, 1024, D3DFMT_A8, false, fill);
-  if (!discMask) discMask = d.CreateFilledTexture(1024, 1024, D3DFMT_A8R8G8B8, false, fill);
+  discMask.Adopt(d.CreateFilledTexture(1024, 1024, D3DFMT_A8, false, fill));
+  if (!discMask) discMask.Adopt(d.CreateFilledTexture(1024, 1024, D3DFMT_A8R8G8B8, false, fill));
 }
 
 void DS_GlassBallLight::GenerateGradient() {
-  SafeRelease(&gradient);
+  gradient.Reset();
   const DWORD top = gradientTop.GetValue(), bottom = gradientBottom.GetValue();
-  gradient = GetRenderDevice().CreateFilledTexture(256, 256, D3DFMT_A8R8G8B8, true,
+  gradient.Adopt(GetRenderDevice().CreateFilledTexture(256, 256, D3DFMT_A8R8G8B8, true,
                                                   [top, bottom](BYTE* bits, int pitch, D3DFORMAT made) {
                                                     if (made != D3DFMT_A8R8G8B8 && made != D3DFMT_X8R8G8B8) return false;
                                                     ::GenerateGradient(bits, pitch, top, bottom);
                                                     return true;
-                                                  });
+                                                  }));
 }
 
 void DS_GlassBallLight::LoadBallPicture() {
@@ -260,16 +250,16 @@ void DS_GlassBallLight::OnCreateDevice() {
   for (WrittenQuad& w : barsWritten) w = WrittenQuad();
   DS_2D_Light::OnCreateDevice();
   LoadPendingPicture();  // this light works from the picture's texture from the start
-  Replace(overlay1Texture, FirstFrame(overlay1));
-  Replace(overlay2Texture, FirstFrame(overlay2));
-  Replace(shadowTexture, FirstFrame(shadow));
+  overlay1Texture = FirstFrame(overlay1);
+  overlay2Texture = FirstFrame(overlay2);
+  shadowTexture = FirstFrame(shadow);
   GenerateBumpMap();
   GenerateGradient();
   GenerateDiscMask();
   ScreenQuad full;
   ScreenQuad::Init(full);
   ScreenQuad::FullBackBuffer(full);
-  backgroundQuad.SetTexture(&gradient, full);
+  backgroundQuad.SetTexture(gradient.Get(), full);
   scroll.Make(full);
   if (SUCCEEDED(lens.CreateQuadStripOf<DX_V::PT2>())) {
     for (auto& bar : bars) BuildRhwColorQuad(bar, 0xFF000000, full);
@@ -291,7 +281,7 @@ void DS_GlassBallLight::OnCreateDevice() {
   if (pictureBackground.GetValue() == 1)
     backgroundQuad.SetTexture(backgroundInfo.texture, full);
   else
-    backgroundQuad.SetTexture(&gradient, full);
+    backgroundQuad.SetTexture(gradient.Get(), full);
   backgroundWritten = WrittenQuad();  // a new buffer: written at the next Resize wherever it lies
   Resize(targetWidth, targetHeight);
 }
@@ -321,7 +311,7 @@ void DS_GlassBallLight::OnResetDevice() {
 
 void DS_GlassBallLight::OnLostDevice() {
   DS_2D_Light::OnLostDevice();
-  for (TexQuad& q : scroll.quads) mesh_detail::Drop(q.texture);
+  for (TexQuad& q : scroll.quads) q.texture.Reset();
 }
 
 void DS_GlassBallLight::SetPicturePosition(int mode) {
@@ -503,7 +493,7 @@ void DS_GlassBallLight::PostRender() {
     IDirect3DTexture9** finished = d.NextTarget(renderTargets);
     IDirect3DTexture9* slide = finished ? *finished : nullptr;
     for (TexQuad& q : scroll.quads) {
-      mesh_detail::Hold(q.texture, slide);
+      q.texture.Share(slide);
       d.SetTexture(0, q.texture);
       if (q.vertexBuffer && q.primitiveCount > 0) {
         BindStreamRHWCT(q);
@@ -512,8 +502,7 @@ void DS_GlassBallLight::PostRender() {
     }
   }
   RenderTargetChain* chain = EndOffscreen(false);
-  IDirect3DTexture9* slide = chain ? chain->current : nullptr;
-  if (slide) slide->AddRef();
+  const ComRef<IDirect3DTexture9> slide = chain ? chain->current : nullptr;
   auto drawStrip = [&](DS_SimpleMesh<DX_V::PT2>& mesh) {
     if (!mesh.vertexBuffer) return;
     d.BindStream(mesh.vertexBuffer, DX_V::PT2::FVF, sizeof(DX_V::PT2));
@@ -568,5 +557,4 @@ void DS_GlassBallLight::PostRender() {
   d.SetTexture(0, nullptr);
   if (pictureBackground.GetValue() == 1 && ballMode == 1)
     for (auto& bar : bars) DrawColorQuadRHW(&bar);
-  SafeRelease(&slide);
 }

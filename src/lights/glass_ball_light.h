@@ -2,6 +2,7 @@
 // of its own, the slide inside the ball still, scrolling sideways or swaying.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "dxut/device_objects.h"
 #include "lights/glass_ball_rules.h"
 #include "lights/light_2d.h"
@@ -83,13 +84,13 @@ class DS_GlassBallLight : public DS_2D_Light {
   DS_SimpleMesh<DX_V::PT2> lens;
   DS_SimpleMesh<DX_V::PT2> shadowQuad;
   float sway = 0;
-  IDirect3DTexture9* bumpMap = nullptr;  // one reference held on each texture
-  IDirect3DTexture9* discMask = nullptr;
-  IDirect3DTexture9* gradient = nullptr;
+  ComRef<IDirect3DTexture9> bumpMap;
+  ComRef<IDirect3DTexture9> discMask;
+  ComRef<IDirect3DTexture9> gradient;
   TextureInfo backgroundInfo;
-  IDirect3DTexture9* overlay1Texture = nullptr;
-  IDirect3DTexture9* overlay2Texture = nullptr;
-  IDirect3DTexture9* shadowTexture = nullptr;
+  ComRef<IDirect3DTexture9> overlay1Texture;
+  ComRef<IDirect3DTexture9> overlay2Texture;
+  ComRef<IDirect3DTexture9> shadowTexture;
   DS_SimpleMesh<DX_V::RHWC> bars[4];
   TexQuad backgroundQuad;
   GlassBallScrollQuads scroll;

@@ -67,14 +67,14 @@ FakeLake2D::FakeLake2D() : bumpMatrix{0.04f, 0, 0, 0.04f}, planeVertices{} {
   bumpKey = DocGuidKey(NewGuid(), ds_string(), true);
 }
 
-FakeLake2D::~FakeLake2D() { SafeRelease(&bumpTexture); }
+FakeLake2D::~FakeLake2D() = default;
 
 void FakeLake2D::Save(DS_IOF_Virtual** stream) {
   WriteSectionHeader(stream, kClass, kVersion);
   // The bump map goes into the document under the light's key; without one the stored picture stays.
   if (g_DocResManager && bumpTexture) {
     IDirect3DTexture9*& slot = g_DocResManager->Maps().guidTextures[bumpKey];
-    mesh_detail::Hold(slot, bumpTexture);
+    mesh_detail::Hold(slot, bumpTexture.Get());
   }
   DS_IOF_Virtual* s = *stream;
   s->WriteUInt(bumpScale.GetValue());
@@ -197,7 +197,7 @@ void FakeLake2D::OnCreateDevice() {
   // The document's bump picture under the key wins; without one a map made here is kept.
   if (g_DocResManager) {
     IDirect3DTexture9* stored = *g_DocResManager->GuidTexture(bumpKey);
-    if (stored) mesh_detail::Hold(bumpTexture, stored);
+    if (stored) bumpTexture.Share(stored);
   }
   firstSetUp = false;
 }
@@ -251,16 +251,16 @@ void DrawBumpSource(IDirect3DTexture9* source, IDirect3DTexture9* target, UINT w
 
 void FakeLake2D::MakeBumpMap() {
   RenderDevice& d = GetRenderDevice();
-  IDirect3DTexture9* source = d.GetTextureById(kBumpSourcePicture);
+  using Texture = ComRef<IDirect3DTexture9>;
+  const Texture source = Texture::Adopted(d.GetTextureById(kBumpSourcePicture));
   UINT w = 0, h = 0;
-  if (!source || !d.GetTextureSize(source, &w, &h) || w == 0 || h == 0) {
-    SafeRelease(&source);
-    return;
-  }
-  IDirect3DTexture9* drawn = d.CreateRenderTargetTexture(w, h);
+  if (!source || !d.GetTextureSize(source, &w, &h) || w == 0 || h == 0) return;
+  const Texture drawn = Texture::Adopted(d.CreateRenderTargetTexture(w, h));
   if (drawn) DrawBumpSource(source, drawn, w, h, std::min(std::max(bumpFade.GetResult(), 0.0f), 1.0f));
-  IDirect3DTexture9* heights = d.ConvertTexture(drawn, w, h, D3DFMT_A8R8G8B8);
-  IDirect3DTexture9* normals = d.ComputeNormalMap(heights, w, h, static_cast<float>(bumpAmplitude.GetValue()));
+  const Texture heights = Texture::Adopted(d.ConvertTexture(drawn, w, h, D3DFMT_A8R8G8B8));
+  // Released in the reverse order: normals, heights, drawn, source.
+  const Texture normals =
+      Texture::Adopted(d.ComputeNormalMap(heights, w, h, static_cast<float>(bumpAmplitude.GetValue())));
   // The offsets are converted here: not every platform's format conversion writes signed texels.
   std::vector<BYTE> offsets;
   const bool read = normals && d.ReadTopLevel(normals, [&](const BYTE* bits, int pitch) {
@@ -275,11 +275,7 @@ void FakeLake2D::MakeBumpMap() {
         std::memcpy(bits + static_cast<ptrdiff_t>(y) * pitch, offsets.data() + static_cast<size_t>(y) * w * 2, w * 2);
       return true;
     });
-  for (IDirect3DTexture9** t : {&normals, &heights, &drawn, &source}) SafeRelease(t);
-  if (bump) {
-    SafeRelease(&bumpTexture);
-    bumpTexture = bump;
-  }
+  if (bump) bumpTexture.Adopt(bump);
 }
 
 void FakeLake2D::ReloadImage() {

@@ -3,6 +3,7 @@
 // fixed-function, in the picture's pixel frame, so it follows placement and zoom like the picture.
 #pragma once
 
+#include "platform/com_ref.h"
 #include "lights/lake_rules.h"
 #include "lights/light_2d.h"
 #include "render/quad_builders.h"
@@ -55,7 +56,7 @@ class FakeLake2D : public DS_2D_Light {
   DS_SimpleMesh<LakeVertex> lakePlane;
   LakeVertex planeVertices[6];
   DocGuidKey bumpKey;
-  IDirect3DTexture9* bumpTexture = nullptr;  // one reference held
+  ComRef<IDirect3DTexture9> bumpTexture;
   bool firstSetUp = true;
 };
 

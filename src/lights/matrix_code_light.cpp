@@ -15,17 +15,13 @@ const char16_t kClass[] = u"DS_MatrixCodeLight";
 
 // ---- sprites ----------------------------------------------------------------------------------------
 
-MatrixCodeSprites::~MatrixCodeSprites() {
-  for (IDirect3DTexture9*& t : textures) mesh_detail::Drop(t);
-}
+MatrixCodeSprites::~MatrixCodeSprites() = default;
 
 void MatrixCodeSprites::Resize(UINT n) {
-  IDirect3DTexture9* first = textures.empty() ? nullptr : textures.front();
-  if (first) first->AddRef();
-  for (IDirect3DTexture9*& t : textures) mesh_detail::Drop(t);
+  const ComRef<IDirect3DTexture9> first = textures.empty() ? nullptr : textures.front();
   const UINT count = std::max<UINT>(MatrixChunkCount(n), 1);
   chunks.assign(count, DS_IndexedMesh<DX_V::RHWCT>());
-  textures.assign(count, nullptr);
+  textures.assign(count, ComRef<IDirect3DTexture9>());
   UINT left = n;
   for (UINT c = 0; c < count; ++c) {
     const UINT quads = std::min(left, kMatrixChunkQuads);
@@ -49,13 +45,12 @@ void MatrixCodeSprites::Resize(UINT n) {
     }
   }
   SetTexture(first);
-  if (first) first->Release();
   quadCount = static_cast<int>(n);
 }
 
 void MatrixCodeSprites::SetTexture(IDirect3DTexture9* texture) {
-  textures.resize(chunks.size(), nullptr);
-  for (IDirect3DTexture9*& t : textures) mesh_detail::Hold(t, texture);
+  textures.resize(chunks.size());
+  for (ComRef<IDirect3DTexture9>& t : textures) t.Share(texture);
 }
 
 void MatrixCodeSprites::LockAll() {
@@ -93,7 +88,7 @@ void MatrixCodeSprites::Draw() {
   for (size_t c = 0; c < chunks.size(); ++c) {
     DS_IndexedMesh<DX_V::RHWCT>& chunk = chunks[c];
     if (!chunk.CanDrawIndexed()) continue;
-    d.SetTexture(0, c < textures.size() ? textures[c] : nullptr);
+    d.SetTexture(0, c < textures.size() ? textures[c].Get() : nullptr);
     d.SetIndices(chunk.indexBuffer);
     BindStreamRHWCT(chunk);
     d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, chunk.vertexCount, 0, chunk.triangleCount);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/com_ref.h"
 #include "lights/light_2d.h"
 #include "dxut/device_objects.h"
 #include "lights/matrix_code_grid.h"
@@ -40,7 +41,7 @@ class MatrixCodeSprites : public DeviceObjects {
 
   int quadCount = 0;
   std::vector<DS_IndexedMesh<DX_V::RHWCT>> chunks;
-  std::vector<IDirect3DTexture9*> textures;  // one reference each, per chunk
+  std::vector<ComRef<IDirect3DTexture9>> textures;  // per chunk
 
  private:
   bool deviceLost_ = false;
