@@ -300,7 +300,7 @@ TEST_F(AnimatedLightTest, LakeKeepsTheDocumentsBumpPictureAndSurvivesAFailedScen
   Start(light);
   device.madeTextures.emplace_back(new lumi_test::FakeTexture);
   IDirect3DTexture9* stored = device.madeTextures.back().get();
-  g_DocResManager->Maps().guidTextures[light.bumpKey] = stored;
+  g_DocResManager->Maps().guidTextures[light.bumpKey].Share(stored);
 
   light.OnCreateDevice();
   const Lines steps = BumpMapSteps(device.log);

@@ -73,8 +73,7 @@ void FakeLake2D::Save(DS_IOF_Virtual** stream) {
   WriteSectionHeader(stream, kClass, kVersion);
   // The bump map goes into the document under the light's key; without one the stored picture stays.
   if (g_DocResManager && bumpTexture) {
-    IDirect3DTexture9*& slot = g_DocResManager->Maps().guidTextures[bumpKey];
-    mesh_detail::Hold(slot, bumpTexture.Get());
+    g_DocResManager->Maps().guidTextures[bumpKey] = bumpTexture;
   }
   DS_IOF_Virtual* s = *stream;
   s->WriteUInt(bumpScale.GetValue());

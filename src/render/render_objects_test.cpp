@@ -152,7 +152,7 @@ TEST_F(RenderObjectsTest, BrushLoadsItsEffectWithTheDocumentsMaskEntryAndForward
 
   // The missing key gets an empty entry, whose address the item keeps.
   ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 1u);
-  EXPECT_EQ(clone->loadedMask, &manager->Maps().guidTextures[item.maskKey]);
+  EXPECT_EQ(clone->loadedMask, manager->Maps().guidTextures[item.maskKey].Slot());
   EXPECT_EQ(*clone->loadedMask, nullptr);
 
   object->Update(0.25f);

@@ -100,10 +100,7 @@ void ReadRecordVectorFromBuffer(DocRecordVector* out, ResourceBuffer* b) {
 // --- Maps -------------------------------------------------------------------------------------------
 
 void DocResourceMaps::SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* texture) {
-  IDirect3DTexture9*& slot = guidTextures[key];
-  if (texture) texture->AddRef();
-  if (slot) slot->Release();
-  slot = texture;
+  guidTextures[key].Share(texture);
 }
 
 // --- Manager ----------------------------------------------------------------------------------------
@@ -114,8 +111,6 @@ DS_DocResManager::~DS_DocResManager() {
   RenderDevice& device = GetRenderDevice();
   for (auto& e : maps_->effects)
     if (e.second) device.ReleaseEffect(e.second);
-  for (auto& t : maps_->guidTextures)
-    if (t.second) t.second->Release();
   maps_.reset();
   device.DetachDocument(this);
   if (g_DocResManager == this) g_DocResManager = nullptr;
@@ -352,17 +347,16 @@ bool DS_DocResManager::RegisterImageForSave(const DS_FileLink3& link) {
 
 IDirect3DTexture9** DS_DocResManager::GuidTexture(const DocGuidKey& key) {
   auto pending = pendingGuidPictures_.find(key);
-  if (pending == pendingGuidPictures_.end()) return &maps_->guidTextures[key];
+  if (pending == pendingGuidPictures_.end()) return maps_->guidTextures[key].Slot();
   // The cell under the document's own key (its name and flag with it), unless there is one already.
-  IDirect3DTexture9*& cell = maps_->guidTextures.emplace(pending->first, nullptr).first->second;
+  ComRef<IDirect3DTexture9>& cell = maps_->guidTextures.emplace(pending->first, nullptr).first->second;
   DocNamedBlob bytes = std::move(pending->second);
   pendingGuidPictures_.erase(pending);
   if (!cell) {
     TextureInfo decoded = GetRenderDevice().LoadTextureFromMemory(bytes.Data(), bytes.Size());
-    cell = decoded.texture;
-    if (cell) cell->AddRef();  // the manager's own reference, kept when decoded lets go of its one
+    cell = decoded.texture;  // the manager's own reference, kept when decoded lets go of its one
   }
-  return &cell;
+  return cell.Slot();
 }
 
 bool DS_DocResManager::HasGuidPicture(const DocGuidKey& key) const {

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/com_ref.h"
 #include "dxut/device_objects.h"
 #include "platform/types.h"
 #include "scene/doc_keys.h"
@@ -34,9 +35,8 @@ struct DocResourceMaps {
   std::map<DocFileKey, MeshData> meshes;
   std::map<DocFileKey, ID3DXEffect*> effects;             // one reference held on each
   std::map<DocFileKey, DocRecordVector> resourceData;     // all raw data known to the document
-  // One reference held on each. A picture the document carries is here once decoded: ask the manager's
-  // GuidTexture for it.
-  std::map<DocGuidKey, IDirect3DTexture9*> guidTextures;
+  // A picture the document carries is here once decoded: ask the manager's GuidTexture for it.
+  std::map<DocGuidKey, ComRef<IDirect3DTexture9>> guidTextures;
 
   // Replaces the texture held under key (a reference added to texture, the old one released).
   void SetGuidTexture(const DocGuidKey& key, IDirect3DTexture9* texture);

@@ -176,7 +176,7 @@ TEST_F(DocResManagerTest, ReadingBuildsTextureSets) {
   EXPECT_EQ(masks(), 1);
   auto mask = m.guidTextures.find(DocGuidKey(kMask));
   ASSERT_NE(mask, m.guidTextures.end());
-  EXPECT_EQ(&mask->second, cell);
+  EXPECT_EQ(mask->second.Slot(), cell);
   EXPECT_EQ(mask->first.name, u"mask");
   EXPECT_FALSE(mask->first.flag);
 }
