@@ -143,9 +143,9 @@ void DS_FX_Constructor::SaveFields(DS_IOF_Virtual** stream) {
   // an item without one keeps the document's picture for the key, which would otherwise be lost at every
   // save; so does a mask that cannot be converted.
   if (mask && g_DocResManager) {
-    IDirect3DTexture9* copy = GetRenderDevice().ConvertMask(mask, kMaskSide);
+    const ComRef<IDirect3DTexture9> copy =
+        ComRef<IDirect3DTexture9>::Adopted(GetRenderDevice().ConvertMask(mask, kMaskSide));
     if (copy) g_DocResManager->Maps().SetGuidTexture(maskKey, copy);
-    SafeRelease(&copy);
   }
   DS_IOF_Virtual* s = *stream;
   s->WriteUInt(clock.GetValue());

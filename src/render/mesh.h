@@ -17,32 +17,6 @@
 class DS_ImageFileLink;
 class DS_MeshFile;
 
-namespace mesh_detail {
-// slot = p, with a reference added on p and the one held before released (safe when they are the same).
-template <class T>
-void Hold(T*& slot, T* p) {
-  if (p) p->AddRef();
-  if (slot) slot->Release();
-  slot = p;
-}
-template <class T>
-void Hold(ComRef<T>& slot, T* p) {
-  slot.Share(p);
-}
-template <class T>
-void Drop(T*& slot) {
-  if (slot) {
-    T* p = slot;
-    slot = nullptr;
-    p->Release();
-  }
-}
-template <class T>
-void Drop(ComRef<T>& slot) {
-  slot.Reset();
-}
-}  // namespace mesh_detail
-
 template <class V>
 class DS_SimpleMesh : public DS_Frame {
  public:
