@@ -387,6 +387,7 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     if (c.refuse16) device.refusedFormats.push_back(D3DFMT_V16U16);
     DS_GlassBallLight light;
     light.motionMode = c.motion;
+    light.discStrips = 0;  // each pass of the lens square in one draw (the cut passes: the test below)
     Start(light);
     ASSERT_NE(light.bumpMap, nullptr);
     EXPECT_EQ(device.filled.at(light.bumpMap).format, c.bump);
@@ -425,6 +426,7 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
 TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
   DS_GlassBallLight light;
   light.ballSize = 20;
+  light.discStrips = 0;  // only the background's bands cut here
   Start(light);
   light.FrameMove(1.0);
   device.ClearLog();
@@ -451,6 +453,70 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
   int draws = 0;
   for (size_t i = on; i < off; ++i) draws += StartsWith(device.log[i], "draw ") ? 1 : 0;
   EXPECT_EQ(draws, 4);
+  EXPECT_EQ(device.RenderState(D3DRS_SCISSORTESTENABLE), static_cast<DWORD>(FALSE));
+}
+
+// The lens square as the device places it (its corners through the ball camera's transforms): the disc
+// mask is clear in its middle and opaque in its corners. The lens and the overlays are drawn in strips that
+// keep out of the corners, the mask in strips that keep out of the middle; the scissor is off afterwards.
+TEST_F(AnimatedLightTest, GlassBallDrawsTheLensInsideTheDiscAndTheMaskAroundIt) {
+  DS_GlassBallLight light;
+  light.ballSize = 30;
+  Start(light);
+  device.names[light.bumpMap] = "bump";
+  device.names[light.discMask] = "mask";
+  light.FrameMove(1.0);
+  device.ClearLog();
+  light.BeginOffscreen();
+  light.RenderBackground();
+  light.PostRender();
+  D3DXMATRIX a, m;
+  D3DXMatrixMultiply(&a, &device.transforms.at(TransformSlot::World), &device.transforms.at(TransformSlot::View));
+  D3DXMatrixMultiply(&m, &a, &device.transforms.at(TransformSlot::Projection));
+  D3DXVECTOR3 tl(-256, 256, 0), br(256, -256, 0), p, q;
+  D3DXVec3TransformCoord(&p, &tl, &m);
+  D3DXVec3TransformCoord(&q, &br, &m);
+  const float left = (p.x + 1) * 960, top = (1 - p.y) * 540, right = (q.x + 1) * 960, bottom = (1 - q.y) * 540;
+  ASSERT_TRUE(0 < left && left < right && right < 1920 && 0 < top && top < bottom && bottom < 1080)
+      << left << " " << top << " " << right << " " << bottom;
+  const float cx = (left + right) / 2, cy = (top + bottom) / 2, rx = (right - left) / 2, ry = (bottom - top) / 2;
+  auto at = [&](float fx, float fy) { return POINT{static_cast<LONG>(cx + fx * rx), static_cast<LONG>(cy + fy * ry)}; };
+  const POINT corner = at(-0.9f, -0.9f), centre = at(0, 0), edge = at(-0.97f, 0);  // edge: inside the disc
+  auto holds = [](const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; };
+  RECT scissor = {0, 0, 0, 0};
+  bool on = false, lensSeen = false, maskSeen = false;
+  int lensDraws = 0, overlayDraws = 0, maskDraws = 0;
+  bool lensAtCentre = false, lensAtEdge = false, maskAtCorner = false;
+  for (const std::string& line : device.log) {
+    if (line == "rs 174=1") on = true;
+    if (line == "rs 174=0") on = false;
+    int l = 0, t = 0, r = 0, b = 0;
+    if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
+    if (!StartsWith(line, "draw ")) continue;
+    const bool lens = line.find("tex bump") != std::string::npos, mask = line.find("tex mask") != std::string::npos;
+    lensSeen = lensSeen || lens;
+    maskSeen = maskSeen || mask;
+    if (!lensSeen || line.find("tex shadow") != std::string::npos) continue;  // before the lens: the background
+    SCOPED_TRACE(line);
+    EXPECT_TRUE(on);
+    if (mask) {
+      ++maskDraws;
+      EXPECT_FALSE(holds(scissor, centre));
+      maskAtCorner = maskAtCorner || holds(scissor, corner);
+    } else if (!maskSeen) {
+      ++(lens ? lensDraws : overlayDraws);
+      EXPECT_FALSE(holds(scissor, corner));
+      if (lens) lensAtCentre = lensAtCentre || holds(scissor, centre);
+      if (lens) lensAtEdge = lensAtEdge || holds(scissor, edge);
+    }
+  }
+  EXPECT_GT(lensDraws, 1);
+  EXPECT_EQ(overlayDraws, 2 * lensDraws);
+  EXPECT_GT(maskDraws, 1);
+  EXPECT_TRUE(lensAtCentre);
+  EXPECT_TRUE(lensAtEdge);
+  EXPECT_TRUE(maskAtCorner);
+  EXPECT_FALSE(on);
   EXPECT_EQ(device.RenderState(D3DRS_SCISSORTESTENABLE), static_cast<DWORD>(FALSE));
 }
 

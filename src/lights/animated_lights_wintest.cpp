@@ -94,7 +94,7 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
     light->picture.Raw() = kPictureKey;
     light->OnCreateDevice();
     light->Resize(1, 1);
-    light->Resize(64, 64);
+    light->Resize(static_cast<int>(Options().width), static_cast<int>(Options().height));
     light->SetPicturePosition(PicturePosition::Stretch);
     light->OnResetDevice();
   }
@@ -318,6 +318,76 @@ TEST_F(AnimatedLightsDevice, GlassBallShowsTheSlideInADiscThatMoves) {
   LoseAndReset();
   const lumi_test::Pixels after = Frame(6.1);
   EXPECT_GT(Channel(after.at(1, 1), 8), 200) << std::hex << after.at(1, 1);
+}
+
+// A wide back buffer, so that the ball's disc spans a few hundred pixels, and overlays and a shadow of
+// the document's own, translucent everywhere (their corners too).
+class GlassBallDevice : public AnimatedLightsDevice {
+ protected:
+  lumi_test::D3DTestOptions Options() const override {
+    lumi_test::D3DTestOptions o;
+    o.width = 480;
+    o.height = 270;
+    return o;
+  }
+  void SetUp() override {
+    AnimatedLightsDevice::SetUp();
+    AddPicture(kOverlayKey, Fill(64, 64, D3DFMT_A8R8G8B8, [](UINT x, UINT y) -> DWORD {
+                 return static_cast<DWORD>((40 + (x + y) * 3) & 0xFF) << 24 | 0xFFFFFF;  // white, alpha varying
+               }), 64, 64);
+    AddPicture(kShadowKey, Fill(64, 32, D3DFMT_A8R8G8B8, [](UINT x, UINT) -> DWORD {
+                 return static_cast<DWORD>(60 + x * 2) << 24 | 0x102030;
+               }), 64, 32);
+  }
+  const DocFileKey kOverlayKey{u"test\\overlay.png", 3};
+  const DocFileKey kShadowKey{u"test\\shadow.png", 4};
+};
+
+// The lens and its overlays are drawn only where the disc mask may leave them, and the mask only where it
+// may paint: the frames are the same, pixel for pixel, as with every pass over the whole square.
+TEST_F(GlassBallDevice, LensPassesCutAtTheDiscGiveTheFrameOfWholeSquarePasses) {
+  const struct {
+    const char* name;
+    int motionMode, shadowOn, pictureBackground;
+    LONG offsetX, offsetY;
+    UINT ballSize;
+  } cases[] = {
+      {"swaying", 3, 0, 0, 0, 0, 100},
+      {"scrolling with a shadow", 1, 1, 0, 0, 0, 100},
+      {"moved off the target, larger, over the background picture", 2, 1, 1, 140, -90, 160},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* light = new DS_GlassBallLight;
+    light->overlay1.Raw() = kOverlayKey;
+    light->overlay2.Raw() = kOverlayKey;
+    light->shadow.Raw() = kShadowKey;
+    light->background.Raw() = kPictureKey;
+    light->gradientTop = 0x20C010;  // green and blue, no red
+    light->gradientBottom = 0x808010;
+    light->motionMode = c.motionMode;
+    light->shadowOn = c.shadowOn;
+    light->pictureBackground = c.pictureBackground;
+    light->ballOffset.Raw() = POINT{c.offsetX, c.offsetY};
+    light->ballSize = c.ballSize;
+    Start(light);
+    ASSERT_GT(light->discStrips, 0);
+    for (double t : {0.0, 3.7}) {
+      light->discStrips = 0;
+      const lumi_test::Pixels whole = Frame(t);
+      light->discStrips = DS_GlassBallLight::kDiscStrips;
+      const lumi_test::Pixels cut = Frame(t);
+      ASSERT_EQ(cut.argb.size(), whole.argb.size());
+      int differing = 0, ball = 0;
+      for (UINT y = 0; y < cut.height; ++y)
+        for (UINT x = 0; x < cut.width; ++x) {
+          differing += (cut.at(x, y) & 0xFFFFFF) != (whole.at(x, y) & 0xFFFFFF) ? 1 : 0;
+          ball += Channel(cut.at(x, y), 16) > 120 ? 1 : 0;  // the slide's red top, through the lens
+        }
+      EXPECT_EQ(differing, 0) << t;
+      EXPECT_GT(ball, 2000) << "the slide inside the ball at " << t;
+    }
+  }
 }
 
 // The flame light with the effects and pictures of basekit.dll beside the test program.

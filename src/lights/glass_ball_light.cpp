@@ -218,8 +218,8 @@ void DS_GlassBallLight::GenerateDiscMask() {
     ::GenerateDiscMask(bits, pitch, made == D3DFMT_A8R8G8B8);
     return true;
   };
-  discMask.Adopt(d.CreateFilledTexture(1024, 1024, D3DFMT_A8, false, fill));
-  if (!discMask) discMask.Adopt(d.CreateFilledTexture(1024, 1024, D3DFMT_A8R8G8B8, false, fill));
+  discMask.Adopt(d.CreateFilledTexture(kDiscMaskSize, kDiscMaskSize, D3DFMT_A8, false, fill));
+  if (!discMask) discMask.Adopt(d.CreateFilledTexture(kDiscMaskSize, kDiscMaskSize, D3DFMT_A8R8G8B8, false, fill));
 }
 
 void DS_GlassBallLight::GenerateGradient() {
@@ -511,12 +511,32 @@ void DS_GlassBallLight::PostRender() {
   DrawBackground();
   // The lens: the slide behind the ball seen through the hemisphere's offsets.
   SetupBallCamera(true);
+  // The lens and its overlays are drawn where the disc mask leaves them, the mask where it paints (the
+  // same triangles, cut by the scissor, so each pixel drawn is the one the whole square would give).
+  const BallCameraInput in = CameraInput();
+  const LensSquare square =
+      ProjectLensSquare(ComputeBallCamera(in, true), ballZ, in.targetAspect, in.width, in.height);
+  const bool split = discStrips > 0 && square.valid;
+  const DiscScissors scissors = split ? SplitLensAtDisc(square, static_cast<int>(in.width),
+                                                        static_cast<int>(in.height), discStrips)
+                                      : DiscScissors();
+  auto drawLens = [&](const std::vector<RECT>& rects) {
+    if (!split) {
+      drawStrip(lens);
+      return;
+    }
+    for (const RECT& r : rects) {
+      d.SetScissorRect(r);
+      drawStrip(lens);
+    }
+  };
+  if (split) d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   d.SetTexture(0, bumpMap);
   d.SetTexture(1, slide);
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
   d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
   d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  drawStrip(lens);
+  drawLens(scissors.disc);
   SetupBallCamera(false);
   // Overlays, blended.
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -528,17 +548,16 @@ void DS_GlassBallLight::PostRender() {
   d.SetTexture(1, nullptr);
   if (overlay1On.GetValue() != 0) {
     d.SetTexture(0, overlay1Texture);
-    drawStrip(lens);
+    drawLens(scissors.disc);
   }
   if (overlay2On.GetValue() != 0) {
     d.SetTexture(0, overlay2Texture);
-    drawStrip(lens);
+    drawLens(scissors.disc);
   }
   // Outside the disc the background again, over the lens's corners (the flat texture matrix, moved as the
   // background is).
   d.SetTexture(0, discMask);
   d.SetTexture(1, backgroundQuad.texture);
-  const BallCameraInput in = CameraInput();
   D3DXMATRIX mask = lensMatrix;
   const float W = in.width > 0 ? in.width : 1, H = in.height > 0 ? in.height : 1;
   const float ksx = sx != 0 ? sx : 1, ksy = sy != 0 ? sy : 1;
@@ -548,7 +567,8 @@ void DS_GlassBallLight::PostRender() {
   mask._41 = (mask._41 - offX / W / kkx) / ksx;
   mask._42 = (mask._42 - offY / H / kky) / ksy;
   d.SetTextureTransform(1, mask);
-  drawStrip(lens);
+  drawLens(scissors.rim);
+  if (split) d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
   d.SetTexture(1, nullptr);
   if (shadowOn.GetValue() != 0) {
     d.SetTexture(0, shadowTexture);

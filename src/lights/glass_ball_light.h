@@ -111,6 +111,10 @@ class DS_GlassBallLight : public DS_2D_Light {
   bool inTargetPass = false;
   int savedWidth = 0, savedHeight = 0;
   D3DXMATRIX lensMatrix;
+  // The lens, its overlays and the disc mask are drawn in up to this many strips each, around the disc
+  // (SplitLensAtDisc); 0 draws each over the whole square.
+  int discStrips = kDiscStrips;
+  static const int kDiscStrips = 12;
 };
 
 void RegisterGlassBallLightReader();

@@ -38,11 +38,12 @@ void GenerateBallBump(BYTE* bits, int pitch) {
 }
 
 void GenerateDiscMask(BYTE* bits, int pitch, bool fourBytes) {
-  for (int y = 0; y < 1024; ++y) {
+  const int c = kDiscMaskCentre;
+  for (int y = 0; y < kDiscMaskSize; ++y) {
     BYTE* row = bits + static_cast<ptrdiff_t>(y) * pitch;
-    for (int x = 0; x < 1024; ++x) {
-      const int d = (x - 512) * (x - 512) + (y - 512) * (y - 512);
-      const BYTE a = d > 258064 ? 255 : 0;
+    for (int x = 0; x < kDiscMaskSize; ++x) {
+      const int d = (x - c) * (x - c) + (y - c) * (y - c);
+      const BYTE a = d > kDiscMaskRadius * kDiscMaskRadius ? 255 : 0;
       if (fourBytes) {
         const uint32_t v = (static_cast<uint32_t>(a) << 24) | 0xFFFFFF;
         std::memcpy(row + x * 4, &v, 4);
@@ -130,22 +131,123 @@ BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens) {
   return c;
 }
 
-LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height) {
-  LensPixels none = {0, 0, 0, 0};
+LensSquare ProjectLensSquare(const BallCamera& camera, float ballZ, float aspect, float width, float height) {
+  LensSquare s = {0, 0, 0, 0, false};
   const double depth = -static_cast<double>(ballZ);  // the lens plane's distance from the eye
-  if (!(depth > 1) || !(aspect > 0) || !(width > 0) || !(height > 0)) return none;
+  if (!(depth > 1) || !(aspect > 0) || !(width > 0) || !(height > 0)) return s;
   const double yScale = 1 / std::tan(3.14159265358979 / 8), xScale = yScale / aspect;
   // Screen x grows with x, screen y falls as y grows.
-  const double x0 = (1 + (camera.xc - 256) * xScale / depth) * width / 2;
-  const double x1 = (1 + (camera.xc + 256) * xScale / depth) * width / 2;
-  const double y0 = (1 - (camera.yc + 256) * yScale / depth) * height / 2;
-  const double y1 = (1 - (camera.yc - 256) * yScale / depth) * height / 2;
+  s.left = (1 + (camera.xc - 256) * xScale / depth) * width / 2;
+  s.right = (1 + (camera.xc + 256) * xScale / depth) * width / 2;
+  s.top = (1 - (camera.yc + 256) * yScale / depth) * height / 2;
+  s.bottom = (1 - (camera.yc - 256) * yScale / depth) * height / 2;
+  s.valid = true;
+  return s;
+}
+
+LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height) {
+  LensPixels none = {0, 0, 0, 0};
+  const LensSquare s = ProjectLensSquare(camera, ballZ, aspect, width, height);
+  if (!s.valid) return none;
   auto within = [](double v, double limit) { return static_cast<int>(std::min(std::max(v, 0.0), limit)); };
   LensPixels p;
-  p.left = within(std::ceil(x0) + 1, width);
-  p.top = within(std::ceil(y0) + 1, height);
-  p.right = within(std::floor(x1) - 1, width);
-  p.bottom = within(std::floor(y1) - 1, height);
+  p.left = within(std::ceil(s.left) + 1, width);
+  p.top = within(std::ceil(s.top) + 1, height);
+  p.right = within(std::floor(s.right) - 1, width);
+  p.bottom = within(std::floor(s.bottom) - 1, height);
   if (p.right <= p.left || p.bottom <= p.top) return none;
   return p;
+}
+
+namespace {
+
+// How far the device may place the square from this arithmetic, in pixels along any direction (its own
+// rounding of the corners, and half a pixel either way in where a pixel's centre lies), with room to spare.
+const double kDiscMarginPixels = 3;
+
+// The rectangle [left, right) x [top, bottom) clipped to the target, appended when not empty; joined to
+// the last one when it continues it downwards with the same columns.
+void AddRect(std::vector<RECT>& list, double left, double top, double right, double bottom, int width, int height) {
+  const LONG l = static_cast<LONG>(std::max(0.0, std::min(left, static_cast<double>(width))));
+  const LONG r = static_cast<LONG>(std::max(0.0, std::min(right, static_cast<double>(width))));
+  const LONG t = static_cast<LONG>(std::max(0.0, std::min(top, static_cast<double>(height))));
+  const LONG b = static_cast<LONG>(std::max(0.0, std::min(bottom, static_cast<double>(height))));
+  if (r <= l || b <= t) return;
+  if (!list.empty()) {
+    RECT& last = list.back();
+    if (last.left == l && last.right == r && last.bottom == t) {
+      last.bottom = b;
+      return;
+    }
+  }
+  list.push_back(RECT{l, t, r, b});
+}
+
+}  // namespace
+
+DiscScissors SplitLensAtDisc(const LensSquare& square, int width, int height, int strips) {
+  DiscScissors out;
+  if (!square.valid || width <= 0 || height <= 0) return out;
+  strips = std::max(strips, 1);
+  // A pixel at (i, j) samples the mask at texel coordinates X = (i - left) / side * size - 0.5 (and Y
+  // alike): its filter reads texels less than one away on either axis, so less than sqrt 2 away.
+  const double size = kDiscMaskSize;
+  const double perTexelX = (square.right - square.left) / size, perTexelY = (square.bottom - square.top) / size;
+  if (!(perTexelX > 0) || !(perTexelY > 0)) return out;
+  const double cx = square.left + (kDiscMaskCentre + 0.5) * perTexelX;
+  const double cy = square.top + (kDiscMaskCentre + 0.5) * perTexelY;
+  const double reach = std::sqrt(2.0);
+  // Radii in texels: within inner every filtered texel is clear, beyond outer every one is opaque; the
+  // margin in pixels widens the band between them.
+  const double marginX = kDiscMarginPixels / perTexelX, marginY = kDiscMarginPixels / perTexelY;
+  const double margin = std::max(marginX, marginY);
+  const double outer = kDiscMaskRadius + reach + margin, inner = kDiscMaskRadius - reach - margin;
+  const double W = width, H = height;
+
+  // disc: for each strip of rows, the columns the outer ellipse reaches in the row nearest its centre.
+  {
+    const double rx = outer * perTexelX, ry = outer * perTexelY;
+    const double first = std::max(0.0, std::floor(cy - ry)), last = std::min(H - 1, std::ceil(cy + ry));
+    if (first <= last) {
+      const double rows = last - first + 1;
+      const double step = std::ceil(rows / strips);
+      for (double a = first; a <= last; a += step) {
+        const double b = std::min(last, a + step - 1);
+        const double d = (a <= cy && cy <= b) ? 0 : std::min(std::fabs(a - cy), std::fabs(b - cy));
+        if (d >= ry) continue;
+        const double half = rx * std::sqrt(1 - (d / ry) * (d / ry));
+        AddRect(out.disc, std::floor(cx - half), a, std::ceil(cx + half) + 1, b + 1, width, height);
+      }
+    }
+  }
+  // rim: every pixel but those the inner ellipse holds in the row farthest from its centre, strip by strip.
+  {
+    const double rx = inner * perTexelX, ry = inner * perTexelY;
+    const double first = std::max(0.0, std::ceil(cy - ry)), last = std::min(H - 1, std::floor(cy + ry));
+    if (!(inner > 0) || first > last) {
+      AddRect(out.rim, 0, 0, W, H, width, height);
+      return out;
+    }
+    AddRect(out.rim, 0, 0, W, first, width, height);
+    const double rows = last - first + 1;
+    const double step = std::ceil(rows / strips);
+    for (double a = first; a <= last; a += step) {
+      const double b = std::min(last, a + step - 1);
+      const double d = std::max(std::fabs(a - cy), std::fabs(b - cy));
+      if (d >= ry) {
+        AddRect(out.rim, 0, a, W, b + 1, width, height);
+        continue;
+      }
+      const double half = rx * std::sqrt(1 - (d / ry) * (d / ry));
+      const double l = std::ceil(cx - half), r = std::floor(cx + half) + 1;  // the clear columns [l, r)
+      if (r <= l) {
+        AddRect(out.rim, 0, a, W, b + 1, width, height);
+        continue;
+      }
+      AddRect(out.rim, 0, a, l, b + 1, width, height);
+      AddRect(out.rim, r, a, W, b + 1, width, height);
+    }
+    AddRect(out.rim, 0, last + 1, W, H, width, height);
+  }
+  return out;
 }

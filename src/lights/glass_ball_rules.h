@@ -2,6 +2,8 @@
 // the motion of the slide inside the ball, the background rectangle's shares and the ball camera.
 #pragma once
 
+#include <vector>
+
 #include "platform/types.h"
 
 struct GlassBallParams {
@@ -16,6 +18,11 @@ GlassBallParams ComputeBallParams(UINT ballSize, UINT refraction, float sx, floa
 void GenerateBallBump(BYTE* bits, int pitch);
 // The hemisphere's height at a texel (0 outside).
 float BallBumpHeight(int x, int y);
+// The disc mask: kDiscMaskSize texels square, opaque where a texel's squared distance from texel
+// (kDiscMaskCentre, kDiscMaskCentre) exceeds kDiscMaskRadius squared, clear elsewhere.
+const int kDiscMaskSize = 1024;
+const int kDiscMaskCentre = 512;
+const int kDiscMaskRadius = 508;
 // 1024 x 1024: opaque outside the circle of radius 508, clear inside; one byte a texel (A8) or four
 // (A8R8G8B8, alpha in the top byte, white), rows at pitch bytes.
 void GenerateDiscMask(BYTE* bits, int pitch, bool fourBytes);
@@ -61,10 +68,29 @@ struct BallCameraInput {
   UINT pictureWidth, pictureHeight;
 };
 BallCamera ComputeBallCamera(const BallCameraInput& in, bool lens);
-// The pixels of a width x height target that the lens square (corners at +-256 about the camera's
-// translation, seen from the ball's z with the ball camera's projection of that aspect) covers for
-// certain: those at least a pixel inside its image. Empty (right <= left or bottom <= top) when none.
+// The lens square's image (corners at +-256 about the camera's translation, seen from the ball's z with the
+// ball camera's projection of that aspect) on a width x height target, edges in pixels; valid is false
+// when the eye is not before the lens plane or the target has no size.
+struct LensSquare {
+  double left, top, right, bottom;
+  bool valid;
+};
+LensSquare ProjectLensSquare(const BallCamera& camera, float ballZ, float aspect, float width, float height);
+// The pixels of a width x height target that the lens square covers for certain: those at least a pixel
+// inside its image. Empty (right <= left or bottom <= top) when none.
 struct LensPixels {
   int left, top, right, bottom;  // right and bottom excluded
 };
 LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height);
+
+// The disc mask, drawn over the lens square after the lens and its overlays, leaves a pixel as it is where
+// its filtered texels are all clear, and paints the background over it where they are all opaque. So the
+// lens and the overlays need only the pixels where the mask may be less than opaque (disc), and the mask
+// only those where it may be more than clear (rim), each with a margin for the device's rounding. Both are
+// lists of disjoint rectangles of target pixels (right and bottom excluded) in up to `strips` horizontal
+// strips across the disc, clipped to the target; both empty when the square is not valid.
+struct DiscScissors {
+  std::vector<RECT> disc;
+  std::vector<RECT> rim;
+};
+DiscScissors SplitLensAtDisc(const LensSquare& square, int width, int height, int strips);

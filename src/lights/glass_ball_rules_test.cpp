@@ -182,4 +182,100 @@ TEST(GlassBallRules, LensInteriorLiesInsideTheProjectedSquare) {
   }
 }
 
+// What the split must hold: every pixel the device may sample a clear mask texel for (its filter reads
+// the two texels about its texel coordinate on each axis, wrapping) is in the disc list, every pixel it
+// may sample an opaque one for in the rim list; the device may place the square up to a pixel and a half
+// from this arithmetic. Each list is disjoint (a pixel blended twice would change), and neither keeps
+// much of what the other one needs alone.
+TEST(GlassBallRules, SplitAtTheDiscKeepsEveryPixelTheMaskCanLeaveOrPaint) {
+  const struct {
+    const char* name;
+    int width, height;
+    double left, top, side;
+    int strips;
+  } cases[] = {
+      {"centred on a wide target", 1920, 1080, 403.7, -16.3, 1112.6, 12},
+      {"one strip", 1920, 1080, 403.7, -16.3, 1112.6, 1},
+      {"many strips", 800, 600, 120.2, 40.9, 500.3, 40},
+      {"across the left edge", 640, 360, -200.5, 20.25, 300, 8},
+      {"larger than the target", 320, 180, -90.1, -120.6, 460.4, 12},
+      {"small target", 64, 64, -1.0, -1.0, 66.0, 12},
+      {"tiny square", 64, 64, 20.3, 30.6, 9.5, 12},
+  };
+  auto inside = [](const std::vector<RECT>& list, int x, int y) {
+    int n = 0;
+    for (const RECT& r : list) n += x >= r.left && x < r.right && y >= r.top && y < r.bottom ? 1 : 0;
+    return n;
+  };
+  auto opaque = [](int tx, int ty) {
+    tx = (tx % kDiscMaskSize + kDiscMaskSize) % kDiscMaskSize;
+    ty = (ty % kDiscMaskSize + kDiscMaskSize) % kDiscMaskSize;
+    const int dx = tx - kDiscMaskCentre, dy = ty - kDiscMaskCentre;
+    return dx * dx + dy * dy > kDiscMaskRadius * kDiscMaskRadius;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LensSquare square = {c.left, c.top, c.left + c.side, c.top + c.side, true};
+    const DiscScissors split = SplitLensAtDisc(square, c.width, c.height, c.strips);
+    for (const auto* list : {&split.disc, &split.rim})
+      for (const RECT& r : *list) {
+        EXPECT_LT(r.left, r.right);
+        EXPECT_LT(r.top, r.bottom);
+        EXPECT_GE(r.left, 0);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.right, c.width);
+        EXPECT_LE(r.bottom, c.height);
+      }
+    int missing = 0, twice = 0, discOnly = 0, rimOnly = 0, both = 0, squarePixels = 0;
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) {
+        bool clear = false, paint = false;
+        for (double jx : {-1.5, 0.0, 1.5})
+          for (double jy : {-1.5, 0.0, 1.5}) {
+            const double X = (x + jx - c.left) / c.side * kDiscMaskSize - 0.5;
+            const double Y = (y + jy - c.top) / c.side * kDiscMaskSize - 0.5;
+            // Off the square, where that device draws nothing.
+            if (X + 0.5 < 0 || Y + 0.5 < 0 || X + 0.5 >= kDiscMaskSize || Y + 0.5 >= kDiscMaskSize) continue;
+            const int tx = static_cast<int>(std::floor(X)), ty = static_cast<int>(std::floor(Y));
+            for (int k = 0; k < 4; ++k) {
+              const bool o = opaque(tx + (k & 1), ty + (k >> 1));
+              clear = clear || !o;
+              paint = paint || o;
+            }
+          }
+        const int inDisc = inside(split.disc, x, y), inRim = inside(split.rim, x, y);
+        missing += (clear && inDisc == 0) || (paint && inRim == 0) ? 1 : 0;
+        twice += inDisc > 1 || inRim > 1 ? 1 : 0;
+        const bool onSquare = x >= c.left && x < c.left + c.side && y >= c.top && y < c.top + c.side;
+        squarePixels += onSquare ? 1 : 0;
+        if (onSquare) {
+          discOnly += clear && !paint ? 1 : 0;
+          rimOnly += paint && !clear ? 1 : 0;
+          both += inDisc && inRim ? 1 : 0;
+        }
+      }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(twice, 0);
+    // Where the lists overlap beyond what both need: at most a band a few strips' steps wide.
+    if (c.side > 100 && c.strips >= 12) {
+      EXPECT_GT(discOnly, squarePixels / 2) << "the disc holds most of the square";
+      EXPECT_LT(both, squarePixels / 5) << "the rim keeps out of the disc";
+    }
+  }
+}
+
+TEST(GlassBallRules, SplitAtTheDiscOfNoSquareIsEmpty) {
+  const LensSquare none = {0, 0, 100, 100, false};
+  const DiscScissors split = SplitLensAtDisc(none, 64, 64, 12);
+  EXPECT_TRUE(split.disc.empty());
+  EXPECT_TRUE(split.rim.empty());
+  // A square far off the target: nothing of the disc, the whole target for the rim.
+  const LensSquare away = {500, 500, 600, 600, true};
+  const DiscScissors far = SplitLensAtDisc(away, 64, 64, 12);
+  EXPECT_TRUE(far.disc.empty());
+  ASSERT_EQ(far.rim.size(), 1u);
+  EXPECT_EQ(far.rim[0].right, 64);
+  EXPECT_EQ(far.rim[0].bottom, 64);
+}
+
 }  // namespace
