@@ -64,6 +64,15 @@ class AnimatedLightTest : public ::testing::Test {
     device.ClearLog();
   }
 
+  // One off-screen frame at time t, the log holding its drawing alone.
+  void LoggedFrame(DS_2D_Light& light, double t) {
+    light.FrameMove(t);
+    device.ClearLog();
+    light.BeginOffscreen();
+    light.RenderBackground();
+    light.PostRender();
+  }
+
   RecordingRenderDevice device;
   lumi_test::FakeTexture pair[2];
   std::unique_ptr<DS_DocResManager> manager_;
@@ -387,7 +396,7 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     if (c.refuse16) device.refusedFormats.push_back(D3DFMT_V16U16);
     DS_GlassBallLight light;
     light.motionMode = c.motion;
-    light.discStrips = 0;  // each pass of the lens square in one draw (the cut passes: the test below)
+    light.cutPasses = false;  // each pass in one draw (the cut passes: the tests below)
     Start(light);
     ASSERT_NE(light.bumpMap, nullptr);
     EXPECT_EQ(device.filled.at(light.bumpMap).format, c.bump);
@@ -400,11 +409,7 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
     ASSERT_NE(light.gradient, nullptr);
     EXPECT_TRUE(light.NeedsOffscreen());
 
-    light.FrameMove(1.0);
-    device.ClearLog();
-    light.BeginOffscreen();
-    light.RenderBackground();
-    light.PostRender();
+    LoggedFrame(light, 1.0);
     const std::vector<std::string> draws = device.Draws();
     // And the picture, off-screen. At this size the lens's square covers the whole back buffer, so none
     // of the background is drawn under it: the mask paints it around the disc.
@@ -426,13 +431,9 @@ TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {
 TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
   DS_GlassBallLight light;
   light.ballSize = 20;
-  light.discStrips = 0;  // only the background's bands cut here
+  light.cutPasses = false;  // only the background's bands cut here
   Start(light);
-  light.FrameMove(1.0);
-  device.ClearLog();
-  light.BeginOffscreen();
-  light.RenderBackground();
-  light.PostRender();
+  LoggedFrame(light, 1.0);
   const Lines scissors = device.Lines("scissor");
   ASSERT_EQ(scissors.size(), 4u);
   int l = 0, t = 0, r = 0, b = 0;
@@ -465,11 +466,7 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheLensInsideTheDiscAndTheMaskAroundIt) 
   Start(light);
   device.names[light.bumpMap] = "bump";
   device.names[light.discMask] = "mask";
-  light.FrameMove(1.0);
-  device.ClearLog();
-  light.BeginOffscreen();
-  light.RenderBackground();
-  light.PostRender();
+  LoggedFrame(light, 1.0);
   D3DXMATRIX a, m;
   D3DXMatrixMultiply(&a, &device.transforms.at(TransformSlot::World), &device.transforms.at(TransformSlot::View));
   D3DXMatrixMultiply(&m, &a, &device.transforms.at(TransformSlot::Projection));
@@ -587,6 +584,45 @@ TEST_F(AnimatedLightTest, GlassBallScrollQuadsAreDiscardedEachFrameAndRemadeAtAR
   EXPECT_FLOAT_EQ(again->As<DX_V::RHWCT>()[1].x, placed.x);
   EXPECT_EQ(again->As<DX_V::RHWCT>()[1].color, 0xFFFFFFFFu);
   EXPECT_EQ(light.scroll.quads[1].primitiveCount, 2u);
+}
+
+// The lens reads part of the scrolled copy (with a deep lens, about four fifths of its width and height
+// around where the ball stands): the two copies are drawn into the other target only there, cut by the scissor, which
+// is off again before the ball is drawn.
+TEST_F(AnimatedLightTest, GlassBallCopiesTheSlideOnlyWhereTheLensReadsIt) {
+  DS_GlassBallLight light;
+  light.motionMode = 1;
+  light.refraction = 100;
+  Start(light);
+  LoggedFrame(light, 1.0);
+  bool on = false;
+  int copies = 0;
+  long area = 0;
+  RECT scissor = {0, 0, 0, 0};
+  for (const std::string& line : device.log) {
+    if (line == "rs 174=1") on = true;
+    if (line == "rs 174=0") {
+      on = false;
+      if (copies > 0) break;  // the copies are done
+    }
+    int l = 0, t = 0, r = 0, b = 0;
+    if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) {
+      scissor = RECT{l, t, r, b};
+      if (on) area += static_cast<long>(r - l) * (b - t);
+    }
+    if (StartsWith(line, "draw ") && line.find("tex rt") != std::string::npos) {
+      SCOPED_TRACE(line);
+      ++copies;
+      EXPECT_TRUE(on);
+      EXPECT_LT(scissor.left, scissor.right);
+      EXPECT_LT(scissor.top, scissor.bottom);
+    }
+  }
+  EXPECT_GE(copies, 2);
+  EXPECT_EQ(copies % 2, 0) << "both copies under each scissor";
+  EXPECT_GT(area, 1920L * 1080 / 2);
+  EXPECT_LT(area, 1920L * 1080);
+  EXPECT_FALSE(on);
 }
 
 // Resize runs three times a frame (the frame, and the target pass's start and end): the background quad

@@ -89,9 +89,9 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
     tex->Release();
   }
   // Brought up as at scene start and slide start.
-  void Start(DS_2D_Light* light) {
+  void Start(DS_2D_Light* light, const DocFileKey& picture = kPictureKey) {
     light_.reset(light);
-    light->picture.Raw() = kPictureKey;
+    light->picture.Raw() = picture;
     light->OnCreateDevice();
     light->Resize(1, 1);
     light->Resize(static_cast<int>(Options().width), static_cast<int>(Options().height));
@@ -338,23 +338,32 @@ class GlassBallDevice : public AnimatedLightsDevice {
     AddPicture(kShadowKey, Fill(64, 32, D3DFMT_A8R8G8B8, [](UINT x, UINT) -> DWORD {
                  return static_cast<DWORD>(60 + x * 2) << 24 | 0x102030;
                }), 64, 32);
+    // Four times as wide as high: the lens reads only a band of it.
+    AddPicture(kWideKey, Fill(128, 32, D3DFMT_A8R8G8B8, [](UINT x, UINT y) -> DWORD {
+                 return (x / 4 + y / 4) % 2 ? 0xFFFF2010 : 0xFF1020FF;
+               }), 128, 32);
   }
   const DocFileKey kOverlayKey{u"test\\overlay.png", 3};
   const DocFileKey kShadowKey{u"test\\shadow.png", 4};
+  const DocFileKey kWideKey{u"test\\wide.png", 5};
 };
 
-// The lens and its overlays are drawn only where the disc mask may leave them, and the mask only where it
-// may paint: the frames are the same, pixel for pixel, as with every pass over the whole square.
-TEST_F(GlassBallDevice, LensPassesCutAtTheDiscGiveTheFrameOfWholeSquarePasses) {
+// The slide's copies are drawn only where the lens may read them, the lens and its overlays only where the
+// disc mask may leave them, and the mask only where it may paint: the frames are the same, pixel for
+// pixel, as with every pass drawn whole.
+TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
   const struct {
     const char* name;
     int motionMode, shadowOn, pictureBackground;
     LONG offsetX, offsetY;
     UINT ballSize;
+    bool wide;
   } cases[] = {
-      {"swaying", 3, 0, 0, 0, 0, 100},
-      {"scrolling with a shadow", 1, 1, 0, 0, 0, 100},
-      {"moved off the target, larger, over the background picture", 2, 1, 1, 140, -90, 160},
+      {"swaying", 3, 0, 0, 0, 0, 100, false},
+      {"scrolling with a shadow", 1, 1, 0, 0, 0, 100, false},
+      {"scrolling a wide picture", 1, 0, 0, 0, 0, 100, true},
+      {"scrolling a wide picture the other way, the ball moved", 2, 0, 0, -120, 40, 120, true},
+      {"moved off the target, larger, over the background picture", 2, 1, 1, 140, -90, 160, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -370,12 +379,12 @@ TEST_F(GlassBallDevice, LensPassesCutAtTheDiscGiveTheFrameOfWholeSquarePasses) {
     light->pictureBackground = c.pictureBackground;
     light->ballOffset.Raw() = POINT{c.offsetX, c.offsetY};
     light->ballSize = c.ballSize;
-    Start(light);
-    ASSERT_GT(light->discStrips, 0);
+    Start(light, c.wide ? kWideKey : kPictureKey);
+    ASSERT_TRUE(light->cutPasses);
     for (double t : {0.0, 3.7}) {
-      light->discStrips = 0;
+      light->cutPasses = false;
       const lumi_test::Pixels whole = Frame(t);
-      light->discStrips = DS_GlassBallLight::kDiscStrips;
+      light->cutPasses = true;
       const lumi_test::Pixels cut = Frame(t);
       ASSERT_EQ(cut.argb.size(), whole.argb.size());
       int differing = 0, ball = 0;

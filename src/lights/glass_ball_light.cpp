@@ -13,6 +13,8 @@ namespace {
 const char16_t kClass[] = u"DS_GlassBallLight";
 const char16_t kModule[] = u"basekit.dll";
 const float kPi = 3.14159265f;
+// The bump matrix's scales of the offsets: u by the map's first channel, v by its second.
+const float kBumpU = 0.2f, kBumpV = 0.25f;
 
 DWORD FloatBits(float f) {
   DWORD d;
@@ -296,10 +298,10 @@ void DS_GlassBallLight::OnResetDevice() {
   d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.2f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(kBumpU));
   d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(0.0f));
   d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(0.0f));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.25f));
+  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(kBumpV));
   d.SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, FloatBits(1.0f));
   d.SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, FloatBits(0.0f));
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -426,6 +428,22 @@ BallCameraInput DS_GlassBallLight::CameraInput() const {
   return in;
 }
 
+D3DXMATRIX DS_GlassBallLight::LensTextureMatrix(const BallCamera& c, bool lensOn) const {
+  const TextureInfo& pic = (lensOn || pictureBackground.GetValue() == 0) ? pictureQuad.info : backgroundInfo;
+  const float a2 = pic.width && pic.height ? static_cast<float>(pic.width) / static_cast<float>(pic.height) : 1.0f;
+  D3DXMATRIX P, m;
+  D3DXMatrixPerspectiveFovLH(&P, kPi / 4, a2, 1, 3000);
+  D3DXMatrixIdentity(&m);
+  m._12 = m._21 = m._31 = m._32 = 0;
+  m._41 = (c.u0 - std::floor(c.u0)) + 0.5f;
+  m._42 = c.v0 + 0.5f;
+  const float d = c.s * std::fabs(ballZ);
+  const float q = P._33 * d + P._34;
+  m._11 = P._11 / q * 0.5f;
+  m._22 = P._22 / q * -0.5f;
+  return m;
+}
+
 void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   const BallCameraInput in = CameraInput();
   const BallCamera c = ComputeBallCamera(in, lensOn);
@@ -434,18 +452,7 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   const D3DXVECTOR3 eye(0, 0, ballZ), at(0, 0, 0), up(0, 1, 0);
   GetRenderDevice().SetTransform(TransformSlot::View, *D3DXMatrixLookAtLH(&m, &eye, &at, &up));
   GetRenderDevice().SetTransform(TransformSlot::Projection, *D3DXMatrixPerspectiveFovLH(&m, kPi / 4, in.targetAspect, 1, 3000));
-  const TextureInfo& pic = (lensOn || pictureBackground.GetValue() == 0) ? pictureQuad.info : backgroundInfo;
-  const float a2 = pic.width && pic.height ? static_cast<float>(pic.width) / static_cast<float>(pic.height) : 1.0f;
-  D3DXMATRIX P;
-  D3DXMatrixPerspectiveFovLH(&P, kPi / 4, a2, 1, 3000);
-  D3DXMatrixIdentity(&lensMatrix);
-  lensMatrix._12 = lensMatrix._21 = lensMatrix._31 = lensMatrix._32 = 0;
-  lensMatrix._41 = (c.u0 - std::floor(c.u0)) + 0.5f;
-  lensMatrix._42 = c.v0 + 0.5f;
-  const float d = c.s * std::fabs(ballZ);
-  const float q = P._33 * d + P._34;
-  lensMatrix._11 = P._11 / q * 0.5f;
-  lensMatrix._22 = P._22 / q * -0.5f;
+  lensMatrix = LensTextureMatrix(c, lensOn);
   RenderDevice& dev = GetRenderDevice();
   dev.SetTextureTransform(1, lensMatrix);
   dev.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
@@ -492,14 +499,30 @@ void DS_GlassBallLight::PostRender() {
   if (mode == 1 || mode == 2) {
     IDirect3DTexture9** finished = d.NextTarget(renderTargets);
     IDirect3DTexture9* slide = finished ? *finished : nullptr;
-    for (TexQuad& q : scroll.quads) {
-      q.texture.Share(slide);
-      d.SetTexture(0, q.texture);
-      if (q.vertexBuffer && q.primitiveCount > 0) {
-        BindStreamRHWCT(q);
-        d.DrawPrimitive(q.primitiveType, 0, q.primitiveCount);
+    // The copies are drawn only over the texels the lens may read of them (where the lens texture matrix
+    // takes the square, widened by the bump's offsets), the rest of the target staying clear.
+    const BallCamera c = ComputeBallCamera(CameraInput(), true);
+    const D3DXMATRIX m = LensTextureMatrix(c, true);
+    const int W = renderTargets.width, H = renderTargets.height;
+    const TexelSpans columns = LensReadSpans(m._11, m._41, c.xc, kBumpU * kBallBumpOffsetMax, W);
+    const TexelSpans rows = LensReadSpans(m._22, m._42, c.yc, kBumpV * kBallBumpOffsetMax, H);
+    const bool cut = cutPasses && slide && columns.count > 0 && rows.count > 0 &&
+                     !(columns.count == 1 && columns.last[0] - columns.first[0] == W && rows.count == 1 &&
+                       rows.last[0] - rows.first[0] == H);
+    if (cut) d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    for (TexQuad& q : scroll.quads) q.texture.Share(slide);
+    for (int i = 0; i < (cut ? columns.count : 1); ++i)
+      for (int j = 0; j < (cut ? rows.count : 1); ++j) {
+        if (cut) d.SetScissorRect(RECT{columns.first[i], rows.first[j], columns.last[i], rows.last[j]});
+        for (TexQuad& q : scroll.quads) {
+          d.SetTexture(0, q.texture);
+          if (q.vertexBuffer && q.primitiveCount > 0) {
+            BindStreamRHWCT(q);
+            d.DrawPrimitive(q.primitiveType, 0, q.primitiveCount);
+          }
+        }
       }
-    }
+    if (cut) d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
   }
   RenderTargetChain* chain = EndOffscreen(false);
   const ComRef<IDirect3DTexture9> slide = chain ? chain->current : nullptr;
@@ -516,9 +539,9 @@ void DS_GlassBallLight::PostRender() {
   const BallCameraInput in = CameraInput();
   const LensSquare square =
       ProjectLensSquare(ComputeBallCamera(in, true), ballZ, in.targetAspect, in.width, in.height);
-  const bool split = discStrips > 0 && square.valid;
+  const bool split = cutPasses && square.valid;
   const DiscScissors scissors = split ? SplitLensAtDisc(square, static_cast<int>(in.width),
-                                                        static_cast<int>(in.height), discStrips)
+                                                        static_cast<int>(in.height), kDiscStrips)
                                       : DiscScissors();
   auto drawLens = [&](const std::vector<RECT>& rects) {
     if (!split) {

@@ -62,6 +62,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   void DrawBackground();
   // The device transforms of the ball, and the lens texture matrix (lens) or the flat one.
   void SetupBallCamera(bool lens);
+  // The stage-1 texture matrix of the ball camera c: the lens's (lens) or the flat one.
+  D3DXMATRIX LensTextureMatrix(const BallCamera& c, bool lens) const;
   // What the ball camera works from now.
   BallCameraInput CameraInput() const;
 
@@ -111,9 +113,10 @@ class DS_GlassBallLight : public DS_2D_Light {
   bool inTargetPass = false;
   int savedWidth = 0, savedHeight = 0;
   D3DXMATRIX lensMatrix;
-  // The lens, its overlays and the disc mask are drawn in up to this many strips each, around the disc
-  // (SplitLensAtDisc); 0 draws each over the whole square.
-  int discStrips = kDiscStrips;
+  // The passes are cut to the pixels they can change: the slide's copies to what the lens reads of them,
+  // the lens, its overlays and the disc mask to strips around the disc (SplitLensAtDisc, up to
+  // kDiscStrips each). Off, every pass covers all its quads cover: the frame the cut passes must match.
+  bool cutPasses = true;
   static const int kDiscStrips = 12;
 };
 

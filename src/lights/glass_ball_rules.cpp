@@ -159,6 +159,35 @@ LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, flo
   return p;
 }
 
+TexelSpans LensReadSpans(float scale, float offset, float centre, float reach, int size) {
+  TexelSpans s = {0, {0, 0}, {0, 0}};
+  if (size <= 0) return s;
+  const double a = static_cast<double>(scale) * (centre - 256.0) + offset;
+  const double b = static_cast<double>(scale) * (centre + 256.0) + offset;
+  const double lo = std::min(a, b) - std::fabs(reach), hi = std::max(a, b) + std::fabs(reach);
+  // The filter reads texels floor(u * size - 0.5) and the next; two more each side for the device's
+  // rounding.
+  const double first = std::floor(lo * size - 0.5) - 2, last = std::floor(hi * size - 0.5) + 1 + 2;
+  s.count = 1;
+  if (!(last - first + 1 < size)) {  // the whole axis (or a coordinate beyond all reason)
+    s.last[0] = size;
+    return s;
+  }
+  const double wrapped = first - std::floor(first / size) * size;  // 0 .. size - 1
+  const int f = static_cast<int>(wrapped), l = f + static_cast<int>(last - first);  // l inclusive
+  if (l < size) {
+    s.first[0] = f;
+    s.last[0] = l + 1;
+    return s;
+  }
+  s.count = 2;
+  s.first[0] = f;
+  s.last[0] = size;
+  s.first[1] = 0;
+  s.last[1] = l - size + 1;
+  return s;
+}
+
 namespace {
 
 // How far the device may place the square from this arithmetic, in pixels along any direction (its own

@@ -83,6 +83,19 @@ struct LensPixels {
 };
 LensPixels LensInterior(const BallCamera& camera, float ballZ, float aspect, float width, float height);
 
+// The texels of one axis of the slide's texture (size texels) the lens may sample: its coordinate runs over
+// scale * (centre - 256 .. centre + 256) + offset (the lens texture matrix over the square's camera-space
+// position), moved by the bump offsets by at most reach either way, wrapped, and read by a bilinear
+// filter. Up to two spans [first, last); one span of the whole axis when it may read all of it.
+struct TexelSpans {
+  int count;
+  int first[2], last[2];
+};
+TexelSpans LensReadSpans(float scale, float offset, float centre, float reach, int size);
+// The most the generated bump map moves the lens's texture coordinate, per unit of the bump matrix: its
+// offsets reach 25600 of 32767 (100 of 127 in eight bits).
+const float kBallBumpOffsetMax = 0.8f;
+
 // The disc mask, drawn over the lens square after the lens and its overlays, leaves a pixel as it is where
 // its filtered texels are all clear, and paints the background over it where they are all opaque. So the
 // lens and the overlays need only the pixels where the mask may be less than opaque (disc), and the mask

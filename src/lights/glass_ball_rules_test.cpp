@@ -264,6 +264,60 @@ TEST(GlassBallRules, SplitAtTheDiscKeepsEveryPixelTheMaskCanLeaveOrPaint) {
   }
 }
 
+// Every texel the filter reads anywhere over the lens's range (moved by the bump either way, wrapped)
+// lies in a span; the spans leave out what it never reads, within a few texels.
+TEST(GlassBallRules, LensReadSpansHoldEveryTexelTheLensMaySample) {
+  const struct {
+    const char* name;
+    float scale, offset, centre, reach;
+    int size;
+    int count;  // spans expected
+  } cases[] = {
+      {"a band in the middle", 0.0007f, 0.5f, 0, 0.16f, 1920, 1},
+      {"around the right edge", 0.0007f, 0.9f, 0, 0.16f, 1920, 2},
+      {"around the left edge, beyond a whole turn", 0.0007f, -3.05f, 40, 0.05f, 1000, 2},
+      {"falling with y", -0.0012f, 0.4f, -30, 0.2f, 1080, 1},
+      {"wider than the texture", 0.0013f, 0.5f, 0, 0.2f, 1080, 1},
+      {"no bump", 0.0005f, 0.25f, 100, 0, 64, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TexelSpans s = LensReadSpans(c.scale, c.offset, c.centre, c.reach, c.size);
+    ASSERT_EQ(s.count, c.count);
+    std::vector<bool> held(c.size, false);
+    for (int i = 0; i < s.count; ++i) {
+      EXPECT_LE(0, s.first[i]);
+      EXPECT_LT(s.first[i], s.last[i]);
+      EXPECT_LE(s.last[i], c.size);
+      for (int t = s.first[i]; t < s.last[i]; ++t) {
+        EXPECT_FALSE(held[t]) << "spans overlap at " << t;
+        held[t] = true;
+      }
+    }
+    std::vector<bool> read(c.size, false);
+    for (int k = 0; k <= 4000; ++k) {
+      const double x = c.centre - 256 + 512.0 * k / 4000;
+      for (double bump : {-1.0, -0.5, 0.0, 0.5, 1.0}) {
+        const double u = c.scale * x + c.offset + bump * c.reach;
+        const int t = static_cast<int>(std::floor(u * c.size - 0.5));
+        for (int n : {t, t + 1}) {
+          const int w = ((n % c.size) + c.size) % c.size;
+          read[w] = true;
+          EXPECT_TRUE(held[w]) << "texel " << w << " at u " << u;
+        }
+      }
+    }
+    int spare = 0, readCount = 0;
+    for (int t = 0; t < c.size; ++t) {
+      spare += held[t] && !read[t] ? 1 : 0;
+      readCount += read[t] ? 1 : 0;
+    }
+    if (readCount < c.size) {
+      EXPECT_LE(spare, 8);
+    }
+  }
+}
+
 TEST(GlassBallRules, SplitAtTheDiscOfNoSquareIsEmpty) {
   const LensSquare none = {0, 0, 100, 100, false};
   const DiscScissors split = SplitLensAtDisc(none, 64, 64, 12);
