@@ -256,7 +256,7 @@ void DS_2D_Light::RenderBackground() {
     drawnPicture_ = StretchedPictureNow();
     if (kept && drawnPicture_.Same(keptPicture_)) return;
   }
-  d.DrawPrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount);
+  d.DrawOpaquePrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount, false);
 }
 
 DS_2D_Light::StretchedPicture DS_2D_Light::StretchedPictureNow() const {

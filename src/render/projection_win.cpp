@@ -2,6 +2,7 @@
 #include "render/projection.h"
 
 #include "dxut/d3d_device.h"
+#include "render/opaque_draw_win.h"
 #include "render/projection_win.h"
 
 void BindRhwColorStream(const DS_SimpleMesh<DX_V::RHWC>& mesh) {
@@ -14,10 +15,14 @@ void LetterboxProjection::DrawBars() const {
   if (mode != PicturePosition::Fit || !g_D3DDevice) return;
   g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  for (const DS_SimpleMesh<DX_V::RHWC>& bar : bars) {
-    if (!bar.vertexBuffer || bar.primitiveCount == 0) continue;
-    BindRhwColorStream(bar);
-    g_D3DDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
+  {
+    // The bars are opaque black by their vertices.
+    OpaqueDrawScope opaque(g_D3DDevice, true);
+    for (const DS_SimpleMesh<DX_V::RHWC>& bar : bars) {
+      if (!bar.vertexBuffer || bar.primitiveCount == 0) continue;
+      BindRhwColorStream(bar);
+      g_D3DDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
+    }
   }
   g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

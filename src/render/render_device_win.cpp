@@ -10,6 +10,7 @@
 #include "render/image_header.h"
 #include "render/luminance_win.h"
 #include "render/normal_map.h"
+#include "render/opaque_draw_win.h"
 #include "render/projection.h"
 #include "render/quad_builders.h"
 #include "render/render_target_chain.h"
@@ -248,6 +249,12 @@ void D3D9RenderDevice::SetIndices(IDirect3DIndexBuffer9* indices) {
 
 void D3D9RenderDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) {
   if (g_D3DDevice) g_D3DDevice->DrawPrimitive(type, start, count);
+}
+
+void D3D9RenderDevice::DrawOpaquePrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count, bool diffuseOpaque) {
+  if (!g_D3DDevice) return;
+  OpaqueDrawScope opaque(g_D3DDevice, diffuseOpaque);
+  g_D3DDevice->DrawPrimitive(type, start, count);
 }
 
 void D3D9RenderDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices,

@@ -48,6 +48,7 @@ class D3D9RenderDevice : public RenderDevice {
   void BindStream(IDirect3DVertexBuffer9* buffer, DWORD fvf, UINT stride) override;
   void SetIndices(IDirect3DIndexBuffer9* indices) override;
   void DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) override;
+  void DrawOpaquePrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count, bool diffuseOpaque) override;
   void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices, UINT startIndex,
                             UINT count) override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;

@@ -116,6 +116,12 @@ class RenderDevice {
   virtual void BindStream(IDirect3DVertexBuffer9* buffer, DWORD fvf, UINT stride) {}
   virtual void SetIndices(IDirect3DIndexBuffer9* indices) {}
   virtual void DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) {}
+  // The same draw, of a source whose texture or (with diffuseOpaque) vertex colours leave every pixel
+  // opaque: where the blend left on would keep such pixels as they are, it is off for this draw, since
+  // blending reads the target for nothing. The blend state afterwards is the one before.
+  virtual void DrawOpaquePrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count, bool diffuseOpaque) {
+    DrawPrimitive(type, start, count);
+  }
   virtual void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices,
                                     UINT startIndex, UINT count) {}
   // The whole current target.
