@@ -325,11 +325,11 @@ TEST(GlassBallRules, SplitAtTheDiscOfNoSquareIsEmpty) {
   EXPECT_TRUE(split.rim.empty());
   // A square far off the target: nothing of the disc, the whole target for the rim.
   const LensSquare away = {500, 500, 600, 600, true};
-  const DiscScissors far = SplitLensAtDisc(away, 64, 64, 12);
-  EXPECT_TRUE(far.disc.empty());
-  ASSERT_EQ(far.rim.size(), 1u);
-  EXPECT_EQ(far.rim[0].right, 64);
-  EXPECT_EQ(far.rim[0].bottom, 64);
+  const DiscScissors distant = SplitLensAtDisc(away, 64, 64, 12);
+  EXPECT_TRUE(distant.disc.empty());
+  ASSERT_EQ(distant.rim.size(), 1u);
+  EXPECT_EQ(distant.rim[0].right, 64);
+  EXPECT_EQ(distant.rim[0].bottom, 64);
 }
 
 }  // namespace
