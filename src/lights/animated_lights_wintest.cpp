@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dxut/d3d_device.h"
 #include "dxut/device_objects.h"
@@ -170,6 +171,51 @@ TEST_F(AnimatedLightsDevice, MatrixCodeOverThePicture) {
   const lumi_test::Pixels p = Frame(0.0);
   EXPECT_GT(Channel(p.at(8, 8), 16), 200) << std::hex << p.at(8, 8);   // the red top
   EXPECT_GT(Channel(p.at(8, 56), 0), 200) << std::hex << p.at(8, 56);  // the blue bottom
+}
+
+// The transparent quads past the last glyph are left out only where the frame stays the same: frames
+// of the same grid (the same random sequence) with every quad drawn and with them left out, with the
+// light's own blend and with an additive blend a scene item left on, where they must be drawn.
+TEST_F(AnimatedLightsDevice, MatrixCodeLeavesOutOnlyQuadsThatShowNothing) {
+  const struct {
+    const char* name;
+    int mode;
+    DWORD srcBlend;
+  } cases[] = {
+      {"over the picture", 0, D3DBLEND_SRCALPHA},
+      {"on black", 1, D3DBLEND_SRCALPHA},
+      {"over the picture, an additive blend left on", 0, D3DBLEND_ONE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<lumi_test::Pixels> frames[2];
+    UINT glyphs = 0;
+    for (int cut = 0; cut < 2; ++cut) {
+      ResetCrtRand();
+      auto* light = new DS_MatrixCodeLight;
+      light->cellSize = 7;  // the last row and column of cells partly on the target
+      light->density = 60;
+      light->mode = c.mode;
+      light->glyphColor = 0x40FF40;
+      light->headColor = 0xE0FFE0;
+      light->glyphSheet.Raw() = kSheetKey;
+      light->cutClearQuads = cut == 1;
+      Start(light);
+      device()->SetRenderState(D3DRS_SRCBLEND, c.srcBlend);
+      for (int i = 0; i < 30; ++i) {
+        frames[cut].push_back(Frame(i * 0.02));
+        glyphs = std::max(glyphs, light->glyphQuads);
+      }
+      ASSERT_EQ(light->sprites.quadCount, 100);
+    }
+    EXPECT_GT(glyphs, 0u) << "glyphs were drawn";
+    for (size_t i = 0; i < frames[0].size(); ++i) {
+      int differing = 0;
+      for (size_t k = 0; k < frames[0][i].argb.size(); ++k)
+        differing += (frames[0][i].argb[k] & 0xFFFFFF) != (frames[1][i].argb[k] & 0xFFFFFF) ? 1 : 0;
+      EXPECT_EQ(differing, 0) << "frame " << i;
+    }
+  }
 }
 
 TEST_F(AnimatedLightsDevice, LakeMirrorsThePictureBelowTheHorizon) {

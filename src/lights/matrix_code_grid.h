@@ -105,6 +105,11 @@ class MatrixCodeScan {
 // Quad i of n lives in chunk i / kMatrixChunkQuads.
 const UINT kMatrixChunkQuads = 16383;
 inline UINT MatrixChunkCount(UINT quads) { return (quads + kMatrixChunkQuads - 1) / kMatrixChunkQuads; }
+// How many of chunk c's quads (of chunkQuads) are among the first `drawn` quads of all chunks.
+inline UINT MatrixChunkDrawnQuads(UINT drawn, UINT c, UINT chunkQuads) {
+  const UINT before = c * kMatrixChunkQuads;
+  return drawn <= before ? 0 : (drawn - before < chunkQuads ? drawn - before : chunkQuads);
+}
 
 // The picture's transform of a glyph: scale and offset (picture units), and the scale of picture pixels.
 struct MatrixPlacement {

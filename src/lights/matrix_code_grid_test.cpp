@@ -207,6 +207,15 @@ TEST(MatrixCodeQuads, ChunksBandsAndLuminance) {
   } chunks[] = {{0, 0}, {1, 1}, {16383, 1}, {16384, 2}, {32766, 2}, {32767, 3}};
   for (const auto& c : chunks) EXPECT_EQ(MatrixChunkCount(c.quads), c.chunks) << c.quads;
 
+  // Drawing only the first quads: a chunk draws those of them it holds.
+  const struct {
+    UINT drawn, chunk, chunkQuads, quads;
+  } drawn[] = {{0, 0, 5757, 0},         {1, 0, 5757, 1},         {5757, 0, 5757, 5757},
+               {16383, 0, 16383, 16383}, {16383, 1, 16383, 0},   {16384, 1, 16383, 1},
+               {20000, 1, 3617, 3617},   {40000, 2, 100, 100},    {32766, 2, 100, 0}};
+  for (const auto& d : drawn)
+    EXPECT_EQ(MatrixChunkDrawnQuads(d.drawn, d.chunk, d.chunkQuads), d.quads) << d.drawn << " in chunk " << d.chunk;
+
   const struct {
     UINT w, h, bands;
   } bands[] = {{32, 320, 12}, {64, 640, 12}, {64, 64, 3}, {64, 32, 2}, {0, 320, 1}};

@@ -83,15 +83,17 @@ void MatrixCodeSprites::CreateDeviceObjects() {
   if (quadCount > 0) Resize(static_cast<UINT>(quadCount));
 }
 
-void MatrixCodeSprites::Draw() {
+void MatrixCodeSprites::Draw(UINT quads) {
   RenderDevice& d = GetRenderDevice();
   for (size_t c = 0; c < chunks.size(); ++c) {
     DS_IndexedMesh<DX_V::RHWCT>& chunk = chunks[c];
     if (!chunk.CanDrawIndexed()) continue;
+    const UINT n = MatrixChunkDrawnQuads(quads, static_cast<UINT>(c), chunk.triangleCount / 2);
+    if (n == 0) continue;
     d.SetTexture(0, c < textures.size() ? textures[c].Get() : nullptr);
     d.SetIndices(chunk.indexBuffer);
     BindStreamRHWCT(chunk);
-    d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, chunk.vertexCount, 0, chunk.triangleCount);
+    d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4 * n, 0, 2 * n);
   }
 }
 
@@ -278,6 +280,7 @@ void DS_MatrixCodeLight::UpdateGlyphs(double t) {
     for (int k = 0; k < 4; ++k) v[k] = DX_V::RHWCT{corners[k][0], corners[k][1], 0, 1, color, uv[k][0], uv[k][1]};
   }
   sprites.UnlockAll();
+  glyphQuads = static_cast<UINT>(scan->glyphCount);
 }
 
 void DS_MatrixCodeLight::RenderBackground() {
@@ -292,6 +295,7 @@ void DS_MatrixCodeLight::RenderBackground() {
   if (!sheetUsable) return;
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  sprites.Draw();
+  const bool cut = cutClearQuads && d.ClearDiffuseIsHidden();
+  sprites.Draw(cut ? glyphQuads : static_cast<UINT>(std::max(sprites.quadCount, 0)));
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }

@@ -1,6 +1,9 @@
 // The matrix code light: columns of falling glyphs over the picture (mode 0), or on black with each
 // glyph as opaque as the picture is bright under it (mode 1). The glyphs are pre-transformed quads, one
 // per grid cell, in chunks of at most 16383 quads, following the picture's placement and zoom.
+// The quads past the frame's last glyph are wholly transparent, all at that glyph's cell; where the blend
+// in force leaves the target under them as it is they are not drawn, since thousands of quads stacked on
+// one cell cost the rasteriser more than all the glyphs together.
 // Every quad is rewritten every frame, so the chunks' vertices live in dynamic default-pool buffers locked
 // with discard: a frame's lock never waits for the device to finish drawing the last frame's glyphs. Those
 // buffers do not outlive a device reset: the sprites let them go at device loss and make them again at
@@ -32,7 +35,8 @@ class MatrixCodeSprites : public DeviceObjects {
   void UnlockAll();
   // Quad i of the locked buffers; null when its chunk is not locked.
   DX_V::RHWCT* QuadVertices(UINT i);
-  void Draw();
+  // Draws the first `quads` quads, chunk after chunk.
+  void Draw(UINT quads);
 
   // Device loss: every chunk's buffers go. Reset: made again for the same quads; the next frame's
   // update fills them before they are drawn.
@@ -89,6 +93,10 @@ class DS_MatrixCodeLight : public DS_2D_Light {
   std::unique_ptr<float[]> luminance;
   double frameTime = 0;
   bool sheetUsable = false;  // a sheet without frame or width draws nothing
+  UINT glyphQuads = 0;       // quads holding this frame's glyphs: the first ones
+  // Leave out the transparent quads past the last glyph where that keeps the frame (not stored; off
+  // only to draw the reference frame).
+  bool cutClearQuads = true;
 };
 
 void RegisterMatrixCodeLightReader();

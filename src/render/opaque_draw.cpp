@@ -15,6 +15,9 @@ bool ArgumentIsOpaque(DWORD arg, const OpaqueDrawState& s) {
   }
 }
 
+// Whether an alpha argument of stage 0 is the diffuse alpha as it is.
+bool ArgumentIsDiffuse(DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; }
+
 }  // namespace
 
 bool FormatHasNoAlpha(D3DFORMAT format) {
@@ -54,4 +57,26 @@ bool BlendKeepsOpaqueSource(const OpaqueDrawState& s) {
   const bool sourceWhole = s.srcBlend == D3DBLEND_ONE || s.srcBlend == D3DBLEND_SRCALPHA;
   const bool targetGone = s.destBlend == D3DBLEND_ZERO || s.destBlend == D3DBLEND_INVSRCALPHA;
   return sourceWhole && targetGone && SourceIsOpaque(s);
+}
+
+bool BlendHidesClearDiffuse(const OpaqueDrawState& s) {
+  if (!s.blendEnabled || s.separateAlphaBlend || s.blendOp != D3DBLENDOP_ADD || s.pixelShader) return false;
+  const bool sourceByAlpha = s.srcBlend == D3DBLEND_SRCALPHA || s.srcBlend == D3DBLEND_ZERO;
+  const bool targetWhole = s.destBlend == D3DBLEND_INVSRCALPHA || s.destBlend == D3DBLEND_ONE;
+  // Both source alpha factors stand for source alpha over inverse source alpha.
+  if (s.srcBlend != D3DBLEND_BOTHSRCALPHA && !(sourceByAlpha && targetWhole)) return false;
+  if (s.colorOp == D3DTOP_DISABLE) return true;  // no stage: the diffuse colour as it is
+  if (s.nextColorOp != D3DTOP_DISABLE) return false;
+  switch (s.alphaOp) {
+    case D3DTOP_SELECTARG1:
+      return ArgumentIsDiffuse(s.alphaArg1);
+    case D3DTOP_SELECTARG2:
+      return ArgumentIsDiffuse(s.alphaArg2);
+    case D3DTOP_MODULATE:
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X:
+      return ArgumentIsDiffuse(s.alphaArg1) || ArgumentIsDiffuse(s.alphaArg2);
+    default:
+      return false;
+  }
 }

@@ -2,6 +2,8 @@
 // last drawing left on, and blending reads the target back for every pixel. Where the source pixels
 // come out opaque and the blend in force keeps an opaque source pixel exactly as it is, the draw is
 // made with blending off instead: the same pixels for less work.
+// Likewise a draw whose vertices are all wholly transparent may be left out where the blend in force
+// leaves the target under it exactly as it is.
 #pragma once
 
 #include "platform/d3d9_types.h"
@@ -39,3 +41,8 @@ bool SourceIsOpaque(const OpaqueDrawState& s);
 // opaque and the blend keeps an opaque source as it is (source factor one or source alpha, destination
 // factor zero or inverse source alpha, added).
 bool BlendKeepsOpaqueSource(const OpaqueDrawState& s);
+
+// Whether a draw whose diffuse alpha is 0 at every vertex leaves the target exactly as it is: blended,
+// the source weighed by its alpha (or not at all) and added to the whole target, its alpha the diffuse
+// alpha alone or times another argument, so 0.
+bool BlendHidesClearDiffuse(const OpaqueDrawState& s);

@@ -27,14 +27,26 @@ OpaqueDrawState Bars() {
   return s;
 }
 
-TEST(OpaqueDrawTest, BlendIsLeftOffOnlyWhereItKeepsAnOpaqueSourceAsItIs) {
+// A table of device states and what a rule answers for each.
+class RuleCases {
+ public:
+  void add(const char* what, const OpaqueDrawState& s, bool expected) { cases_.push_back({what, s, expected}); }
+  void check(bool (*rule)(const OpaqueDrawState&)) const {
+    for (const Case& c : cases_) EXPECT_EQ(c.expected, rule(c.state)) << c.what;
+  }
+
+ private:
   struct Case {
     const char* what;
     OpaqueDrawState state;
-    bool keeps;
+    bool expected;
   };
-  std::vector<Case> cases;
-  auto add = [&](const char* what, OpaqueDrawState s, bool keeps) { cases.push_back({what, s, keeps}); };
+  std::vector<Case> cases_;
+};
+
+TEST(OpaqueDrawTest, BlendIsLeftOffOnlyWhereItKeepsAnOpaqueSourceAsItIs) {
+  RuleCases cases;
+  auto add = [&](const char* what, const OpaqueDrawState& s, bool keeps) { cases.add(what, s, keeps); };
   add("the picture, source alpha over inverse source alpha", Picture(), true);
   add("the bars", Bars(), true);
   OpaqueDrawState s = Picture();
@@ -95,7 +107,77 @@ TEST(OpaqueDrawTest, BlendIsLeftOffOnlyWhereItKeepsAnOpaqueSourceAsItIs) {
   s.colorOp = D3DTOP_DISABLE;
   s.nextColorOp = D3DTOP_MODULATE;
   add("no stage: the diffuse colour, opaque", s, true);
-  for (const Case& c : cases) EXPECT_EQ(c.keeps, BlendKeepsOpaqueSource(c.state)) << c.what;
+  cases.check(BlendKeepsOpaqueSource);
+}
+
+// Glyph quads past the last glyph: alpha 0 in their vertices, the texture's alpha times the diffuse.
+OpaqueDrawState ClearGlyphs() {
+  OpaqueDrawState s = Picture();
+  s.textureOpaque = false;
+  s.alphaOp = D3DTOP_MODULATE;
+  return s;
+}
+
+TEST(OpaqueDrawTest, ClearDiffuseIsLeftOutOnlyWhereTheBlendLeavesTheTargetAsItIs) {
+  RuleCases cases;
+  auto add = [&](const char* what, const OpaqueDrawState& s, bool hidden) { cases.add(what, s, hidden); };
+  add("texture times diffuse, source alpha over inverse source alpha", ClearGlyphs(), true);
+  OpaqueDrawState s = ClearGlyphs();
+  s.srcBlend = D3DBLEND_BOTHSRCALPHA;
+  s.destBlend = D3DBLEND_ZERO;  // stands for the inverse source alpha
+  add("both source alpha factors", s, true);
+  s = ClearGlyphs();
+  s.destBlend = D3DBLEND_ONE;
+  add("source alpha added to the target", s, true);
+  s = ClearGlyphs();
+  s.alphaOp = D3DTOP_SELECTARG2;
+  add("the diffuse alpha selected (current at the first stage)", s, true);
+  s = ClearGlyphs();
+  s.alphaOp = D3DTOP_SELECTARG1;
+  s.alphaArg1 = D3DTA_DIFFUSE;
+  add("the diffuse alpha selected", s, true);
+  s = ClearGlyphs();
+  s.colorOp = D3DTOP_DISABLE;
+  s.nextColorOp = D3DTOP_MODULATE;
+  add("no stage: the diffuse colour", s, true);
+  s = ClearGlyphs();
+  s.blendEnabled = FALSE;
+  add("blending off: drawn as it is", s, false);
+  s = ClearGlyphs();
+  s.srcBlend = D3DBLEND_ONE;
+  add("additive: the colour is added whatever its alpha", s, false);
+  s = ClearGlyphs();
+  s.srcBlend = D3DBLEND_BOTHINVSRCALPHA;
+  add("both inverse source alpha factors", s, false);
+  s = ClearGlyphs();
+  s.destBlend = D3DBLEND_ZERO;
+  add("the target weighed by zero", s, false);
+  s = ClearGlyphs();
+  s.blendOp = D3DBLENDOP_MIN;
+  add("the smaller of source and target", s, false);
+  s = ClearGlyphs();
+  s.blendOp = D3DBLENDOP_SUBTRACT;
+  add("the target taken from the source", s, false);
+  s = ClearGlyphs();
+  s.separateAlphaBlend = TRUE;
+  add("alpha blended apart", s, false);
+  s = ClearGlyphs();
+  s.alphaOp = D3DTOP_SELECTARG1;
+  add("the texture's alpha selected", s, false);
+  s = ClearGlyphs();
+  s.alphaArg2 = D3DTA_DIFFUSE | D3DTA_COMPLEMENT;
+  s.alphaArg1 = D3DTA_TFACTOR;
+  add("the complement of the diffuse alpha", s, false);
+  s = ClearGlyphs();
+  s.alphaOp = D3DTOP_ADD;
+  add("texture plus diffuse", s, false);
+  s = ClearGlyphs();
+  s.nextColorOp = D3DTOP_SELECTARG1;
+  add("a second stage that may change the alpha", s, false);
+  s = ClearGlyphs();
+  s.pixelShader = true;
+  add("a pixel shader", s, false);
+  cases.check(BlendHidesClearDiffuse);
 }
 
 TEST(OpaqueDrawTest, FormatsWithoutAlphaReadAsOpaque) {

@@ -262,6 +262,10 @@ void D3D9RenderDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVerte
   if (g_D3DDevice) g_D3DDevice->DrawIndexedPrimitive(type, baseVertex, minIndex, vertices, startIndex, count);
 }
 
+bool D3D9RenderDevice::ClearDiffuseIsHidden() {
+  return g_D3DDevice && BlendHidesClearDiffuse(ReadOpaqueDrawState(g_D3DDevice, false));
+}
+
 BackBufferSize D3D9RenderDevice::GetTargetSize() {
   D3DVIEWPORT9 viewport;
   if (!g_D3DDevice || FAILED(g_D3DDevice->GetViewport(&viewport))) return BackBufferSize{0, 0};

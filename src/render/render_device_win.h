@@ -51,6 +51,7 @@ class D3D9RenderDevice : public RenderDevice {
   void DrawOpaquePrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count, bool diffuseOpaque) override;
   void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices, UINT startIndex,
                             UINT count) override;
+  bool ClearDiffuseIsHidden() override;
   void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
   void SetScissorRect(const RECT& rect) override;
   BackBufferSize GetTargetSize() override;

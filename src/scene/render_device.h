@@ -124,6 +124,9 @@ class RenderDevice {
   }
   virtual void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertices,
                                     UINT startIndex, UINT count) {}
+  // Whether, under the state in force, a draw whose diffuse alpha is 0 at every vertex leaves the target
+  // as it is, so that it may be left out; false where that is not known.
+  virtual bool ClearDiffuseIsHidden() { return false; }
   // The whole current target.
   virtual void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {}
   // The rectangle draws are cut to while D3DRS_SCISSORTESTENABLE is on, in target pixels.
