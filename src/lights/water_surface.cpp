@@ -204,7 +204,7 @@ void WaterSurface::Pass() {
 }
 
 void WaterSurface::FillVertices(const D3DXVECTOR3& eye, DX_V::PNCT* out) const {
-  if (cells.size() < cellCount || columns < 2 || rows < 2 || !refraction) return;
+  if (!CanFill()) return;
   const int C = static_cast<int>(columns), R = static_cast<int>(rows);
   auto h = [&](int r, int c) { return cells[static_cast<size_t>(r) * C + c].height; };
   const float dx = sizeX / static_cast<float>(C - 1);
@@ -249,12 +249,18 @@ void WaterSurface::FillVertices(const D3DXVECTOR3& eye, DX_V::PNCT* out) const {
   }
 }
 
+bool WaterSurface::CanFill() const {
+  return cells.size() >= cellCount && columns >= 2 && rows >= 2 && refraction;
+}
+
 HRESULT WaterSurface::Update(const D3DXVECTOR3& eye) {
   for (int i = 0; i < 4; ++i) Pass();
-  // No buffer (a failed creation): the heights move on, nothing is filled.
-  if (!vertices) return 0;
+  // No buffer (a failed creation), or nothing to fill it with: the heights move on, the buffer stays.
+  if (!vertices || !CanFill()) return 0;
+  // Every vertex is written again, so the last frame's go: a discarding lock hands over fresh memory at
+  // once, where a plain lock waits until the device is done with the buffer.
   void* p = nullptr;
-  HRESULT hr = vertices->Lock(0, 0, &p, 0);
+  HRESULT hr = vertices->Lock(0, 0, &p, D3DLOCK_DISCARD);
   if (FAILED(hr)) return hr;
   if (p) FillVertices(eye, static_cast<DX_V::PNCT*>(p));
   vertices->Unlock();
