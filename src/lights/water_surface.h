@@ -82,5 +82,6 @@ class WaterSurface : private DeviceObjects {
   void CreateDeviceObjects() override;
 
   UINT bufferColumns_ = 0, bufferRows_ = 0;  // the grid the index buffer's strip was written for
+  std::vector<float> rowVelocities_;         // Pass's scratch: one row's new velocities
   bool released_ = false;                    // let go at device loss: made again at the reset
 };
