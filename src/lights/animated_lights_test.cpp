@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -381,6 +382,30 @@ TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {
     light.PostRender();
     EXPECT_FALSE(device.Lines("drawIndexed 5").empty());
   }
+}
+
+// Each frame's vertices go into a discarded buffer, whose old contents are undefined: every byte of it is
+// written again, and a surface with nothing to fill it with leaves it unlocked.
+TEST_F(AnimatedLightTest, WaterRingRewritesTheWholeDiscardedVertexBuffer) {
+  DS_WaterRingLight light;
+  light.dropRate.SetValue(600, nullptr);
+  Start(light);
+  auto* vertices = static_cast<FakeVertexBuffer*>(light.surface->vertices.Get());
+  ASSERT_NE(vertices, nullptr);
+  const D3DXVECTOR3 eye(0, 120, 0);
+  std::vector<DX_V::PNCT> want(static_cast<size_t>(light.surface->vertexCount));
+  for (double t : {0.5, 1.0}) {
+    std::fill(vertices->data.begin(), vertices->data.end(), 0xCD);  // what a renamed buffer may hold
+    light.FrameMove(t);
+    EXPECT_EQ(vertices->lockFlags, static_cast<DWORD>(D3DLOCK_DISCARD));
+    light.surface->FillVertices(eye, want.data());
+    ASSERT_EQ(vertices->data.size(), want.size() * sizeof(DX_V::PNCT));
+    EXPECT_EQ(std::memcmp(vertices->data.data(), want.data(), vertices->data.size()), 0) << t;
+  }
+  const int locks = vertices->locks;
+  light.surface->refraction = nullptr;
+  light.FrameMove(1.5);
+  EXPECT_EQ(vertices->locks, locks);
 }
 
 TEST_F(AnimatedLightTest, GlassBallGeneratesItsTexturesAndDrawsTheBallInOrder) {

@@ -44,14 +44,17 @@ class WaterSurface : private DeviceObjects {
   void ReleaseBuffers();
   void BuildRefractionTable();
   void AddDrop();
-  // Four simulation passes, then the vertices for the eye point; a failed lock (or no buffer) skips the fill.
+  // Four simulation passes, then the vertices for the eye point, each frame into a discarded buffer; a
+  // failed lock (or no buffer) skips the fill.
   HRESULT Update(const D3DXVECTOR3& eye);
   // The strip; nothing without buffers.
   HRESULT Draw();
 
   // One simulation pass.
   void Pass();
-  // The vertices for the eye point into out (vertexCount of them).
+  // Whether FillVertices writes every vertex: cells for the grid and the refraction table.
+  bool CanFill() const;
+  // The vertices for the eye point into out (vertexCount of them); nothing unless CanFill.
   void FillVertices(const D3DXVECTOR3& eye, DX_V::PNCT* out) const;
   // The spiral strip's indices (indexCount of them).
   static std::vector<WORD> SpiralIndices(UINT columns, UINT rows);
@@ -79,5 +82,6 @@ class WaterSurface : private DeviceObjects {
   void CreateDeviceObjects() override;
 
   UINT bufferColumns_ = 0, bufferRows_ = 0;  // the grid the index buffer's strip was written for
+  std::vector<float> rowVelocities_;         // Pass's scratch: one row's new velocities
   bool released_ = false;                    // let go at device loss: made again at the reset
 };

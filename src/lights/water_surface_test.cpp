@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -142,6 +143,54 @@ TEST(WaterSurface, VerticesOfACalmSurfaceAndOfAWidePicture) {
   wide.FillVertices(eye, w.data());
   for (const DX_V::PNCT& p : w) {
     ASSERT_TRUE(std::isfinite(p.u) && std::isfinite(p.v)) << p.x << " " << p.z;
+  }
+}
+
+// FNV-1a over bytes.
+uint64_t Hash(const void* data, size_t size) {
+  uint64_t h = 14695981039346656037ull;
+  for (size_t i = 0; i < size; ++i) h = (h ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211ull;
+  return h;
+}
+
+// The heights, velocities and vertices of rippled surfaces to the bit, as this code has always made them:
+// a frame's water is these numbers, so any other arithmetic order shows as another frame. A table of plain
+// values stands in for the refraction table, whose trigonometry may differ in the last bit between C
+// libraries; each of its entries differs, so a vertex that takes the wrong one shows too.
+TEST(WaterSurface, RipplesAndVerticesToTheBit) {
+  static WaterRefraction table[256];
+  for (int i = 0; i < 256; ++i) table[i] = {0.3f + i / 512.0f, -0.75f + i / 4096.0f, static_cast<D3DCOLOR>(i) << 24};
+  const struct {
+    float sizeX, sizeZ, density;
+    uint64_t cells, underTheEye, aside;
+  } cases[] = {
+      {40, 30, 0.25f, 0x2c428678a258947dull, 0xae28df9cf6ec6047ull, 0x2984c5043066ef99ull},  // 32 x 24
+      {36, 30, 1, 0x6d85ad2f91a222c2ull, 0xa2a5eef30dfbdba4ull, 0x2d9346f4836126bcull},      // 128 x 106: the pond
+      {30, 30, 1.02f, 0x7563e1fe8bacdbdcull, 0xeaa9b0194dd1a129ull, 0x16518d5dc2b0ac36ull},  // 130 x 130
+  };
+  for (const auto& c : cases) {
+    ResetCrtRand();
+    WaterSurface s;
+    s.Size(c.sizeX, c.sizeZ, 1, c.density);
+    s.refraction = table;
+    s.stepScale = 1.1f;
+    s.dropSize = 0.45f;
+    s.damping = 0.99f;
+    s.depth = 0.3f;
+    for (int frame = 0; frame < 40; ++frame) {
+      if (frame % 5 == 0) s.AddDrop();
+      for (int i = 0; i < 4; ++i) s.Pass();
+    }
+    std::vector<DX_V::PNCT> v(static_cast<size_t>(s.vertexCount));
+    const size_t bytes = v.size() * sizeof(DX_V::PNCT);
+    s.FillVertices(D3DXVECTOR3(0, 120, 0), v.data());
+    const uint64_t under = Hash(v.data(), bytes);
+    s.FillVertices(D3DXVECTOR3(7, 60, -4), v.data());
+    const uint64_t aside = Hash(v.data(), bytes);
+    const uint64_t cells = Hash(s.cells.data(), s.cells.size() * sizeof(WaterCell));
+    EXPECT_EQ(cells, c.cells) << s.columns << " x " << s.rows;
+    EXPECT_EQ(under, c.underTheEye) << s.columns << " x " << s.rows;
+    EXPECT_EQ(aside, c.aside) << s.columns << " x " << s.rows;
   }
 }
 
