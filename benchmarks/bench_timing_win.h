@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <d3d9.h>
@@ -68,13 +70,67 @@ inline SIZE_T WorkingSet() {
   return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) ? counters.WorkingSetSize : 0;
 }
 
-// One memory line: "memory <when>: private ..., working set ..., virtual ...".
-inline void PrintMemoryAt(const char* when) {
-  std::printf("memory %s: private %llu kB, working set %llu kB, virtual %llu kB\n", when,
-              static_cast<unsigned long long>(PrivateBytes() / 1024),
-              static_cast<unsigned long long>(WorkingSet() / 1024),
-              static_cast<unsigned long long>(VirtualBytes() / 1024));
+// The Unix side of the process under Wine, in kB from the status file of the Unix process whose id
+// LUMI_UNIX_PID gives (scripts/bench sets it; the file is read through the drive Wine maps to the root,
+// and /proc/self would be the Wine server's, which opens files for the process): resident anonymous
+// memory (the heaps of the GL driver, Wine's Direct3D and the sound decoder among it), resident file
+// pages and resident shared memory. All -1 without that variable or file (on Windows).
+struct UnixMemory {
+  long long anon = -1, file = -1, shmem = -1;
+};
+
+inline UnixMemory ReadUnixMemory() {
+  UnixMemory m;
+  const char* pid = std::getenv("LUMI_UNIX_PID");
+  if (!pid || !*pid) return m;
+  char path[64];
+  std::snprintf(path, sizeof(path), "Z:\\proc\\%s\\status", pid);
+  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return m;
+  char text[8192];
+  DWORD got = 0, total = 0;
+  while (total < sizeof(text) - 1 && ReadFile(f, text + total, sizeof(text) - 1 - total, &got, nullptr) && got)
+    total += got;
+  CloseHandle(f);
+  text[total] = 0;
+  struct Field {
+    const char* name;
+    long long* value;
+  } fields[] = {{"RssAnon:", &m.anon}, {"RssFile:", &m.file}, {"RssShmem:", &m.shmem}};
+  for (const Field& field : fields) {
+    if (const char* at = std::strstr(text, field.name)) *field.value = std::atoll(at + std::strlen(field.name));
+  }
+  return m;
+}
+
+// The process's memory at one moment, in kB. Private memory is committed memory: pages of a committed
+// region touched only later (under Wine the Direct3D command queue, a ring of several megabytes written
+// a little further every frame) grow the working set and the Unix side's anonymous memory, not it.
+struct Memory {
+  unsigned long long privateKb = 0, workingSetKb = 0, virtualKb = 0;
+  UnixMemory unixSide;
+};
+
+inline Memory TakeMemory() {
+  Memory m;
+  m.privateKb = PrivateBytes() / 1024;
+  m.workingSetKb = WorkingSet() / 1024;
+  m.virtualKb = VirtualBytes() / 1024;
+  m.unixSide = ReadUnixMemory();
+  return m;
+}
+
+// One memory line: "memory <when>: private ..., working set ..., virtual ..." and, under Wine, the Unix
+// side's resident anonymous, file and shared memory.
+inline Memory PrintMemoryAt(const char* when) {
+  const Memory m = TakeMemory();
+  std::printf("memory %s: private %llu kB, working set %llu kB, virtual %llu kB", when, m.privateKb, m.workingSetKb,
+              m.virtualKb);
+  if (m.unixSide.anon >= 0)
+    std::printf(", unix anon %lld kB, file %lld kB, shmem %lld kB", m.unixSide.anon, m.unixSide.file, m.unixSide.shmem);
+  std::printf("\n");
   std::fflush(stdout);
+  return m;
 }
 
 inline void PrintMemory(int frame) {

@@ -9,10 +9,12 @@
 
 namespace bench {
 
-// A shown top-level window of this size at the screen origin, of a class named className.
-inline HWND CreateWindowOfSize(const wchar_t* className, const wchar_t* title, int width, int height) {
+// A shown top-level window of this size at the screen origin, of a class named className, whose messages
+// go to proc.
+inline HWND CreateWindowOfSize(const wchar_t* className, const wchar_t* title, int width, int height,
+                               WNDPROC proc = DefWindowProcW) {
   WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpfnWndProc = proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = className;
   RegisterClassW(&wc);

@@ -1,12 +1,17 @@
 // Frame timing of the demo scene on the device: how long the scene host takes from bring-up to its first
 // frame, then the time of each further frame (frame move, render, present) at the window's size, with the
 // icon layer drawn over the scene as on every Windows version after 5.
-//   frame_timing [frames] [width] [height] [picture position] [memory interval] [sound]
+//   frame_timing [frames] [width] [height] [picture position] [memory interval] [sound] [slide] [soak]
 //   defaults: 300 frames, 1920 x 1080, 1 (Fit), no memory lines, sound 1 (0: the scene's tracks are
-//   dropped before the scene starts, to tell what the sound costs)
+//   dropped before the scene starts, to tell what the sound costs), every slide (n: only the scene's
+//   slide n, counted from 0, shown for good), soak 0 (1: frames are counted from the moment every slide
+//   has shown once, and no times are printed)
+// The window hands the sound graph's events to the scene host as the manager window does, so the
+// playlist moves on and wraps as in the program.
 // Prints one line per figure, and with a memory interval the process's memory every that many frames and
-// at every slide start (which slide, whether its first start); exits non-zero when the scene host does not
-// come up.
+// at every slide start (which slide, whether its first start), then the growth from the moment every
+// slide had shown once (the first start after the last slide's first, or for a single slide the end of
+// its first cycle) to the last frame; exits non-zero when the scene host does not come up.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -16,12 +21,35 @@
 #include "app/scene_host_win.h"
 #include "bench_timing_win.h"
 #include "dxut/dxut.h"
+#include "lights/audio_graph_win.h"
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
 #include "scene/module_resources_win.h"
 #include "scene/scene_document.h"
 
 using bench::Now;
+
+namespace {
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GRAPH_EVENT) {
+    if (g_SceneHost) g_SceneHost->HandleGraphEvents();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PrintGrowth(const bench::Memory& from, const bench::Memory& to) {
+  auto d = [](unsigned long long a, unsigned long long b) { return static_cast<long long>(b) - static_cast<long long>(a); };
+  std::printf("growth: private %+lld kB, working set %+lld kB, virtual %+lld kB", d(from.privateKb, to.privateKb),
+              d(from.workingSetKb, to.workingSetKb), d(from.virtualKb, to.virtualKb));
+  if (from.unixSide.anon >= 0 && to.unixSide.anon >= 0)
+    std::printf(", unix anon %+lld kB, file %+lld kB, shmem %+lld kB", to.unixSide.anon - from.unixSide.anon,
+                to.unixSide.file - from.unixSide.file, to.unixSide.shmem - from.unixSide.shmem);
+  std::printf("\n");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const int frames = bench::Argument(argc, argv, 1, 300, 1);
@@ -30,11 +58,13 @@ int main(int argc, char** argv) {
   const int position = std::min(2, bench::Argument(argc, argv, 4, 1, 0));
   const int memoryInterval = bench::Argument(argc, argv, 5, 0, 0);
   const bool sound = bench::Argument(argc, argv, 6, 1, 0) != 0;
+  const int onlySlide = bench::Argument(argc, argv, 7, -1, -1);
+  const bool soak = bench::Argument(argc, argv, 8, 0, 0) != 0;
   SetModuleResources(&Win32ModuleResources());
   RegisterSlideShowReaders();
 
   const double start = Now();
-  HWND window = bench::CreateWindowOfSize(L"LumivaneFrameTiming", L"Lumivane frame timing", width, height);
+  HWND window = bench::CreateWindowOfSize(L"LumivaneFrameTiming", L"Lumivane frame timing", width, height, WindowProc);
   if (!window) {
     std::fprintf(stderr, "frame_timing: no window\n");
     return 1;
@@ -53,6 +83,15 @@ int main(int argc, char** argv) {
   }
   const double sceneLoaded = Now();
   if (!sound) host->Root()->audioFiles.clear();
+  if (onlySlide >= 0) {
+    std::vector<CountedPtr<DS_SlideContainer>>& slides = host->Root()->slides;
+    if (static_cast<size_t>(onlySlide) >= slides.size()) {
+      std::fprintf(stderr, "frame_timing: the scene has %zu slides\n", slides.size());
+      return 1;
+    }
+    CountedPtr<DS_SlideContainer> kept = slides[static_cast<size_t>(onlySlide)];
+    slides.assign(1, kept);
+  }
   host->StartScene();
   host->SetPicturePosition(position);
   const double sceneStarted = Now();
@@ -61,8 +100,10 @@ int main(int argc, char** argv) {
   const double firstFrame = Now();
 
   static const char* const kPositions[] = {"Stretch", "Fit", "Fill"};
-  std::printf("size %d x %d, %s, %d frames%s\n", width, height, kPositions[position], frames,
-              sound ? "" : ", no sound");
+  std::printf("size %d x %d, %s, %d frames%s%s", width, height, kPositions[position], frames,
+              soak ? " after every slide has shown once" : "", sound ? "" : ", no sound");
+  if (onlySlide >= 0) std::printf(", only slide %d", onlySlide);
+  std::printf("\n");
   std::printf("device up            %8.1f ms\n", (deviceUp - start) * 1000);
   std::printf("scene loaded         %8.1f ms\n", (sceneLoaded - deviceUp) * 1000);
   std::printf("scene started        %8.1f ms\n", (sceneStarted - sceneLoaded) * 1000);
@@ -76,15 +117,26 @@ int main(int argc, char** argv) {
   std::set<const DS_SlideContainer*> started = {shown};
   std::vector<double> startFrames[2];  // [first start?] the start frame plus the one after it
   int after = -1;                      // the kind of start the last frame made, -1 for none
-  bench::TimeFrames(frames, memoryInterval, DXUTGetD3DDevice(), [&] {
+  // Every slide has shown once at the first start after the last slide's first one; a single slide at
+  // the end of its first cycle, which began at the end of its fade-in.
+  const double singleCycleEnd =
+      show && show->slides.size() == 1 ? DXUTGetTime() + show->slides[0]->Times().Total() - show->slides[0]->Times().fadeIn
+                                       : 0.0;
+  int frame = 0;
+  int allShownAt = -1;  // the frame by which every slide had shown once
+  bench::Memory allShown;
+  auto step = [&] {
     const double t0 = Now();
     DXUTRender3DEnvironment();
     const double t = Now() - t0;
+    ++frame;
     if (after >= 0) startFrames[after].back() += t;
     after = -1;
+    bool cycled = false;
     if (show && show->current.Get() != shown) {
       shown = show->current.Get();
       after = started.insert(shown).second ? 1 : 0;
+      cycled = after == 0 && started.size() == show->slides.size();
       startFrames[after].push_back(t);
       if (memoryInterval) {
         const size_t index = static_cast<size_t>(
@@ -96,8 +148,34 @@ int main(int argc, char** argv) {
         bench::PrintMemoryAt(when);
       }
     }
-  });
-  for (int first = 1; first >= 0; --first) {
+    if (singleCycleEnd > 0 && DXUTGetTime() >= singleCycleEnd) cycled = true;
+    if (allShownAt < 0 && cycled && (memoryInterval || soak)) {
+      allShownAt = frame;
+      char when[80];
+      std::snprintf(when, sizeof(when), "when every slide had shown once (frame %d)", frame);
+      allShown = bench::PrintMemoryAt(when);
+    }
+  };
+  if (soak) {
+    if (memoryInterval) bench::PrintMemory(0);
+    while (allShownAt < 0 || frame - allShownAt < frames) {
+      bench::PumpMessages();
+      step();
+      if (memoryInterval && frame % memoryInterval == 0) bench::PrintMemory(frame);
+    }
+    bench::FinishDrawing(DXUTGetD3DDevice());
+  } else {
+    bench::TimeFrames(frames, memoryInterval, DXUTGetD3DDevice(), step);
+  }
+  if (allShownAt >= 0) {
+    const bench::Memory end = bench::PrintMemoryAt("at the end");
+    std::printf("over the %d frames after every slide had shown once (frames %d to %d): ", frame - allShownAt,
+                allShownAt, frame);
+    PrintGrowth(allShown, end);
+  } else if (memoryInterval || soak) {
+    std::printf("not every slide had shown once in %d frames\n", frame);
+  }
+  for (int first = 1; first >= 0 && !soak; --first) {
     std::vector<double>& v = startFrames[first];
     if (v.empty()) continue;
     std::sort(v.begin(), v.end());

@@ -31,6 +31,15 @@ std::vector<ComRef<IBaseFilter>> GraphFilters(IGraphBuilder* builder) {
   return filters;
 }
 
+// Whether path names a file, not a folder. Wine's filter graph keeps a thread (and its stack) for every
+// source it could not open, and a looping playlist tries a failed track again on every round: a name that
+// cannot be opened is never handed to it.
+bool FileThere(const ds_string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(AsWide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Nothing is heard when the audio could not be rendered.
 bool Rendered(HRESULT hr) { return SUCCEEDED(hr) && hr != VFW_S_AUDIO_NOT_RENDERED; }
 
@@ -91,6 +100,7 @@ bool AudioGraph::PlayAudioFile(const DS_AudioFile* track) {
   if (!track || !s_builder) return false;
   RemoveAllFilters();
   const ds_string& file = track->FileName();
+  if (!FileThere(file)) return false;
   ComRef<IBaseFilter> source;
   if (FAILED(s_builder->AddSourceFilter(AsWide(file), AsWide(file), source.Out()))) source.Reset();
   if (RenderSource(source)) return true;
@@ -122,7 +132,7 @@ bool AudioGraph::RenderSource(IBaseFilter* source) {
 }
 
 bool AudioGraph::PlayFile(const ds_string& path) {
-  if (!s_builder) return false;
+  if (!s_builder || !FileThere(path)) return false;
   if (!Rendered(s_builder->RenderFile(AsWide(path), nullptr))) {
     RemoveAllFilters();
     return false;

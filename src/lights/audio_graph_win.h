@@ -28,11 +28,11 @@ class AudioGraph {
   static void Stop();
 
   // Plays one track from its start, in place of the track before (whose filters leave the graph).
-  // False when it cannot be played, or without a graph.
+  // False when it cannot be played, or without a graph; a name that is no file is not handed to the graph.
   static bool PlayAudioFile(const DS_AudioFile* track);
   // Renders the source filter's "Output" pin, rewinds and runs; false at any missing piece or failure.
   static bool RenderSource(IBaseFilter* source);
-  // Renders path by file name and runs; false on failure or without a graph.
+  // Renders path by file name and runs; false on failure, when path is no file, or without a graph.
   static bool PlayFile(const ds_string& path);
 
   // Volume 0..100 and mute; kept, and given again to every track that starts.

@@ -1,6 +1,7 @@
 #include "lights/audio_graph_win.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <string>
@@ -229,6 +230,45 @@ TEST_F(AudioGraphTest, UnplayableTrackPlaysNothing) {
   };
   window.PumpUntil([] { return false; }, 500);
   EXPECT_EQ(completions, 0);
+}
+
+// Threads of this process now.
+int ProcessThreads() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  int n = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    n += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return n;
+}
+
+// A looping playlist tries a track that failed again on every round; under Wine every source that
+// could not be opened kept a thread and its stack for the rest of the run.
+TEST_F(AudioGraphTest, TracksThatCannotBeOpenedLeaveNoThreadBehind) {
+  TempFile wav("settle");
+  ASSERT_TRUE(wav.Write(ToneWav(100)));
+  DS_AudioFile playable = TrackAt(wav.Path());
+  ASSERT_TRUE(AudioGraph::PlayAudioFile(&playable));  // the graph's own threads are up
+  AudioGraph::Stop();
+  TempFile missing("gone");
+  struct Case {
+    const char* label;
+    ds_string path;
+  } cases[] = {{"missing file", missing.Path()}, {"folder", SystemTrackFiles().TempFolder()}};
+  const int before = ProcessThreads();
+  ASSERT_GT(before, 0);
+  constexpr int kRounds = 8;
+  for (const Case& c : cases) {
+    DS_AudioFile track = TrackAt(c.path);
+    for (int i = 0; i < kRounds; ++i) EXPECT_FALSE(AudioGraph::PlayAudioFile(&track)) << c.label;
+    EXPECT_FALSE(AudioGraph::PlayFile(c.path)) << c.label;
+  }
+  Sleep(200);
+  // A few threads may come and go on their own; one per attempt would be 18.
+  EXPECT_LE(ProcessThreads(), before + 3);
 }
 
 TEST_F(AudioGraphTest, RepeatedPlaysDoNotPileUpFilters) {
