@@ -629,6 +629,7 @@ TEST_F(AnimatedLightTest, GlassBallCopiesTheSlideOnlyWhereTheLensReadsIt) {
     if (line == "rs 174=0") {
       on = false;
       if (copies > 0) break;  // the copies are done
+      area = 0;               // the picture's scissors, off-screen before them
     }
     int l = 0, t = 0, r = 0, b = 0;
     if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) {
@@ -648,6 +649,74 @@ TEST_F(AnimatedLightTest, GlassBallCopiesTheSlideOnlyWhereTheLensReadsIt) {
   EXPECT_GT(area, 1920L * 1080 / 2);
   EXPECT_LT(area, 1920L * 1080);
   EXPECT_FALSE(on);
+}
+
+// Off-screen the slide's picture is drawn only over the texels the post pass may read of it, cut by the
+// scissor (in the scrolling modes the texels the copies pass on to the lens), and whole where the lens may
+// read all of it, where the passes are not cut or where a render object reads the composition too.
+TEST_F(AnimatedLightTest, GlassBallDrawsThePictureOffScreenOnlyWhereThePostPassReadsIt) {
+  lumi_test::FakeTexture widePicture;
+  const DocFileKey wideKey(u"wide.png", 3);
+  TextureInfo info;
+  info.Assign(&widePicture, 1800, 1000);
+  manager_->Maps().textureSets[wideKey].AddFrame(info);
+  const struct {
+    const char* name;
+    int motion;
+    bool wide, cut;
+    int readers;
+    bool whole;  // the picture in one draw over the whole target
+  } cases[] = {
+      {"swaying", 3, true, true, 0, false},
+      {"still", 0, true, true, 0, false},
+      {"scrolling", 1, true, true, 0, false},
+      {"scrolling the other way", 2, true, true, 0, false},
+      {"a square picture, read all across", 3, false, true, 0, true},
+      {"passes not cut", 3, true, false, 0, true},
+      {"an object reads the composition", 1, true, true, 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DS_GlassBallLight light;
+    if (c.wide) light.picture.Raw() = wideKey;
+    light.motionMode = c.motion;
+    light.cutPasses = c.cut;
+    Start(light);
+    light.compositionReaders = c.readers;
+    LoggedFrame(light, 5.0);
+    bool on = false;
+    int pictures = 0;
+    long area = 0;
+    RECT scissor = {0, 0, 0, 0};
+    for (const std::string& line : device.log) {
+      if (line == "targets next" || line == "targets end") break;  // the slide composed
+      if (line == "rs 174=1") on = true;
+      if (line == "rs 174=0") on = false;
+      int l = 0, t = 0, r = 0, b = 0;
+      if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
+      if (StartsWith(line, "draw ")) {
+        SCOPED_TRACE(line);
+        ++pictures;
+        EXPECT_NE(line.find("on rt"), std::string::npos);
+        EXPECT_NE(line.find("tex picture"), std::string::npos);
+        EXPECT_EQ(on, !c.whole);
+        if (on) {
+          EXPECT_TRUE(0 <= scissor.left && scissor.left < scissor.right && scissor.right <= 1920);
+          EXPECT_TRUE(0 <= scissor.top && scissor.top < scissor.bottom && scissor.bottom <= 1080);
+          area += static_cast<long>(scissor.right - scissor.left) * (scissor.bottom - scissor.top);
+        }
+      }
+    }
+    EXPECT_FALSE(on) << "the scissor is off again before the post pass";
+    if (c.whole) {
+      EXPECT_EQ(pictures, 1);
+    } else {
+      EXPECT_GE(pictures, 1);
+      EXPECT_GT(area, 1920L * 1080 / 4);
+      EXPECT_LT(area, 1920L * 1080 * 9 / 10);
+    }
+  }
+  manager_->Maps().textureSets.erase(wideKey);  // the picture goes before the document
 }
 
 // Resize runs three times a frame (the frame, and the target pass's start and end): the background quad

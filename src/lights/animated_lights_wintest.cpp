@@ -394,9 +394,11 @@ class GlassBallDevice : public AnimatedLightsDevice {
   const DocFileKey kWideKey{u"test\\wide.png", 5};
 };
 
-// The slide's copies are drawn only where the lens may read them, the lens and its overlays only where the
-// disc mask may leave them, and the mask only where it may paint: the frames are the same, pixel for
-// pixel, as with every pass drawn whole.
+// The slide's picture is drawn off-screen only where the post pass may read it, its copies only where the
+// lens may read them, the lens and its overlays only where the disc mask may leave them, and the mask only
+// where it may paint: the frames are the same, pixel for pixel, as with every pass drawn whole. Before
+// each cut frame both off-screen targets are filled with magenta, so that a texel read outside what the
+// cut passes drew would show.
 TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
   const struct {
     const char* name;
@@ -406,6 +408,8 @@ TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
     bool wide;
   } cases[] = {
       {"swaying", 3, 0, 0, 0, 0, 100, false},
+      {"swaying a wide picture", 3, 0, 0, 0, 0, 100, true},
+      {"a wide picture standing still, the ball moved", 0, 1, 0, 90, -30, 80, true},
       {"scrolling with a shadow", 1, 1, 0, 0, 0, 100, false},
       {"scrolling a wide picture", 1, 0, 0, 0, 0, 100, true},
       {"scrolling a wide picture the other way, the ball moved", 2, 0, 0, -120, 40, 120, true},
@@ -431,6 +435,12 @@ TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
       light->cutPasses = false;
       const lumi_test::Pixels whole = Frame(t);
       light->cutPasses = true;
+      for (const ComRef<IDirect3DTexture9>& target : light->renderTargets.textures) {
+        ASSERT_NE(target, nullptr);
+        ComRef<IDirect3DSurface9> surface;
+        ASSERT_EQ(target->GetSurfaceLevel(0, surface.Out()), S_OK);
+        ASSERT_EQ(device()->ColorFill(surface, nullptr, 0xFFFF00FF), S_OK);
+      }
       const lumi_test::Pixels cut = Frame(t);
       ASSERT_EQ(cut.argb.size(), whole.argb.size());
       int differing = 0, ball = 0;

@@ -459,6 +459,60 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
 }
 
+void DS_GlassBallLight::LensReads(TexelSpans* columns, TexelSpans* rows) const {
+  const BallCamera c = ComputeBallCamera(CameraInput(), true);
+  const D3DXMATRIX m = LensTextureMatrix(c, true);
+  *columns = LensReadSpans(m._11, m._41, c.xc, kBumpU * kBallBumpOffsetMax, renderTargets.width);
+  *rows = LensReadSpans(m._22, m._42, c.yc, kBumpV * kBallBumpOffsetMax, renderTargets.height);
+}
+
+std::vector<RECT> DS_GlassBallLight::CompositionRead() const {
+  std::vector<RECT> rects;
+  if (!cutPasses || compositionReaders != 0 || !Offscreen() || !renderTargets.current || ballHidden.GetValue() != 0)
+    return rects;
+  const int W = renderTargets.width, H = renderTargets.height;
+  TexelSpans columns, rows;
+  LensReads(&columns, &rows);
+  std::vector<TexelSpan> across, down;
+  const int mode = motionMode.GetValue();
+  if (mode == 1 || mode == 2) {
+    // The lens reads the copies; each copy's texels come from the composition moved back by its place.
+    std::vector<CopyPlace> placesAcross, placesDown;
+    for (int i = 0; i < 2; ++i) {
+      const ScreenQuad& q = scroll.Placed(i);
+      placesAcross.push_back(CopyPlace{q.Left(), q.Right() - q.Left()});
+      placesDown.push_back(CopyPlace{q.Top(), q.Bottom() - q.Top()});
+    }
+    across = CopiedSpans(columns, placesAcross, W);
+    down = CopiedSpans(rows, placesDown, H);
+  } else {
+    for (int i = 0; i < columns.count; ++i) across.push_back(TexelSpan{columns.first[i], columns.last[i]});
+    for (int i = 0; i < rows.count; ++i) down.push_back(TexelSpan{rows.first[i], rows.last[i]});
+  }
+  const bool whole = across.size() == 1 && across[0].first == 0 && across[0].last == W && down.size() == 1 &&
+                     down[0].first == 0 && down[0].last == H;
+  if (across.empty() || down.empty() || whole) return rects;
+  for (const TexelSpan& a : across)
+    for (const TexelSpan& d : down) rects.push_back(RECT{a.first, d.first, a.last, d.last});
+  return rects;
+}
+
+void DS_GlassBallLight::RenderBackground() {
+  const std::vector<RECT> read = CompositionRead();
+  if (read.empty()) {
+    DS_2D_Light::RenderBackground();
+    return;
+  }
+  // Texels outside these keep whatever they held: nothing reads them this frame.
+  RenderDevice& d = GetRenderDevice();
+  d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  for (const RECT& r : read) {
+    d.SetScissorRect(r);
+    DS_2D_Light::RenderBackground();
+  }
+  d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+}
+
 void DS_GlassBallLight::DrawBackground() {
   RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, backgroundQuad.texture);
@@ -501,11 +555,9 @@ void DS_GlassBallLight::PostRender() {
     IDirect3DTexture9* slide = finished ? *finished : nullptr;
     // The copies are drawn only over the texels the lens may read of them (where the lens texture matrix
     // takes the square, widened by the bump's offsets), the rest of the target staying clear.
-    const BallCamera c = ComputeBallCamera(CameraInput(), true);
-    const D3DXMATRIX m = LensTextureMatrix(c, true);
     const int W = renderTargets.width, H = renderTargets.height;
-    const TexelSpans columns = LensReadSpans(m._11, m._41, c.xc, kBumpU * kBallBumpOffsetMax, W);
-    const TexelSpans rows = LensReadSpans(m._22, m._42, c.yc, kBumpV * kBallBumpOffsetMax, H);
+    TexelSpans columns, rows;
+    LensReads(&columns, &rows);
     const bool cut = cutPasses && slide && columns.count > 0 && rows.count > 0 &&
                      !(columns.count == 1 && columns.last[0] - columns.first[0] == W && rows.count == 1 &&
                        rows.last[0] - rows.first[0] == H);

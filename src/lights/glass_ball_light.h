@@ -18,6 +18,8 @@ class GlassBallScrollQuads : public DeviceObjects {
   void Make(const ScreenQuad& q);
   // Quad i's corners (every vertex written).
   void Place(int i, const ScreenQuad& q);
+  // Where quad i was last placed.
+  const ScreenQuad& Placed(int i) const { return placed_[i]; }
   void InvalidateDeviceObjects() override;
   void CreateDeviceObjects() override;
 
@@ -47,6 +49,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   void OnResetDevice() override;
   void OnLostDevice() override;
   void PostRender() override;
+  // The slide's picture, off-screen only over the texels the post pass may read of it (CompositionRead).
+  void RenderBackground() override;
   void FrameMove(double seconds) override;
   void Resize(int width, int height) override;
   void SetPicturePosition(int mode) override;
@@ -66,6 +70,13 @@ class DS_GlassBallLight : public DS_2D_Light {
   D3DXMATRIX LensTextureMatrix(const BallCamera& c, bool lens) const;
   // What the ball camera works from now.
   BallCameraInput CameraInput() const;
+  // The texels of the slide's texture (the pair's size) the lens may read, across and down.
+  void LensReads(TexelSpans* columns, TexelSpans* rows) const;
+  // The rectangles of the off-screen target that the post pass may read of the slide composed there:
+  // the lens's texels, or in the scrolling modes the texels its copies pass on to them. Empty when it
+  // may read the whole target, when the passes are not cut, or when a render object reads the
+  // composition too.
+  std::vector<RECT> CompositionRead() const;
 
   DS_ImageFileLink overlay1;
   DS_ImageFileLink overlay2;
@@ -113,7 +124,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   bool inTargetPass = false;
   int savedWidth = 0, savedHeight = 0;
   D3DXMATRIX lensMatrix;
-  // The passes are cut to the pixels they can change: the slide's copies to what the lens reads of them,
+  // The passes are cut to the pixels they can change: the slide's picture off-screen to what the post pass
+  // reads of it, the slide's copies to what the lens reads of them,
   // the lens, its overlays and the disc mask to strips around the disc (SplitLensAtDisc, up to
   // kDiscStrips each). Off, every pass covers all its quads cover: the frame the cut passes must match.
   bool cutPasses = true;

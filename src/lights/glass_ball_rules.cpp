@@ -188,6 +188,30 @@ TexelSpans LensReadSpans(float scale, float offset, float centre, float reach, i
   return s;
 }
 
+std::vector<TexelSpan> CopiedSpans(const TexelSpans& read, const std::vector<CopyPlace>& copies, int size) {
+  std::vector<TexelSpan> spans;
+  if (size <= 0) return spans;
+  for (int i = 0; i < read.count; ++i)
+    for (const CopyPlace& c : copies) {
+      if (!(c.extent > 0)) continue;
+      const double a = std::max<double>(read.first[i], c.left), b = std::min<double>(read.last[i], c.left + c.extent);
+      if (!(a < b)) continue;
+      const double scale = size / static_cast<double>(c.extent);
+      const double first = std::floor((a - c.left) * scale) - 3, last = std::ceil((b - c.left) * scale) + 3;
+      const int f = static_cast<int>(std::max(0.0, first)), l = static_cast<int>(std::min<double>(size, last));
+      if (f < l) spans.push_back(TexelSpan{f, l});
+    }
+  std::sort(spans.begin(), spans.end(), [](const TexelSpan& x, const TexelSpan& y) { return x.first < y.first; });
+  std::vector<TexelSpan> merged;
+  for (const TexelSpan& s : spans) {
+    if (!merged.empty() && s.first <= merged.back().last)
+      merged.back().last = std::max(merged.back().last, s.last);
+    else
+      merged.push_back(s);
+  }
+  return merged;
+}
+
 namespace {
 
 // How far the device may place the square from this arithmetic, in pixels along any direction (its own

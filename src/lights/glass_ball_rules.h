@@ -92,6 +92,19 @@ struct TexelSpans {
   int first[2], last[2];
 };
 TexelSpans LensReadSpans(float scale, float offset, float centre, float reach, int size);
+// The texels of one axis of a texture (size texels) that copies of it pass on to the texels `read` of the
+// target they are drawn into: copy i covers target texels [copies[i].left, left + extent) with the texture
+// across it from 0 to 1, so a read texel x under it needs the texture's texels near (x - left) * size /
+// extent, one either side for the copy's filter and two more for the device's rounding. Disjoint spans in
+// order, merged where they meet, within [0, size).
+struct CopyPlace {
+  float left, extent;
+};
+struct TexelSpan {
+  int first, last;  // last excluded
+};
+std::vector<TexelSpan> CopiedSpans(const TexelSpans& read, const std::vector<CopyPlace>& copies, int size);
+
 // The most the generated bump map moves the lens's texture coordinate, per unit of the bump matrix: its
 // offsets reach 25600 of 32767 (100 of 127 in eight bits).
 const float kBallBumpOffsetMax = 0.8f;

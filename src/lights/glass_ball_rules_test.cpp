@@ -318,6 +318,59 @@ TEST(GlassBallRules, LensReadSpansHoldEveryTexelTheLensMaySample) {
   }
 }
 
+// Every texel of the texture that a copy's filter reads for a texel of the read spans (whichever half
+// pixel the device takes as a pixel's centre) lies in a span; the spans are disjoint, in order, within the
+// texture, and leave out what no copy passes on, within a few texels.
+TEST(GlassBallRules, CopiedSpansHoldEveryTexelTheCopiesPassOn) {
+  const struct {
+    const char* name;
+    TexelSpans read;
+    std::vector<CopyPlace> copies;
+    int size;
+    size_t count;  // spans expected
+  } cases[] = {
+      {"a band, the copies a third of a width to the right", {1, {600, 0}, {1300, 0}}, {{640, 1920}, {-1280, 1920}}, 1920, 2},
+      {"a band under the first copy only", {1, {700, 0}, {1200, 0}}, {{300.25f, 1920}, {-1619.75f, 1920}}, 1920, 1},
+      {"two spans, wrapped around", {2, {0, 1700}, {200, 1920}}, {{960.5f, 1920}, {-959.5f, 1920}}, 1920, 1},
+      {"down, the copies unmoved", {1, {0, 0}, {1080, 0}}, {{0, 1080}, {0, 1080}}, 1080, 1},
+      {"copies twice as wide as the texture", {1, {100, 0}, {300, 0}}, {{0, 1000}, {-1000, 1000}}, 500, 1},
+      {"nothing under a copy", {1, {10, 0}, {20, 0}}, {{100, 50}}, 50, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<TexelSpan> spans = CopiedSpans(c.read, c.copies, c.size);
+    ASSERT_EQ(spans.size(), c.count);
+    std::vector<bool> held(c.size, false);
+    for (size_t i = 0; i < spans.size(); ++i) {
+      EXPECT_LE(0, spans[i].first);
+      EXPECT_LT(spans[i].first, spans[i].last);
+      EXPECT_LE(spans[i].last, c.size);
+      if (i > 0) {
+        EXPECT_LT(spans[i - 1].last, spans[i].first) << "apart and in order";
+      }
+      for (int t = spans[i].first; t < spans[i].last; ++t) held[t] = true;
+    }
+    std::vector<bool> passed(c.size, false);
+    for (int i = 0; i < c.read.count; ++i)
+      for (int x = c.read.first[i]; x < c.read.last[i]; ++x)
+        for (const CopyPlace& copy : c.copies) {
+          if (x < copy.left || x >= copy.left + copy.extent) continue;
+          for (double centre : {0.0, 0.5}) {
+            const double u = (x + centre - copy.left) / copy.extent;
+            const int t = static_cast<int>(std::floor(u * c.size - 0.5));
+            for (int n : {t, t + 1}) {
+              const int k = std::min(std::max(n, 0), c.size - 1);  // the edge texel, however it is addressed
+              passed[k] = true;
+              EXPECT_TRUE(held[k]) << "texel " << k << " for " << x;
+            }
+          }
+        }
+    int spare = 0;
+    for (int t = 0; t < c.size; ++t) spare += held[t] && !passed[t] ? 1 : 0;
+    EXPECT_LE(spare, 6 * static_cast<int>(c.read.count * c.copies.size()));
+  }
+}
+
 TEST(GlassBallRules, SplitAtTheDiscOfNoSquareIsEmpty) {
   const LensSquare none = {0, 0, 100, 100, false};
   const DiscScissors split = SplitLensAtDisc(none, 64, 64, 12);

@@ -179,9 +179,15 @@ class DS_2D_Light : public DS_ABRender {
   ListenerHolder listeners;
   int targetWidth, targetHeight;
   std::vector<std::pair<int, int>> sizeStack;
+  // Set by the slide before it draws: how many of its render objects read the picture composed so far.
+  // While none does, a light whose own pass reads only part of the composition may draw only that part.
+  int compositionReaders = 0;
 
  protected:
   bool picturePending_ = false;  // the picture's size is known, its texture not decoded yet
+
+  // Between BeginOffscreen and EndOffscreen: drawing into the render-target pair.
+  bool Offscreen() const { return offscreen_; }
 
   // The base resize, for lights whose own Resize does more.
   void ResizeBase(int width, int height);

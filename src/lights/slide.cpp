@@ -107,6 +107,7 @@ int DS_SlideContainer::CountOffscreenPasses() const {
 void DS_SlideContainer::Render() {
   if (!picture) return;
   const int n = CountOffscreenPasses();
+  picture->compositionReaders = n - (picture->NeedsOffscreen() ? 1 : 0);
   if (n > 0) picture->BeginOffscreen();
   picture->RenderBackground();
   DS_2D_Light::ApplyEffectChain(picture.Get(), renderObjects, n);

@@ -44,7 +44,10 @@ class RecordingLight : public DS_2D_Light {
   void OnResetDevice() override { Log("reset"); }
   void OnLostDevice() override { Log("lost"); }
   void PostRender() override { Log("post"); }
-  void RenderBackground() override { Log("background"); }
+  void RenderBackground() override {
+    Log("background");
+    readersAtBackground = compositionReaders;
+  }
   void FrameMove(double) override { Log("move"); }
   void Resize(int w, int h) override { Log("resize " + std::to_string(w) + "x" + std::to_string(h)); }
   void SetPicturePosition(int mode) override { Log("position " + std::to_string(mode)); }
@@ -56,6 +59,7 @@ class RecordingLight : public DS_2D_Light {
     return nullptr;
   }
   bool NeedsOffscreen() override { return offscreen; }
+  int readersAtBackground = -1;  // what the light knew of the composition's readers as it drew
 };
 
 class RecordingObject : public DS_ABObj {
@@ -238,6 +242,9 @@ TEST_F(SlideShowTest, RenderCountsOffscreenPassesAndDrawsObjectsLastToFirst) {
     ASSERT_FALSE(g_log.empty());
     EXPECT_EQ(c.passes > 0, g_log[0] == "light0 offscreen");
     EXPECT_EQ("light0 background", g_log[c.passes > 0 ? 1 : 0]);
+    int readers = 0;
+    for (int n : c.needsSource) readers += n;
+    EXPECT_EQ(readers, static_cast<RecordingLight*>(slide.picture.Get())->readersAtBackground);
     std::vector<std::string> expected;
     for (int i = static_cast<int>(c.needsSource.size()) - 1; i >= 0; --i)
       expected.push_back("object" + std::to_string(i) + " render");
