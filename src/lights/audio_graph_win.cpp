@@ -34,11 +34,7 @@ std::vector<ComRef<IBaseFilter>> GraphFilters(IGraphBuilder* builder) {
 // Whether path names a file, not a folder. Wine's filter graph keeps a thread (and its stack) for every
 // source it could not open, and a looping playlist tries a failed track again on every round: a name that
 // cannot be opened is never handed to it.
-bool FileThere(const ds_string& path) {
-  if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(AsWide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileThere(const ds_string& path) { return SystemTrackFiles().FileExists(path); }
 
 // Nothing is heard when the audio could not be rendered.
 bool Rendered(HRESULT hr) { return SUCCEEDED(hr) && hr != VFW_S_AUDIO_NOT_RENDERED; }

@@ -2,21 +2,43 @@
 
 namespace {
 
-// Whether one alpha argument of stage 0 is 1. At stage 0 the current value is the diffuse colour.
-bool ArgumentIsOpaque(DWORD arg, const OpaqueDrawState& s) {
+// What is known of an alpha value: 0, 1, or nothing.
+enum class Alpha { Zero, One, Unknown };
+
+// One alpha argument of stage 0. At stage 0 the current value is the diffuse colour.
+Alpha ArgumentAlpha(DWORD arg, const OpaqueDrawState& s, Alpha diffuse) {
   switch (arg) {
     case D3DTA_TEXTURE:
-      return s.textureOpaque;
+      return s.textureOpaque ? Alpha::One : Alpha::Unknown;
     case D3DTA_DIFFUSE:
     case D3DTA_CURRENT:
-      return s.diffuseOpaque;
+      return diffuse;
     default:  // other sources, or a modifier such as the complement
-      return false;
+      return Alpha::Unknown;
   }
 }
 
-// Whether an alpha argument of stage 0 is the diffuse alpha as it is.
-bool ArgumentIsDiffuse(DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; }
+// The alpha of every pixel of the draw as the stages make it, the diffuse alpha being `diffuse`.
+Alpha SourceAlpha(const OpaqueDrawState& s, Alpha diffuse) {
+  if (s.pixelShader) return Alpha::Unknown;
+  if (s.colorOp == D3DTOP_DISABLE) return diffuse;  // no stage: the diffuse colour as it is
+  if (s.nextColorOp != D3DTOP_DISABLE) return Alpha::Unknown;
+  const Alpha a1 = ArgumentAlpha(s.alphaArg1, s, diffuse), a2 = ArgumentAlpha(s.alphaArg2, s, diffuse);
+  switch (s.alphaOp) {
+    case D3DTOP_SELECTARG1:
+      return a1;
+    case D3DTOP_SELECTARG2:
+      return a2;
+    case D3DTOP_MODULATE:
+      if (a1 == Alpha::One && a2 == Alpha::One) return Alpha::One;
+      return a1 == Alpha::Zero || a2 == Alpha::Zero ? Alpha::Zero : Alpha::Unknown;
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X:
+      return a1 == Alpha::Zero || a2 == Alpha::Zero ? Alpha::Zero : Alpha::Unknown;
+    default:
+      return Alpha::Unknown;
+  }
+}
 
 }  // namespace
 
@@ -36,19 +58,7 @@ bool FormatHasNoAlpha(D3DFORMAT format) {
 }
 
 bool SourceIsOpaque(const OpaqueDrawState& s) {
-  if (s.pixelShader) return false;
-  if (s.colorOp == D3DTOP_DISABLE) return s.diffuseOpaque;
-  if (s.nextColorOp != D3DTOP_DISABLE) return false;
-  switch (s.alphaOp) {
-    case D3DTOP_SELECTARG1:
-      return ArgumentIsOpaque(s.alphaArg1, s);
-    case D3DTOP_SELECTARG2:
-      return ArgumentIsOpaque(s.alphaArg2, s);
-    case D3DTOP_MODULATE:
-      return ArgumentIsOpaque(s.alphaArg1, s) && ArgumentIsOpaque(s.alphaArg2, s);
-    default:
-      return false;
-  }
+  return SourceAlpha(s, s.diffuseOpaque ? Alpha::One : Alpha::Unknown) == Alpha::One;
 }
 
 bool BlendKeepsOpaqueSource(const OpaqueDrawState& s) {
@@ -60,23 +70,10 @@ bool BlendKeepsOpaqueSource(const OpaqueDrawState& s) {
 }
 
 bool BlendHidesClearDiffuse(const OpaqueDrawState& s) {
-  if (!s.blendEnabled || s.separateAlphaBlend || s.blendOp != D3DBLENDOP_ADD || s.pixelShader) return false;
+  if (!s.blendEnabled || s.separateAlphaBlend || s.blendOp != D3DBLENDOP_ADD) return false;
   const bool sourceByAlpha = s.srcBlend == D3DBLEND_SRCALPHA || s.srcBlend == D3DBLEND_ZERO;
   const bool targetWhole = s.destBlend == D3DBLEND_INVSRCALPHA || s.destBlend == D3DBLEND_ONE;
   // Both source alpha factors stand for source alpha over inverse source alpha.
   if (s.srcBlend != D3DBLEND_BOTHSRCALPHA && !(sourceByAlpha && targetWhole)) return false;
-  if (s.colorOp == D3DTOP_DISABLE) return true;  // no stage: the diffuse colour as it is
-  if (s.nextColorOp != D3DTOP_DISABLE) return false;
-  switch (s.alphaOp) {
-    case D3DTOP_SELECTARG1:
-      return ArgumentIsDiffuse(s.alphaArg1);
-    case D3DTOP_SELECTARG2:
-      return ArgumentIsDiffuse(s.alphaArg2);
-    case D3DTOP_MODULATE:
-    case D3DTOP_MODULATE2X:
-    case D3DTOP_MODULATE4X:
-      return ArgumentIsDiffuse(s.alphaArg1) || ArgumentIsDiffuse(s.alphaArg2);
-    default:
-      return false;
-  }
+  return SourceAlpha(s, Alpha::Zero) == Alpha::Zero;
 }
