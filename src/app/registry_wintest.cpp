@@ -6,10 +6,16 @@
 
 namespace {
 
-// A key of its own under the current user, removed before and after each test.
+// A key of its own under the current user, removed before and after each test. The tests run in parallel
+// processes: each has its own key, named after the test, so that one's clean-up leaves another's alone.
+ds_string TestKey() {
+  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return u"Software\\Corvanta\\Lumivane Tests\\" + ds_string(name.begin(), name.end()) + u"\\";
+}
+
 class WinRegistryTest : public ::testing::Test {
  protected:
-  const ds_string key = u"Software\\Corvanta\\Lumivane Tests\\Settings\\";
+  const ds_string key = TestKey();
   void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, AsWide(key)); }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, AsWide(key)); }
   void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
