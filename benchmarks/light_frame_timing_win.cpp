@@ -2,10 +2,12 @@
 // the device: every slide of the demo whose light is not the plain one is timed as the scene (no fades), and
 // the same slide with a plain light over the same picture, the two in turn for several rounds so that they
 // share the machine's load. A light added to the demo scene is timed without a change here.
-//   light_frame_timing [frames] [width] [height] [rounds] [part of a slide's name]
-//   defaults: 60 frames a case and round, 1920 x 1080 (Fit), 3 rounds, every such slide
-// Prints the median frame time of each light and of its plain slide and their ratio, then the largest
-// ratio; exits non-zero when the scene host does not come up or the demo scene has no animated light.
+//   light_frame_timing [frames] [width] [height] [rounds] [parts of slides' names, comma-separated]
+//   defaults: 60 frames a case and round, 1920 x 1080 (Fit), 3 rounds, every such slide in the demo's order;
+//   with names, the slides holding them in the order the names are given (a light's frame time may depend
+//   on what the process drew before it)
+// Prints each round's median frame times, then the median frame time of each light and of its plain slide
+// over all rounds and their ratio, then the largest ratio; exits non-zero when the scene host does not come up or the demo scene has no animated light.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -87,7 +89,13 @@ int main(int argc, char** argv) {
   const int width = bench::Argument(argc, argv, 2, 1920, 1);
   const int height = bench::Argument(argc, argv, 3, 1080, 1);
   const int rounds = bench::Argument(argc, argv, 4, 3, 1);
-  const std::string only = argc > 5 ? argv[5] : "";
+  std::vector<std::string> names;
+  for (std::string list = argc > 5 ? argv[5] : "";;) {
+    const size_t comma = list.find(',');
+    names.push_back(list.substr(0, comma));
+    if (comma == std::string::npos) break;
+    list.erase(0, comma + 1);
+  }
   SetModuleResources(&Win32ModuleResources());
   RegisterAllReaders();
   HWND window = bench::CreateWindowOfSize(L"LumivaneLightTiming", L"Lumivane light timing", width, height);
@@ -100,30 +108,39 @@ int main(int argc, char** argv) {
   // Every slide whose light is an animated one.
   std::unique_ptr<DS_SlideShow_Light> document(LoadSceneDocument());
   std::vector<LightCase> cases;
-  for (const CountedPtr<DS_SlideContainer>& s : document->slides) {
-    if (!s->picture || typeid(*s->picture) == typeid(DS_2D_Light)) continue;
-    if (Narrow(s->name.GetValue()).find(only) == std::string::npos) continue;
-    LightCase c;
-    c.slide = s;
-    c.light = s->picture;
-    auto* plain = new DS_2D_Light;
-    plain->picture.Raw() = s->picture->picture.GetKey();
-    c.plain = CountedPtr<DS_2D_Light>(plain);
-    c.label = Narrow(s->name.GetValue()) + " (" + ClassName(*s->picture) + ")";
-    s->fadeIn.Raw() = 0;
-    s->fadeOut.Raw() = 0;
-    s->show.Raw() = 100000;
-    cases.push_back(c);
-  }
+  for (const std::string& name : names)
+    for (const CountedPtr<DS_SlideContainer>& s : document->slides) {
+      if (!s->picture || typeid(*s->picture) == typeid(DS_2D_Light)) continue;
+      if (Narrow(s->name.GetValue()).find(name) == std::string::npos) continue;
+      bool taken = false;
+      for (const LightCase& other : cases) taken = taken || other.slide.Get() == s.Get();
+      if (taken) continue;
+      LightCase c;
+      c.slide = s;
+      c.light = s->picture;
+      auto* plain = new DS_2D_Light;
+      plain->picture.Raw() = s->picture->picture.GetKey();
+      c.plain = CountedPtr<DS_2D_Light>(plain);
+      c.label = Narrow(s->name.GetValue()) + " (" + ClassName(*s->picture) + ")";
+      s->fadeIn.Raw() = 0;
+      s->fadeOut.Raw() = 0;
+      s->show.Raw() = 100000;
+      cases.push_back(c);
+    }
+
   if (cases.empty()) {
     std::fprintf(stderr, "light_frame_timing: the demo scene has no animated light\n");
     return 1;
   }
 
+  std::printf("each round's median frame times: plain ms, light ms\n");
   for (int round = 0; round < rounds; ++round)
     for (LightCase& c : cases) {
       TimeSlide(*host, c, true, frames);
       TimeSlide(*host, c, false, frames);
+      const std::vector<double> plain(c.plainTimes.end() - frames, c.plainTimes.end());
+      const std::vector<double> light(c.lightTimes.end() - frames, c.lightTimes.end());
+      std::printf("round %d: %-48s %8.2f %8.2f\n", round, c.label.c_str(), Median(plain), Median(light));
     }
 
   std::printf("picture lights: size %d x %d, Fit, %d rounds of %d frames a case, median frame times\n", width,
