@@ -7,7 +7,8 @@
 //   with names, the slides holding them in the order the names are given (a light's frame time may depend
 //   on what the process drew before it)
 // Prints each round's median frame times, then the median frame time of each light and of its plain slide
-// over all rounds and their ratio, then the largest ratio; exits non-zero when the scene host does not come up or the demo scene has no animated light.
+// over all rounds and their ratio, then the largest ratio; exits non-zero when the scene host does not come
+// up or the demo scene has no animated light.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -112,9 +113,9 @@ int main(int argc, char** argv) {
     for (const CountedPtr<DS_SlideContainer>& s : document->slides) {
       if (!s->picture || typeid(*s->picture) == typeid(DS_2D_Light)) continue;
       if (Narrow(s->name.GetValue()).find(name) == std::string::npos) continue;
-      bool taken = false;
-      for (const LightCase& other : cases) taken = taken || other.slide.Get() == s.Get();
-      if (taken) continue;
+      // A slide two names hold is timed once.
+      if (std::any_of(cases.begin(), cases.end(), [&](const LightCase& c) { return c.slide.Get() == s.Get(); }))
+        continue;
       LightCase c;
       c.slide = s;
       c.light = s->picture;
