@@ -12,6 +12,7 @@
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
+#include "lights/slide.h"
 #include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
@@ -717,6 +718,89 @@ TEST_F(AnimatedLightTest, GlassBallDrawsThePictureOffScreenOnlyWhereThePostPassR
     }
   }
   manager_->Maps().textureSets.erase(wideKey);  // the picture goes before the document
+}
+
+// An item of the slide that draws nothing of its own.
+class SilentObject : public DS_ABObj {
+ public:
+  SilentObject() : DS_ABObj(nullptr) {}
+  void Render(DS_ABRender*) override {}
+  void DrawMarkers(DS_ABRender*, int) override {}
+  void Update(double) override {}
+  void OnScreenResize() override {}
+};
+
+// With nothing over the picture the ball's own pass is the only reader of the slide composed off-screen:
+// the picture is drawn whole into the pair once and kept there, and drawn again only when what it depends
+// on changes: its texture, the pair made anew at a reset, an item drawn over it (and taken away again). In
+// the scrolling modes the post pass switches the pair for the copies: the next frame begins again in the
+// texture that holds the picture.
+TEST_F(AnimatedLightTest, GlassBallKeepsItsPictureOffScreenWhileNothingChangesIt) {
+  struct Drawn {
+    int pictures = 0;
+    bool cut = false;        // a picture draw under the scissor
+    std::string begun, on;  // the target the pass began in; the one the picture was drawn on
+  };
+  for (int motion : {3, 1}) {
+    SCOPED_TRACE(motion);
+    lumi_test::FakeTexture other;  // outlives the light, which holds it
+    DS_SlideContainer slide;
+    auto* light = new DS_GlassBallLight;
+    light->motionMode = motion;
+    slide.picture = CountedPtr<DS_2D_Light>(light);
+    Start(*light);
+    double t = 1.0;
+    auto frame = [&] {
+      slide.FrameMove(t += 0.1);
+      device.ClearLog();
+      slide.Render();
+      slide.PostRender();
+      Drawn d;
+      bool scissor = false;
+      for (const std::string& line : device.log) {
+        if (line == "targets next" || line == "targets end") break;  // the slide composed
+        if (StartsWith(line, "targets begin ")) d.begun = line.substr(14);
+        if (line == "rs 174=1") scissor = true;
+        if (line == "rs 174=0") scissor = false;
+        if (StartsWith(line, "draw ") && line.find("tex picture") != std::string::npos) {
+          ++d.pictures;
+          d.cut = d.cut || scissor;
+          d.on = line.substr(line.find(" on ") + 4, 3);
+        }
+      }
+      return d;
+    };
+    const Drawn first = frame();
+    EXPECT_EQ(first.pictures, 1);
+    EXPECT_FALSE(first.cut) << "kept whole: later frames may read any of it";
+    for (int i = 0; i < 3; ++i) {
+      const Drawn d = frame();
+      EXPECT_EQ(d.pictures, 0) << "frame " << i;
+      EXPECT_EQ(d.begun, first.on) << "frame " << i;
+    }
+
+    TextureInfo info = light->pictureQuad.info;
+    info.Assign(&other, info.width, info.height);
+    SetPictureQuadTexture(info, light->pictureQuad);
+    device.names[&other] = "picture";
+    EXPECT_EQ(frame().pictures, 1) << "another texture";
+    EXPECT_EQ(frame().pictures, 0);
+
+    light->OnLostDevice();
+    InvalidateAllDeviceObjects();
+    CreateAllDeviceObjects();
+    light->OnResetDevice();
+    EXPECT_EQ(frame().pictures, 1) << "the pair made anew";
+    EXPECT_EQ(frame().pictures, 0);
+
+    slide.renderObjects.push_back(CountedPtr<DS_ABObj>(new SilentObject));
+    for (int i = 0; i < 2; ++i) EXPECT_GE(frame().pictures, 1) << "an item over the picture, frame " << i;
+    slide.renderObjects.clear();
+    const Drawn alone = frame();
+    EXPECT_EQ(alone.pictures, 1) << "the item gone";
+    EXPECT_FALSE(alone.cut);
+    EXPECT_EQ(frame().pictures, 0);
+  }
 }
 
 // Resize runs three times a frame (the frame, and the target pass's start and end): the background quad

@@ -14,6 +14,7 @@
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
 #include "lights/matrix_code_light.h"
+#include "lights/slide.h"
 #include "lights/water_ring_light.h"
 #include "platform/noise.h"
 #include "render/projection.h"
@@ -389,6 +390,18 @@ class GlassBallDevice : public AnimatedLightsDevice {
                  return (x / 4 + y / 4) % 2 ? 0xFFFF2010 : 0xFF1020FF;
                }), 128, 32);
   }
+  // A ball with the document's overlays and shadow over a gradient without red.
+  DS_GlassBallLight* NewBall(int motionMode, int shadowOn) const {
+    auto* light = new DS_GlassBallLight;
+    light->overlay1.Raw() = kOverlayKey;
+    light->overlay2.Raw() = kOverlayKey;
+    light->shadow.Raw() = kShadowKey;
+    light->gradientTop = 0x20C010;  // green and blue, no red
+    light->gradientBottom = 0x808010;
+    light->motionMode = motionMode;
+    light->shadowOn = shadowOn;
+    return light;
+  }
   const DocFileKey kOverlayKey{u"test\\overlay.png", 3};
   const DocFileKey kShadowKey{u"test\\shadow.png", 4};
   const DocFileKey kWideKey{u"test\\wide.png", 5};
@@ -417,15 +430,8 @@ TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto* light = new DS_GlassBallLight;
-    light->overlay1.Raw() = kOverlayKey;
-    light->overlay2.Raw() = kOverlayKey;
-    light->shadow.Raw() = kShadowKey;
+    DS_GlassBallLight* light = NewBall(c.motionMode, c.shadowOn);
     light->background.Raw() = kPictureKey;
-    light->gradientTop = 0x20C010;  // green and blue, no red
-    light->gradientBottom = 0x808010;
-    light->motionMode = c.motionMode;
-    light->shadowOn = c.shadowOn;
     light->pictureBackground = c.pictureBackground;
     light->ballOffset.Raw() = POINT{c.offsetX, c.offsetY};
     light->ballSize = c.ballSize;
@@ -452,6 +458,75 @@ TEST_F(GlassBallDevice, PassesCutToWhatTheyCanChangeGiveTheFrameOfWholePasses) {
       EXPECT_EQ(differing, 0) << t;
       EXPECT_GT(ball, 2000) << "the slide inside the ball at " << t;
     }
+  }
+}
+
+// With nothing over its picture a ball in a slide keeps the picture it composed off-screen from frame to
+// frame: its frames are those of a ball that composes the slide anew each frame, through a new picture
+// and a device loss and reset (whose new targets are filled with magenta, as nothing promises what a new
+// texture holds), swaying, scrolling and standing still.
+TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
+  const struct {
+    const char* name;
+    int motionMode, shadowOn;
+  } cases[] = {{"swaying", 3, 0}, {"scrolling", 1, 1}, {"scrolling the other way", 2, 0}, {"still", 0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DS_SlideContainer slides[2];  // the first keeps its picture, the second composes it every frame
+    DS_GlassBallLight* lights[2];
+    for (int i = 0; i < 2; ++i) {
+      DS_GlassBallLight* light = lights[i] = NewBall(c.motionMode, c.shadowOn);
+      light->cutPasses = i == 0;
+      light->picture.Raw() = kPictureKey;
+      slides[i].picture = CountedPtr<DS_2D_Light>(light);
+      light->OnCreateDevice();
+      light->Resize(static_cast<int>(Options().width), static_cast<int>(Options().height));
+      light->SetPicturePosition(PicturePosition::Stretch);
+      light->OnResetDevice();
+    }
+    // Both balls at time t: the motion's clock is shared, so the second sees the same phase.
+    auto frames = [&](double t, const char* state) {
+      lumi_test::Pixels p[2];
+      for (DS_SlideContainer& slide : slides) slide.FrameMove(t);
+      for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1, 0), S_OK);
+        EXPECT_EQ(device()->BeginScene(), S_OK);
+        slides[i].Render();
+        slides[i].PostRender();
+        device()->EndScene();
+        p[i] = BackBuffer();
+      }
+      int differing = 0, ball = 0;
+      for (UINT y = 0; y < p[0].height; ++y)
+        for (UINT x = 0; x < p[0].width; ++x) {
+          differing += (p[0].at(x, y) & 0xFFFFFF) != (p[1].at(x, y) & 0xFFFFFF) ? 1 : 0;
+          ball += Channel(p[0].at(x, y), 16) > 120 ? 1 : 0;  // the slide's red, through the lens
+        }
+      EXPECT_EQ(differing, 0) << state << " at " << t;
+      EXPECT_GT(ball, 2000) << state << ": the slide inside the ball at " << t;
+    };
+    double t = 0;
+    for (int i = 0; i < 3; ++i) frames(t += 0.7, "the first picture");
+    for (DS_GlassBallLight* light : lights) {
+      light->picture.Raw() = kWideKey;
+      light->ReloadImage();
+    }
+    for (int i = 0; i < 3; ++i) frames(t += 0.7, "a new picture");
+    for (DS_GlassBallLight* light : lights) light->OnLostDevice();
+    InvalidateAllDeviceObjects();
+    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
+    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
+    CreateAllDeviceObjects();
+    for (DS_GlassBallLight* light : lights) {
+      light->OnResetDevice();
+      for (const ComRef<IDirect3DTexture9>& target : light->renderTargets.textures) {
+        ASSERT_NE(target, nullptr);
+        ComRef<IDirect3DSurface9> surface;
+        ASSERT_EQ(target->GetSurfaceLevel(0, surface.Out()), S_OK);
+        ASSERT_EQ(device()->ColorFill(surface, nullptr, 0xFFFF00FF), S_OK);
+      }
+    }
+    for (int i = 0; i < 3; ++i) frames(t += 0.7, "after a reset");
   }
 }
 

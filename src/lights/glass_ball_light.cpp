@@ -498,6 +498,12 @@ std::vector<RECT> DS_GlassBallLight::CompositionRead() const {
 }
 
 void DS_GlassBallLight::RenderBackground() {
+  // Nothing drawn over the picture: the same composition every frame while the picture stays put, kept
+  // whole in its texture rather than drawn again.
+  if (cutPasses && nothingOverPicture && Offscreen() && ballHidden.GetValue() == 0) {
+    RenderKeptPicture();
+    return;
+  }
   const std::vector<RECT> read = CompositionRead();
   if (read.empty()) {
     DS_2D_Light::RenderBackground();
@@ -549,6 +555,8 @@ void DS_GlassBallLight::PostRender() {
     return;
   }
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  // Nothing below draws into the composition's texture: the copies go into the pair's other one.
+  if (cutPasses && nothingOverPicture) KeepPicture();
   const int mode = motionMode.GetValue();
   if (mode == 1 || mode == 2) {
     IDirect3DTexture9** finished = d.NextTarget(renderTargets);

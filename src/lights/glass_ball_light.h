@@ -49,7 +49,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   void OnResetDevice() override;
   void OnLostDevice() override;
   void PostRender() override;
-  // The slide's picture, off-screen only over the texels the post pass may read of it (CompositionRead).
+  // The slide's picture, off-screen only over the texels the post pass may read of it (CompositionRead);
+  // with nothing over it, whole and kept from frame to frame.
   void RenderBackground() override;
   void FrameMove(double seconds) override;
   void Resize(int width, int height) override;
@@ -127,7 +128,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   // The passes are cut to the pixels they can change: the slide's picture off-screen to what the post pass
   // reads of it, the slide's copies to what the lens reads of them,
   // the lens, its overlays and the disc mask to strips around the disc (SplitLensAtDisc, up to
-  // kDiscStrips each). Off, every pass covers all its quads cover: the frame the cut passes must match.
+  // kDiscStrips each), and the picture with nothing over it kept off-screen from frame to frame. Off,
+  // every pass covers all its quads cover, every frame: the frame the cut passes must match.
   bool cutPasses = true;
   static const int kDiscStrips = 12;
 };

@@ -248,15 +248,27 @@ void DS_2D_Light::RenderBackground() {
   RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, pictureQuad.quad.texture);
   BindStreamPT(pictureQuad.quad);
-  // Off-screen, a plain picture light's target may still hold this very picture from an earlier frame
-  // (lights of their own kind draw more than the picture here, and keep nothing). The texture is bound
-  // all the same: left bound, the texture a reader read last frame would be saved with the device state
-  // by the next effect, and a default-pool texture kept that way makes a reset fail.
-  if (offscreen_ && typeid(*this) == typeid(DS_2D_Light)) {
+  // Off-screen, a plain picture light's target may still hold this very picture from an earlier frame, as
+  // may that of a light drawing it through RenderKeptPicture (other lights of their own kind draw more
+  // than the picture here, and keep nothing). The texture is bound all the same: left bound, the texture
+  // a reader read last frame would be saved with the device state by the next effect, and a default-pool
+  // texture kept that way makes a reset fail.
+  if (offscreen_ && (keepsOwnPicture_ || typeid(*this) == typeid(DS_2D_Light))) {
     drawnPicture_ = StretchedPictureNow();
     if (kept && drawnPicture_.Same(keptPicture_)) return;
   }
   d.DrawOpaquePrimitive(pictureQuad.quad.primitiveType, 0, pictureQuad.quad.primitiveCount, false);
+}
+
+void DS_2D_Light::RenderKeptPicture() {
+  keepsOwnPicture_ = true;
+  DS_2D_Light::RenderBackground();
+  keepsOwnPicture_ = false;
+}
+
+void DS_2D_Light::KeepPicture() {
+  if (drawnPicture_.valid) keptPicture_ = drawnPicture_;
+  drawnPicture_.valid = false;
 }
 
 DS_2D_Light::StretchedPicture DS_2D_Light::StretchedPictureNow() const {
@@ -349,6 +361,14 @@ void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
 
 void DS_2D_Light::BeginOffscreen() {
   picturePosition = g_LetterboxProjection.mode;
+  // The picture kept in the pair's other texture (the light's post pass switched the pair after it): the
+  // pass begins there again.
+  RenderTargetChain& pair = renderTargets;
+  if (keptPicture_.valid && keptPicture_.generation == pair.generation && pair.textures[0] && pair.textures[1] &&
+      pair.textures[1 - pair.index].Get() == keptPicture_.target) {
+    pair.index = 1 - pair.index;
+    pair.current = pair.textures[pair.index];
+  }
   GetRenderDevice().BeginTargets(renderTargets, renderTargets.current.Slot());
   offscreen_ = true;
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,

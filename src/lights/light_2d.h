@@ -182,6 +182,9 @@ class DS_2D_Light : public DS_ABRender {
   // Set by the slide before it draws: how many of its render objects read the picture composed so far.
   // While none does, a light whose own pass reads only part of the composition may draw only that part.
   int compositionReaders = 0;
+  // Set by the slide before it draws: whether it has no render object, so that nothing is drawn over the
+  // picture composed off-screen.
+  bool nothingOverPicture = false;
 
  protected:
   bool picturePending_ = false;  // the picture's size is known, its texture not decoded yet
@@ -191,6 +194,14 @@ class DS_2D_Light : public DS_ABRender {
 
   // The base resize, for lights whose own Resize does more.
   void ResizeBase(int width, int height);
+
+  // For a light whose own post pass reads the composition with nothing drawn over the picture: the whole
+  // picture off-screen, drawn into the pair's texture again only when what drawing it depends on changed
+  // since the frame whose post pass kept it (KeepPicture).
+  void RenderKeptPicture();
+  // The post pass draws nothing into the texture the picture was drawn into this frame: it goes unchanged
+  // into the next frame, which begins in it again.
+  void KeepPicture();
 
  private:
   // What drawing the bare picture off-screen depends on: the target texture (and the pair's textures'
@@ -217,10 +228,11 @@ class DS_2D_Light : public DS_ABRender {
   void SwitchBeforeSourceReader(int* n, bool pictureAlone);
 
   bool offscreen_ = false;  // between BeginOffscreen and EndOffscreen, drawing into the pair
-  // The off-screen picture of a plain picture light whose one source reader comes first is the same every
-  // frame: the pair's texture keeps it (keptPicture_), and the picture is drawn into it again only when
-  // what it depends on changed. drawnPicture_ is this frame's draw, kept when the texture goes unchanged
-  // to that reader.
+  bool keepsOwnPicture_ = false;  // in RenderKeptPicture
+  // The off-screen picture of a plain picture light whose one source reader comes first, or of a light
+  // whose own pass is the one reader, is the same every frame: the pair's texture keeps it (keptPicture_),
+  // and the picture is drawn into it again only when what it depends on changed. drawnPicture_ is this
+  // frame's draw, kept when the texture goes unchanged to that reader.
   StretchedPicture keptPicture_, drawnPicture_;
 };
 

@@ -1,5 +1,7 @@
 #include "lights/slide.h"
 
+#include <algorithm>
+
 #include "lights/light_2d.h"
 #include "scene/item_bases.h"
 #include "scene/readers.h"
@@ -108,6 +110,8 @@ void DS_SlideContainer::Render() {
   if (!picture) return;
   const int n = CountOffscreenPasses();
   picture->compositionReaders = n - (picture->NeedsOffscreen() ? 1 : 0);
+  picture->nothingOverPicture = std::none_of(renderObjects.begin(), renderObjects.end(),
+                                             [](const CountedPtr<DS_ABObj>& o) { return static_cast<bool>(o); });
   if (n > 0) picture->BeginOffscreen();
   picture->RenderBackground();
   DS_2D_Light::ApplyEffectChain(picture.Get(), renderObjects, n);
