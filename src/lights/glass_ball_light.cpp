@@ -500,7 +500,7 @@ std::vector<RECT> DS_GlassBallLight::CompositionRead() const {
 void DS_GlassBallLight::RenderBackground() {
   // Nothing drawn over the picture: the same composition every frame while the picture stays put, kept
   // whole in its texture rather than drawn again.
-  if (cutPasses && nothingOverPicture && Offscreen() && ballHidden.GetValue() == 0) {
+  if (cutPasses && nothingOverPicture) {
     RenderKeptPicture();
     return;
   }

@@ -361,14 +361,10 @@ void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
 
 void DS_2D_Light::BeginOffscreen() {
   picturePosition = g_LetterboxProjection.mode;
-  // The picture kept in the pair's other texture (the light's post pass switched the pair after it): the
-  // pass begins there again.
-  RenderTargetChain& pair = renderTargets;
-  if (keptPicture_.valid && keptPicture_.generation == pair.generation && pair.textures[0] && pair.textures[1] &&
-      pair.textures[1 - pair.index].Get() == keptPicture_.target) {
-    pair.index = 1 - pair.index;
-    pair.current = pair.textures[pair.index];
-  }
+  // The pass begins in the texture that keeps the picture, which a light's post pass may have switched away
+  // from after it.
+  if (keptPicture_.valid && keptPicture_.generation == renderTargets.generation)
+    renderTargets.MakeCurrent(keptPicture_.target);
   GetRenderDevice().BeginTargets(renderTargets, renderTargets.current.Slot());
   offscreen_ = true;
   g_LetterboxProjection.SetProjection(targetWidth, targetHeight, pictureQuad.info, PicturePosition::OffscreenStretch,

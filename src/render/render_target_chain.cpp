@@ -13,6 +13,16 @@ void RenderTargetChain::ReleaseTextures() {
   textures[1].Reset();
 }
 
+bool RenderTargetChain::MakeCurrent(const IDirect3DTexture9* t) {
+  for (int i = 0; i < 2; ++i) {
+    if (!t || textures[i].Get() != t) continue;
+    index = i;
+    current = textures[i];
+    return true;
+  }
+  return false;
+}
+
 bool RenderTargetChain::Holds(int w, int h) const {
   return textures[0] && textures[1] && w == width && h == height;
 }

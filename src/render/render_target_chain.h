@@ -23,6 +23,8 @@ class RenderTargetChain {
   bool Holds(int width, int height) const;
   // Device loss: current and both textures released.
   void ReleaseTextures();
+  // Makes the pair's texture t current again, without drawing or clearing; false when t is not one of them.
+  bool MakeCurrent(const IDirect3DTexture9* t);
 
   // Saves the device's render target and depth-stencil surface, then draws into level 0 of *target with
   // no depth-stencil surface. Nothing is cleared. Nothing happens without a target texture.
