@@ -8,6 +8,7 @@
 #include "render/quad_builders.h"
 #include "scene/doc_res_manager.h"
 #include "fx/fx_shared.h"
+#include "platform/periodic.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
 
@@ -121,7 +122,9 @@ void DS_FireFX::SetFireParams(const DS_Frame& mesh, DS_FireFX* fire) {
   e->SetMatrix("ViewProj", g_LetterboxProjection.GetViewProj(&m));
   e->SetTexture("Noise", fire->noiseTexture);
   e->SetTexture("Pattern", fire->patternTexture);
-  const float c = fire->clock.GetPosition();
+  // The noise scrolls by 1.3, 2.1 and 2.3 of the clock over a wrapping texture: all three repeat after
+  // 10 of it.
+  const float c = ReducedFloat(fire->clock.GetPosition(), 10.0);
   const float c11[2] = {0.0f, 1.3f * c};
   const float c12[2] = {0.0f, 2.1f * c};
   const float c13[2] = {0.0f, 2.3f * c};

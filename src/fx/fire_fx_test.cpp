@@ -104,19 +104,22 @@ TEST_F(FireTest, RenderSetsItsParametersInOrderAndDrawsTheGrid) {
   DS_FireFX fire;
   Load(fire, 0, 0, 100, 100);
   Attach(fire);
-  fire.clock.SetPosition(10.0f);
   g_LetterboxProjection.mode = PicturePosition::OffscreenStretch;
-  Lines calls = Render(fire);
-  ASSERT_EQ(calls.size(), 16u);
-  EXPECT_EQ(calls[0].substr(0, 21), "matrix WorldViewProj=");
-  EXPECT_EQ(calls[1].substr(0, 16), "matrix ViewProj=");
-  const Lines rest(calls.begin() + 2, calls.end());
-  const Lines expected = {"texture Noise=noise",      "texture Pattern=pattern",   "floats c11=0,13",
-                          "floats c12=0,21",          "floats c13=0,23",           "floats ColorK1=1,0,0",
-                          "floats ColorK2=0,1,0",     "floats bg_scale_factor=1,1", "texture Mask=null",
-                          "texture Background=source", "float Brightness=0.3",     "float Density=0",
-                          "technique Main",           "DrawIndexedWithEffect grid fx"};
-  EXPECT_EQ(rest, expected);
+  // The scrolls wrap: a clock that has run for months hands what the same clock reduced by 10 hands.
+  for (double position : {1.0, 10000001.0}) {
+    fire.clock.SetPosition(position);
+    Lines calls = Render(fire);
+    ASSERT_EQ(calls.size(), 16u);
+    EXPECT_EQ(calls[0].substr(0, 21), "matrix WorldViewProj=");
+    EXPECT_EQ(calls[1].substr(0, 16), "matrix ViewProj=");
+    const Lines rest(calls.begin() + 2, calls.end());
+    const Lines expected = {"texture Noise=noise",      "texture Pattern=pattern",   "floats c11=0,1.3",
+                            "floats c12=0,2.1",         "floats c13=0,2.3",          "floats ColorK1=1,0,0",
+                            "floats ColorK2=0,1,0",     "floats bg_scale_factor=1,1", "texture Mask=null",
+                            "texture Background=source", "float Brightness=0.3",     "float Density=0",
+                            "technique Main",           "DrawIndexedWithEffect grid fx"};
+    EXPECT_EQ(rest, expected) << position;
+  }
 }
 
 TEST_F(FireTest, BackgroundScaleIsOneOffScreenAndTheScreenToPictureRatiosOtherwise) {

@@ -79,7 +79,7 @@ void DS_FX_Constructor::SetMask(IDirect3DTexture9** slot) {
   mask.Share(slot ? *slot : nullptr);
 }
 
-void DS_FX_Constructor::Update(float t) { clock.Advance(t); }
+void DS_FX_Constructor::Update(double t) { clock.Advance(t); }
 
 void DS_FX_Constructor::Assign(const DS_FX_Constructor& source) {
   name = source.name;

@@ -6,6 +6,7 @@
 #include "render/ab_render.h"
 #include "render/mesh.h"
 #include "platform/noise.h"
+#include "platform/periodic.h"
 #include "scene/texture_types.h"
 #include "scene/doc_res_manager.h"
 #include "fx/fx_shared.h"
@@ -40,9 +41,11 @@ DS_LightFX::DS_LightFX() {
 
 DS_LightFX::DS_LightFX(const DS_LightFX& o) : DS_FX_Constructor(o), level(o.level), mode(o.mode) {}
 
-float DS_LightFX::Curve(int mode, float c) {
+float DS_LightFX::Curve(int mode, double c) {
+  // The noise reads the clock in double as it grows; the sine of 0.2 c reads it reduced by 10 pi.
   if (mode >= 2) return static_cast<float>((FractalNoise1D(c * 10.0, 75.0, 0.5, 2) + 1.0) * 0.5);
-  const float s = static_cast<float>(std::sin(static_cast<double>(static_cast<float>(c * 0.2))));
+  const float r = ReducedFloat(c, 10.0 * kPi);
+  const float s = static_cast<float>(std::sin(static_cast<double>(static_cast<float>(r * 0.2))));
   const float a = (s + 1.0f) * 0.5f;
   if (mode == 1) return a > 0.5f ? 1.0f : 0.0f;
   return a;
@@ -126,9 +129,10 @@ void DS_WaterFX::LoadEffect(IDirect3DTexture9** maskSlot) {
   HoldFirstFrame(bumpTexture, bumpLink);
 }
 
-void DS_WaterFX::Update(float t) {
+void DS_WaterFX::Update(double t) {
   clock.Advance(t);
-  const float c = clock.GetPosition();
+  // The bump map turns by 4.5 radians per clock second: the clock reduced by 4 pi / 9.
+  const float c = ReducedFloat(clock.GetPosition(), 4.0 * kPi / 9.0);
   const float half = static_cast<float>(c * 0.5);
   const float a = static_cast<float>(half * 9.0);
   const float f = bumpAmplitude.GetResult();
@@ -175,7 +179,8 @@ DS_WaterFX::Values DS_WaterFX::ComputeValues() const {
 void DS_WaterFX::Render(DS_ABRender* renderer) {
   if (!renderer || PassThroughWithoutEffect(renderer)) return;
   const Values v = ComputeValues();
-  const float c = clock.GetPosition();
+  // "Time" (twice the clock) is the phase of a sine: the clock reduced by pi.
+  const float c = ReducedFloat(clock.GetPosition(), kPi);
   effect->SetTexture("BumpMap", bumpTexture);
   effect->SetFloatArray("BampTrans", bumpTransform, 4);
   effect->SetFloatArray("P1", v.p1, 3);

@@ -18,7 +18,7 @@ class DS_LightFX : public DS_FX_Constructor {
 
   // The light curve at clock c in 0..1: mode 1 blinks (0 or 1), 2 and above flicker by noise, any other
   // mode pulses by a sine.
-  static float Curve(int mode, float c);
+  static float Curve(int mode, double c);
   // "multiplier" = derived level x Curve (mode, clock).
   float Multiplier() const;
 
@@ -48,7 +48,7 @@ class DS_WaterFX : public DS_FX_Constructor {
   // The base's, then the bump texture (first frame of the bump link).
   void LoadEffect(IDirect3DTexture9** mask) override;
   // The clock, then the bump transform rotated by 4.5 radians per clock second.
-  void Update(float t) override;
+  void Update(double t) override;
   void Render(DS_ABRender* renderer) override;
   // Without a mask and without shadows: the water's twin techniques leave out the slope and highlight
   // terms too, which "Shadows" 0 makes nothing.

@@ -62,10 +62,10 @@ void DS_PatternBrush::LoadPattern() {
   frameIndex = 0;
 }
 
-void DS_PatternBrush::Update(float t) {
+void DS_PatternBrush::Update(double t) {
   clock.Advance(t);
-  const float c = clock.GetPosition();
-  if (c - lastFrameSwitch < 0.0f) lastFrameSwitch = c;
+  const double c = clock.GetPosition();
+  if (c - lastFrameSwitch < 0.0) lastFrameSwitch = c;
   // Frames and durations come with counts of their own: only frames that have both take part.
   const size_t n = pattern.AnimationFrameCount();
   if (n == 0) return;

@@ -20,7 +20,7 @@ class DS_PatternBrush : public DS_FX_Constructor {
   // The base's, then LoadPattern.
   void LoadEffect(IDirect3DTexture9** mask) override;
   // The clock, then at most one step of an animated pattern.
-  void Update(float t) override;
+  void Update(double t) override;
   // Nothing without a pattern (in MainFX mode the scene behind is kept).
   void Render(DS_ABRender* renderer) override;
 
@@ -51,7 +51,7 @@ class DS_PatternBrush : public DS_FX_Constructor {
   UINTSclaleTo<float> offsetY;
   TextureSet pattern;
   UINT frameIndex = 0;
-  float lastFrameSwitch = 0.0f;  // clock seconds
+  double lastFrameSwitch = 0.0;  // clock seconds
 };
 
 // The pattern brush stored under its own name, wrapping a whole "DS_PatternBrush" section. Its clone is a

@@ -3,14 +3,17 @@
 #include <memory>
 
 #include "fx/fx_shared.h"
+#include "platform/periodic.h"
 #include "render/ab_render.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
 
 namespace {
 
-// The clock's "time" of the wobble.
+// The clock's "time" of the wobble, and the clock's period for it: sines of time and 1.3 time repeat
+// after 20 pi of time.
 const float kTimeScale = 0.08f;
+const double kWobblePeriod = 10.0 * kTwoPi / 0.08;
 
 }  // namespace
 
@@ -44,7 +47,7 @@ void DS_UnderwaterFX::Render(DS_ABRender* renderer) {
   Frequency(renderer->GetImageWidth(), renderer->GetImageHeight(), f);
   effect->SetFloatArray("frequency", f, 2);
   effect->SetFloat("amplitude", amplitude.GetResult());
-  effect->SetFloat("time", clock.GetPosition() * kTimeScale);
+  effect->SetFloat("time", ReducedFloat(clock.GetPosition(), kWobblePeriod) * kTimeScale);
   DrawWithCommonParams(renderer);
 }
 

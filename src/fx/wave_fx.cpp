@@ -5,6 +5,7 @@
 
 #include "render/ab_render.h"
 #include "platform/noise.h"
+#include "platform/periodic.h"
 #include "fx/fx_shared.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -13,8 +14,9 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-// The clock's "time" of the waves and the wobble.
+// The clock's "time" of the waves, and the clock's period for it: the waves are a sine of time.
 const float kTimeScale = 0.08f;
+const double kWavePeriod = 2.0 * kPi / 0.08;
 
 }  // namespace
 
@@ -78,7 +80,7 @@ void DS_WavesFX::Render(DS_ABRender* renderer) {
   effect->SetFloatArray("direction_n", n, 2);
   effect->SetFloat("frequency", 1.0f / wavelength.GetResult());
   effect->SetFloat("amplitude", amplitude.GetResult());
-  effect->SetFloat("time", clock.GetPosition() * kTimeScale);
+  effect->SetFloat("time", ReducedFloat(clock.GetPosition(), kWavePeriod) * kTimeScale);
   DrawWithCommonParams(renderer);
 }
 
@@ -157,11 +159,12 @@ DS_MoveFX::DS_MoveFX(const DS_MoveFX& o) : DS_DirectionBased(o), mode(o.mode) {
   offset[1] = o.offset[1];
 }
 
-void DS_MoveFX::Update(float t) {
+void DS_MoveFX::Update(double t) {
   clock.Advance(t);
-  const float c = clock.GetPosition();
+  // The noise reads the clock in double as it grows; the sine reads it reduced by its period.
+  const double c = clock.GetPosition();
   const float w = static_cast<float>(mode.GetValue() == 1 ? FractalNoise1D(c * 50.0, 75.0, 0.5, 1)
-                                                             : std::sin(static_cast<double>(c)));
+                                                             : std::sin(static_cast<double>(ReducedFloat(c, 2 * kPi))));
   const float k = w * amplitude.GetResult();
   offset[0] = direction.x * k;
   offset[1] = direction.y * k;

@@ -77,7 +77,7 @@ class DS_MoveFX : public DS_DirectionBased {
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // The clock, then this frame's offset: direction x amplitude x (noise of the clock in mode 1, else its
   // sine).
-  void Update(float t) override;
+  void Update(double t) override;
   void Render(DS_ABRender* renderer) override;
 
   void SaveBase(DS_IOF_Virtual** stream);

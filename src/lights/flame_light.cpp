@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "lights/flame_rules.h"
+#include "platform/periodic.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -52,10 +53,12 @@ void FlameHazeEffect::SetQuadSize(float w, float h) {
   aspect = FlameHazeAspect(w, h);
 }
 
-void FlameHazeEffect::Update(float t) {
+void FlameHazeEffect::Update(double t) {
   if (!effect) return;
   speed.Advance(t);
-  const HazeValues v = FlameHazeValues(strength.GetResult(), speed.GetPosition(), bumpScale.GetResult(), aspect);
+  // The offset scrolls a wrapping bump map: its position reduced by 1.
+  const HazeValues v =
+      FlameHazeValues(strength.GetResult(), ReducedFloat(speed.GetPosition(), 1.0), bumpScale.GetResult(), aspect);
   effect->SetFloat("stenght", v.strength);
   effect->SetFloatArray("Offset", v.offset, 2);
   effect->SetFloatArray("bump_scale", v.bumpScale, 2);
@@ -199,10 +202,9 @@ void DS_FlameLight::OnResetDevice() {
 }
 
 void DS_FlameLight::FrameMove(double seconds) {
-  const float t = static_cast<float>(seconds);
-  fire.Update(t);
+  fire.Update(seconds);
   camera.Update(seconds);
-  haze.Update(t);
+  haze.Update(seconds);
 }
 
 void DS_FlameLight::RenderBackground() {

@@ -27,7 +27,7 @@ class FlameHazeEffect {
   void SetQuadSize(float w, float h);
   // Advances the scroll clock to application time t and sets the effect's values; nothing (the clock
   // stands) without an effect.
-  void Update(float t);
+  void Update(double t);
   // The quad through every pass of "BumpmapDistortLow2", sampling scene; nothing without an effect.
   void Draw(IDirect3DTexture9* scene);
 

@@ -387,7 +387,7 @@ void DS_GlassBallLight::FrameMove(double seconds) {
   Resize(targetWidth, targetHeight);
   const int mode = motionMode.GetValue();
   GlassBallMotion& motion = SharedGlassBallMotion();
-  motion.Advance(mode, static_cast<float>(seconds), motionSpeed.GetResult());
+  motion.Advance(mode, seconds, motionSpeed.GetResult());
   sway = motion.Sway(mode);
   if (mode == 1 || mode == 2) {
     const BackBufferSize bb = GetRenderDevice().GetBackBufferSize();

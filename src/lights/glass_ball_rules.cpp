@@ -67,25 +67,25 @@ void GenerateGradient(BYTE* bits, int pitch, DWORD top, DWORD bottom) {
   }
 }
 
-void GlassBallMotion::Advance(int mode, float t, float speed) {
+void GlassBallMotion::Advance(int mode, double t, float speed) {
   if (!started) {
     started = true;
     last = t;
   }
-  if (mode != 0) phase += (t - last) * speed * 0.0625f;
+  if (mode != 0) phase += (t - last) * static_cast<double>(speed * 0.0625f);
   last = t;
 }
 
 float GlassBallMotion::ScrollShare(int mode) const {
   if (mode != 1 && mode != 2) return 0;
-  const float s = mode == 1 ? phase * -0.5f : phase * 0.5f;
-  return s - std::floor(s);
+  const double s = mode == 1 ? phase * -0.5 : phase * 0.5;
+  return static_cast<float>(s - std::floor(s));
 }
 
 float GlassBallMotion::Sway(int mode) const {
   if (mode != 3) return 0;
-  const float s = phase * 0.5f;
-  const float f = s - std::floor(s);
+  const double s = phase * 0.5;
+  const float f = static_cast<float>(s - std::floor(s));
   return std::fabs(2 * f - 1) * 2 - 1;
 }
 

@@ -30,13 +30,14 @@ void GenerateDiscMask(BYTE* bits, int pitch, bool fourBytes);
 void GenerateGradient(BYTE* bits, int pitch, DWORD top, DWORD bottom);
 
 // The motion of the slide inside every glass ball of the process.
+// Phase and time in double, so that a frame still moves the slide after weeks of running.
 struct GlassBallMotion {
-  float phase = 0;
-  float last = 0;
+  double phase = 0;
+  double last = 0;
   bool started = false;
 
   // Advances the phase at time t; mode 0 keeps it.
-  void Advance(int mode, float t, float speed);
+  void Advance(int mode, double t, float speed);
   // Modes 1 and 2: the share of a width the first copy is moved right (0..1).
   float ScrollShare(int mode) const;
   // Mode 3: a triangle wave -1..1; 0 in the other modes.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/periodic.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/guid_text.h"
@@ -288,8 +289,9 @@ void FakeLake2D::ReloadImage() {
 
 void FakeLake2D::FrameMove(double seconds) {
   camera.Update(seconds);
-  speed.Advance(static_cast<float>(seconds));
-  LakeBumpMatrix(speed.GetPosition(), bumpMatrix);
+  speed.Advance(seconds);
+  // The ripple turns by 4.5 radians per unit of its position: reduced by 4 pi / 9.
+  LakeBumpMatrix(ReducedFloat(speed.GetPosition(), 2.0 * kTwoPi / 9.0), bumpMatrix);
 }
 
 void FakeLake2D::SetupBumpStages() {

@@ -46,7 +46,7 @@ void FakeUndervater::OnCreateDevice() {
 
 void FakeUndervater::FrameMove(double seconds) {
   camera.Update(seconds);
-  underwater.Update(static_cast<float>(seconds));
+  underwater.Update(seconds);
 }
 
 void FakeUndervater::PostRender() {

@@ -35,7 +35,7 @@ void WaterProjectionExtents(float a, float d, float* f, float* e) {
   }
 }
 
-bool WaterDropDue(float t, float lastDrop, float rate) {
+bool WaterDropDue(double t, double lastDrop, float rate) {
   if (!(rate > 0)) return false;
   return t - lastDrop > 1 / rate;
 }
@@ -137,7 +137,7 @@ void DS_WaterRingLight::OnCreateDevice() {
 
 void DS_WaterRingLight::FrameMove(double seconds) {
   camera.Update(seconds);
-  const float t = static_cast<float>(seconds);
+  const double t = seconds;
   if (t < lastDropTime) lastDropTime = t;
   if (WaterDropDue(t, lastDropTime, dropRate.GetResult())) {
     surface->AddDrop();

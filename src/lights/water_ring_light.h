@@ -15,7 +15,7 @@ float WaterDamping(UINT value);
 // (height / width) into a target of aspect d (width / height).
 void WaterProjectionExtents(float pictureAspect, float targetAspect, float* f, float* e);
 // Whether a drop falls at t: strictly more than 1 / rate after the last one; a rate of 0 never drops.
-bool WaterDropDue(float t, float lastDrop, float rate);
+bool WaterDropDue(double t, double lastDrop, float rate);
 
 class DS_WaterRingLight : public DS_2D_Light {
  public:
@@ -67,7 +67,7 @@ class DS_WaterRingLight : public DS_2D_Light {
   float lightDirection[3] = {0.5f, -1.0f, 1.0f};
   float lightDiffuse[4] = {1, 1, 1, 1};
   D3DXMATRIX worldMatrix, viewMatrix, cameraMatrix, projectionMatrix;
-  float lastDropTime = 0;
+  double lastDropTime = 0;
   int savedWidth = 0, savedHeight = 0;
 };
 

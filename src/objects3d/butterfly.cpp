@@ -193,7 +193,7 @@ void AC_Butterfly::ChangeMode() {
   }
 }
 
-void AC_Butterfly::Decide(float t) {
+void AC_Butterfly::Decide(double t) {
   if (currentMode != requestedMode || !(t - lastDecision > 0.25f)) return;
   switch (CrtRand() % 5) {
     case 0:  // climb
@@ -222,7 +222,7 @@ void AC_Butterfly::Decide(float t) {
 
 void AC_Butterfly::Animate(DS_Frame* frame) {
   const float dt = item ? item->delta : 0.0f;
-  const float t = item ? item->clock : 0.0f;
+  const double t = item ? item->clock : 0.0;
 
   D3DXMATRIX world = RotationY(heading.value) * frame->local;
   const float d = heading.value - heading.target;

@@ -74,7 +74,7 @@ class AC_Butterfly : public DS_AnimationBase {
   void SetWings();
   void BounceAtEdges(float pictureWidth, float pictureHeight);
   void ChangeMode();
-  void Decide(float t);
+  void Decide(double t);
 
   DS_ButterflyConstructor* item;  // not owned
   AC_ButterflyWing* wingA;       // owned by the wing frames
@@ -93,7 +93,7 @@ class AC_Butterfly : public DS_AnimationBase {
   D3DXMATRIX sizeMatrix;
   int currentMode = kFlapping;
   int requestedMode = kFlapping;
-  float lastDecision = 0.0f;
+  double lastDecision = 0.0;  // item clock
 
  private:
   ListenerHolder holder_;

@@ -1,16 +1,18 @@
 #include "objects3d/leaves.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "objects3d/object_array.h"
 #include "platform/noise.h"
+#include "platform/periodic.h"
 #include "render/ab_render.h"
 #include "scene/readers.h"
 #include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 
-float g_LeafTime = 0.0f;
+double g_LeafTime = 0.0;
 
 // ---- parameters and the item
 
@@ -106,8 +108,7 @@ DS_SreamAnim::DS_SreamAnim(LeafFallParams* params) : params(params) {
 }
 
 void DS_SreamAnim::Animate(DS_Frame*) {
-  dt = std::fabs(g_LeafTime - lastStep);
-  if (dt > 0.2f) dt = 0.2f;
+  dt = static_cast<float>(std::min(std::fabs(g_LeafTime - lastStep), 0.2));
   lastStep = g_LeafTime;
   if (!params) return;
 
@@ -144,7 +145,7 @@ void DS_SreamAnim::Animate(DS_Frame*) {
 
   // A sway rate of 0 never changes the sway; the bound is computed in float, never as an integer division.
   const UINT rate = params->swayRate.GetValue();
-  if (rate != 0 && (g_LeafTime - lastSwayChange) * speed * 0.1f > 100.0f / static_cast<float>(rate)) {
+  if (rate != 0 && static_cast<float>(g_LeafTime - lastSwayChange) * speed * 0.1f > 100.0f / static_cast<float>(rate)) {
     lastSwayChange = g_LeafTime;
     if (Odd(CrtRand())) swayFactor = RandomFloat(-1.0f, 1.0f);
   }
@@ -180,12 +181,14 @@ void DS_LeafFallAnim::Animate(DS_Frame* frame) {
 
   D3DXMATRIX scale, rx0, rz2, ry1, out, ry3, rx4;
   D3DXMatrixScaling(&scale, b, b, b);
-  D3DXMatrixRotationX(&rx0, DegToRad(turns[0].angle));
-  D3DXMatrixRotationZ(&rz2, DegToRad(turns[2].angle));
-  D3DXMatrixRotationY(&ry1, DegToRad(turns[1].angle));
+  float a[5];
+  for (int i = 0; i < 5; ++i) a[i] = ReducedFloat(turns[i].angle, 360.0);
+  D3DXMatrixRotationX(&rx0, DegToRad(a[0]));
+  D3DXMatrixRotationZ(&rz2, DegToRad(a[2]));
+  D3DXMatrixRotationY(&ry1, DegToRad(a[1]));
   D3DXMatrixTranslation(&out, 0.0f, 0.0f, 50.0f);
-  D3DXMatrixRotationY(&ry3, DegToRad(turns[3].angle));
-  D3DXMatrixRotationX(&rx4, DegToRad(turns[4].angle));
+  D3DXMatrixRotationY(&ry3, DegToRad(a[3]));
+  D3DXMatrixRotationX(&rx4, DegToRad(a[4]));
   frame->world = frame->local * (scale * rx0 * rz2 * ry1 * out * ry3 * rx4 * position);
 }
 
@@ -245,7 +248,7 @@ void DS_3D_in_2D_array::Render(DS_ABRender* renderer) {
 }
 
 void DS_3D_in_2D_array::Update(double t) {
-  g_LeafTime = static_cast<float>(t);
+  g_LeafTime = t;
   node.world = node.local;
   for (DS_Frame* leaf : node.children)
     if (leaf) leaf->UpdateTransform(&node.world);

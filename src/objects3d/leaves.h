@@ -47,7 +47,7 @@ class DS_3D_in_2D_array_Constructor : public DS_ABObj_Constructor {
 };
 
 // The application time of the current frame, shared by every leaf.
-extern float g_LeafTime;
+extern double g_LeafTime;
 
 // Drift of one leaf: position, sway and re-entry. Its Animate writes no frame.
 class DS_SreamAnim : public DS_AnimationBase {
@@ -59,9 +59,9 @@ class DS_SreamAnim : public DS_AnimationBase {
 
   D3DXMATRIX position;  // Translation(x, y, 0)
   float swayFactor;     // -1..1
-  float lastSwayChange = 0.0f;
+  double lastSwayChange = 0.0;
   float speedFactor;    // 0.07..0.13
-  float lastStep = 0.0f;
+  double lastStep = 0.0;
   float dt = 0.0f;      // seconds, at most 0.2
   LeafFallParams* params;  // not owned
 };
@@ -70,7 +70,7 @@ class DS_LeafFallAnim : public DS_SreamAnim {
  public:
   struct Turn {
     float rate;
-    float angle;  // degrees
+    double angle;  // degrees, in double as it grows; turned by it reduced by 360
   };
   // The drift's draws, then per tumbling pair a sign and a magnitude, per swing pair whether it exists,
   // a sign and a magnitude.

@@ -92,7 +92,7 @@ void DS_3DObjArray::DrawMarkers(DS_ABRender* renderer, int mode) {
 
 void DS_3DObjArray::Update(double t) {
   if (!obj) return;
-  obj->Advance(static_cast<float>(t));
+  obj->Advance(t);
   for (DS_Frame* root : instances)
     if (root) root->UpdateTransform(nullptr);
 }

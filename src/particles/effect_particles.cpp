@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/periodic.h"
 #include "render/mesh.h"
 #include "scene/particle.h"
 #include "scene/screen_mapping.h"
@@ -151,7 +152,7 @@ void DS_DischargeFXConstructor::UpdateParticle(Particle* p) {
   const int i = pointCounter++;
   // Particles kept beyond a smaller count have no segment.
   if (static_cast<size_t>(i) >= currentPath.size() || static_cast<size_t>(i) >= previousPath.size()) return;
-  const BoltPoint q = LerpPathPoint(i, (clock - lastRebuildTime) * followSpeed.GetResult());
+  const BoltPoint q = LerpPathPoint(i, static_cast<float>(clock - lastRebuildTime) * followSpeed.GetResult());
   p->halfWidth = q.length * 0.5f;
   p->axisX = q.direction;
   p->axisY = q.side;
@@ -221,8 +222,8 @@ void DS_ExplosionConstructor::ApplyEffectParams() {
   float colour1[3], colour2[3];
   ColourToFloats(colour.GetValue(), colour1);
   ColourToFloats(secondColour.GetValue(), colour2);
-  const float whole = std::floor(clock);
-  if (static_cast<float>(lastWholeSecond) < whole) {
+  const double whole = std::floor(clock);
+  if (static_cast<double>(lastWholeSecond) < whole) {
     noiseShift1[0] = noiseShift2[0];
     noiseShift1[1] = noiseShift2[1];
     std::swap(noiseTexture1, noiseTexture2);
@@ -239,6 +240,7 @@ void DS_ExplosionConstructor::ApplyEffectParams() {
   effect->SetFloatArray("color2", colour2, 3);
   effect->SetFloatArray("noise_shift1", noiseShift1, 2);
   effect->SetFloatArray("noise_shift2", noiseShift2, 2);
-  const float half = clock * 0.5f;
+  // The ball grows over two seconds of the clock, again and again: the clock reduced by 2.
+  const float half = ReducedFloat(clock, 2.0) * 0.5f;
   effect->SetFloat("time", half - std::floor(half));
 }

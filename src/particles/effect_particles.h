@@ -61,7 +61,7 @@ class DS_DischargeFXConstructor : public DS_GlowEffectCtrl {
   BoltPath previousPath;
   BoltPath currentPath;
   int pointCounter = 0;
-  float lastRebuildTime = 0.0f;  // item clock
+  double lastRebuildTime = 0.0;  // item clock
 };
 
 class DS_ExplosionConstructor : public DS_StatBaseFXCtrl {

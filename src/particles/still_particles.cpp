@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/periodic.h"
 #include "platform/x86_convert.h"
 #include "scene/particle.h"
 #include "render/render_objects.h"
@@ -92,7 +93,8 @@ void DS_FlowerConstructor::ReadFields(DS_IOF_Virtual** stream, DWORD) {
 }
 
 void DS_FlowerConstructor::UpdateParticle(Particle* p) {
-  const float s = SwayShear(swayAmplitude * std::sin(clock + p->velocity.y));
+  // The sway is a sine of the clock: the clock reduced by 2 pi.
+  const float s = SwayShear(swayAmplitude * std::sin(ReducedFloat(clock, kTwoPi) + p->velocity.y));
   const D3DXVECTOR3 lean(s, 1, 0);
   D3DXVec3TransformCoord(&p->axisY, &lean, &spriteRotation);
   p->centre.x = static_cast<float>(placement.centreX.GetValue()) - p->axisX.x * p->halfHeight * s;
@@ -140,7 +142,7 @@ void DS_GrassConstructor::UpdateParticle(Particle* p) {
   const float w = static_cast<float>(GetScreenMapping()->pictureWidth);
   // Before a picture is placed there is no width to run the wave across.
   const float across = w > 0.0f ? (p->centre.x / w) * 2.0f * D3DX_PI : 0.0f;
-  const float s = SwayShear(swayAmplitude * std::sin(clock + p->velocity.y + across));
+  const float s = SwayShear(swayAmplitude * std::sin(ReducedFloat(clock, kTwoPi) + p->velocity.y + across));
   p->axisY = D3DXVECTOR3(s, 1, 0);
   p->centre.x = p->velocity.z - s * p->halfHeight;
 }

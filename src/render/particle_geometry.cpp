@@ -79,7 +79,7 @@ void ParticleGeomArray::SetCount(UINT n) {
   }
 }
 
-void ParticleGeomArray::Update(float t) {
+void ParticleGeomArray::Update(double t) {
   if (!item) return;
   item->Advance(t);
   for (Particle* p : particles) item->UpdateParticle(p);

@@ -41,7 +41,7 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObject
   // they are made at the reset).
   void CreateBuffers(UINT n);
   // The item's clock, then the item's rule on every particle of the list, in order.
-  void Update(float t);
+  void Update(double t);
   // One quad per drawn particle into the vertex buffer, when the buffers match the item's count.
   void FillVertices();
 
@@ -60,7 +60,7 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT>, public DeviceObject
   DS_BaseSpriteProp* item;  // the render object's item clone; not owned
   ListenerHolder holder;
   std::vector<Particle*> particles;  // owned
-  float sheetSwitchTime;
+  double sheetSwitchTime;  // item clock
   int sheetFrame;
 
  private:
@@ -79,7 +79,7 @@ class AnimatedTexture : public Base {
 
   // Moves to the next frame once more than the current frame's duration has passed since the last
   // switch; true when it moved. Only frames that have both a texture and a duration take part.
-  bool StepFrame(float t) {
+  bool StepFrame(double t) {
     size_t n = textureSet.AnimationFrameCount();
     if (n == 0) return false;
     if ((size_t)currentFrame >= n) currentFrame = 0;
@@ -95,5 +95,5 @@ class AnimatedTexture : public Base {
 
   TextureSet textureSet;
   int currentFrame;
-  float switchTime;
+  double switchTime;
 };

@@ -29,7 +29,7 @@ void DS_BrushObj::DrawMarkers(DS_ABRender* renderer, int) {
 }
 
 void DS_BrushObj::Update(double t) {
-  if (effectItem) effectItem->Update(static_cast<float>(t));
+  if (effectItem) effectItem->Update(t);
 }
 
 int DS_BrushObj::NeedsSourceTexture() { return effectItem ? effectItem->mainFX.GetValue() : 0; }
@@ -81,7 +81,7 @@ void DS_SpriteArrayObj::DrawMarkers(DS_ABRender* renderer, int mode) {
 void DS_SpriteArrayObj::Update(double t) {
   DS_BaseSpriteProp* sprites = Sprites();
   if (!sprites) return;
-  ParticleGeomArray::Update(static_cast<float>(t));
+  ParticleGeomArray::Update(t);
   const bool stepped = StepFrame(sprites->clock);
   if (sprites->refillOnFrameChange.GetValue() == 0 || stepped) FillVertices();
 }
@@ -190,7 +190,7 @@ bool DS_GlowingObj::GlowShows() const {
 void DS_GlowingObj::Update(double t) {
   if (!glowItem) return;
   glowItem->UpdateEffect();
-  ParticleGeomArray::Update(static_cast<float>(t));
+  ParticleGeomArray::Update(t);
   FillVertices();
 }
 
@@ -256,6 +256,6 @@ void DS_FXObj::Render(DS_ABRender* renderer) {
 
 void DS_FXObj::Update(double t) {
   if (!effectItem) return;
-  ParticleGeomArray::Update(static_cast<float>(t));
+  ParticleGeomArray::Update(t);
   FillVertices();
 }

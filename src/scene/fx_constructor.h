@@ -44,7 +44,7 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   virtual void DrawMarkers(DS_ABRender* renderer) {}
   virtual IDirect3DTexture9** GetMask() { return mask.Slot(); }
   // Advances the clock by the application time t in seconds.
-  virtual void Update(float t);
+  virtual void Update(double t);
   // Sets the item's own effect parameters, then DrawWithCommonParams.
   virtual void Render(DS_ABRender* renderer) = 0;
   // Holds *slot (null allowed; a null slot means no mask) with a reference added; the item's own field

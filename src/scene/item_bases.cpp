@@ -1,5 +1,6 @@
 #include "scene/item_bases.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/noise.h"
@@ -106,9 +107,9 @@ D3DXVECTOR3* DS_ViewObjCtrl::RandomInsetPoint(const Particle& p, D3DXVECTOR3* ou
   return RandomInsetPoint(p.halfWidth, p.halfHeight, out);
 }
 
-void DS_ViewObjCtrl::Advance(float t) {
-  float step = std::fabs(t - last_);
-  if (step > 0.2f) step = 0.2f;
+void DS_ViewObjCtrl::Advance(double t) {
+  // The step is short: float from here on, as the particles' motion multiplies it in float.
+  const float step = static_cast<float>(std::min(std::fabs(t - last_), 0.2));
   delta = step * static_cast<float>(speed.GetValue()) * 0.02f;
   clock += delta;
   last_ = t;

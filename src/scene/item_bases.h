@@ -55,9 +55,10 @@ class DS_ViewObjCtrl : public DS_ABObj_Constructor {
   // Stored with the section; nothing in the player reads it.
   bool flag = false;
   float x0 = 0.0f, x1 = 1.0f, y0 = 0.0f, y1 = 1.0f;
-  // The clock's last step and its time, in item seconds.
+  // The clock's last step and its time, in item seconds; the time in double, so that a frame still moves
+  // it after weeks of running.
   float delta = 0.0f;
-  float clock = 0.0f;
+  double clock = 0.0;
 
   DS_ViewObjCtrl();
   // Name, speed, fractions and flag; the edges are rebuilt from the fractions for the current picture.
@@ -90,8 +91,8 @@ class DS_ViewObjCtrl : public DS_ABObj_Constructor {
   D3DXVECTOR3* RandomInsetPoint(const Particle& p, D3DXVECTOR3* out) const;
 
   // The item clock: min(|t - last|, 0.2) * speed * 0.02 item seconds; a step back still advances it.
-  void Advance(float t);
-  float GetLast() const { return last_; }
+  void Advance(double t);
+  double GetLast() const { return last_; }
 
   // Sets each edge from its fraction, announcing the edges that change.
   void UpdatePixelParams();
@@ -107,5 +108,5 @@ class DS_ViewObjCtrl : public DS_ABObj_Constructor {
 
  private:
   ListenerHolder holder_;
-  float last_ = 0.0f;
+  double last_ = 0.0;
 };

@@ -19,7 +19,7 @@ struct Particle {
   float aspect;                 // height / width of one sprite frame
   D3DXVECTOR3 axisX, axisY;     // unit directions of the sprite's width and height
   float phase;                  // pulse value that scales the alpha
-  float lastChangeTime;         // item-clock seconds of the last random change
+  double lastChangeTime;        // item-clock seconds of the last random change
   D3DCOLOR color;
   float phaseRate;  // signed change of the phase per item second
 

@@ -3,11 +3,11 @@
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 
-void MediaSpeedParam::Advance(float t) {
+void MediaSpeedParam::Advance(double t) {
   if (last_ > t) last_ = t;
-  float step = t - last_;
-  if (step > 0.2f) step = 0.2f;
-  delta_ = GetResult() * step;
+  double step = t - last_;
+  if (step > 0.2) step = 0.2;
+  delta_ = static_cast<double>(GetResult()) * step;
   position_ += delta_;
   last_ = t;
 }

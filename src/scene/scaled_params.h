@@ -72,7 +72,9 @@ class MediaFloat : public UINTSclaleTo<float> {
   static_assert(sizeof(V) == 4, "an unsigned 32-bit value");
 };
 
-// A speed that integrates application time into a position.
+// A speed that integrates application time into a position. Time and position are kept in double so that
+// a frame still moves the position after weeks of running; users narrow the position to float only where
+// they hand it on, reduced by the period of what it drives.
 class MediaSpeedParam : public UINTSclaleTo<float> {
  public:
   MediaSpeedParam() = default;
@@ -80,12 +82,12 @@ class MediaSpeedParam : public UINTSclaleTo<float> {
   MediaSpeedParam& operator=(const MediaSpeedParam& o) = default;
 
   // position += min(t - last, 0.2) * speed; no step when time went backwards.
-  void Advance(float t);
+  void Advance(double t);
 
-  float GetDelta() const { return delta_; }
-  float GetPosition() const { return position_; }
-  float GetLast() const { return last_; }
-  void SetPosition(float p) { position_ = p; }
+  double GetDelta() const { return delta_; }
+  double GetPosition() const { return position_; }
+  double GetLast() const { return last_; }
+  void SetPosition(double p) { position_ = p; }
   // Step, position and last time of another clock; value and scaling stay.
   void CopyState(const MediaSpeedParam& o) {
     delta_ = o.delta_;
@@ -94,9 +96,9 @@ class MediaSpeedParam : public UINTSclaleTo<float> {
   }
 
  private:
-  float delta_ = 0.0f;
-  float position_ = 0.0f;
-  float last_ = 0.0f;
+  double delta_ = 0.0;
+  double position_ = 0.0;
+  double last_ = 0.0;
 };
 
 // A rectangle in picture pixels (y down) as four undoable edges, plus a centre point.

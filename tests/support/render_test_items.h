@@ -39,7 +39,7 @@ class TestBrush : public DS_FX_Constructor {
     loadedMask = maskSlot;
   }
   void DrawMarkers(DS_ABRender* renderer) override { Log("item DrawMarkers"); }
-  void Update(float t) override { Log("item Update " + std::to_string(t)); }
+  void Update(double t) override { Log("item Update " + std::to_string(t)); }
   void Render(DS_ABRender* renderer) override { Log(std::string("item Render ") + (renderer ? "renderer" : "none")); }
 
   IDirect3DTexture9** loadedMask = nullptr;
