@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "lights/flame_light.h"
+#include "lights/flame_light.h"  // and the fire it embeds, an effect item
 #include "lights/lake_light.h"
 #include "lights/light_2d.h"
 #include "lights/matrix_code_light.h"
@@ -13,10 +13,8 @@
 #include "objects3d/butterfly.h"
 #include "particles/flow_particles.h"
 #include "particles/still_particles.h"
-#include "render/fire_fx.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
-#include "scene/fx_constructor.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/sprite_prop.h"
