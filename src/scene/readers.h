@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/types.h"
 #include "scene/stream.h"
@@ -59,6 +60,12 @@ class ReaderRegistry {
     return true;
   }
   size_t Size() const { return readers_.size(); }
+  // Every name held, in order.
+  std::vector<ds_string> Names() const {
+    std::vector<ds_string> names;
+    for (const auto& entry : readers_) names.push_back(entry.first);
+    return names;
+  }
 
  private:
   std::map<ds_string, const Reader*> readers_;
