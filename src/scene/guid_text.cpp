@@ -8,7 +8,7 @@
 
 namespace {
 
-GUID (*g_generator)() = nullptr;
+GuidGenerator g_generator = nullptr;
 
 int HexValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -120,7 +120,11 @@ static GUID SystemNewGuid() {
 
 GUID NewGuid() { return g_generator ? g_generator() : SystemNewGuid(); }
 
-void SetGuidGenerator(GUID (*generator)()) { g_generator = generator; }
+GuidGenerator SetGuidGenerator(GuidGenerator generator) {
+  const GuidGenerator previous = g_generator;
+  g_generator = generator;
+  return previous;
+}
 
 void WriteGuid(DS_IOF_Virtual** stream, const GUID& g) { (*stream)->WriteString(GuidToText(g)); }
 

@@ -14,10 +14,11 @@ bool ParseGuidText(const ds_string& text, GUID* out);
 ds_string GuidToText(const GUID& g);
 bool GuidFromText(const ds_string& text, GUID* out);  // unchanged on failure
 
-// A fresh GUID: CoCreateGuid on Windows, random bits natively. Tests may install a generator (null: the
-// system's).
+// A fresh GUID: CoCreateGuid on Windows, random bits natively. Tests and the scene compiler may install a
+// generator (null: the system's); SetGuidGenerator returns the one it replaces.
 GUID NewGuid();
-void SetGuidGenerator(GUID (*generator)());
+typedef GUID (*GuidGenerator)();
+GuidGenerator SetGuidGenerator(GuidGenerator generator);
 
 // A GUID stored as its text in one string. Reading leaves the GUID unchanged when the text does not parse,
 // so a key preset with a fresh GUID stays unique.

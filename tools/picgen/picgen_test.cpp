@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "picgen/picture_files.h"
 #include "picgen/picture_kinds.h"
@@ -286,6 +287,40 @@ TEST(PictureKindsTest, SpriteSheetsHoldOneShapeAFrameAndRejectUnknownShapes) {
   EXPECT_FLOAT_EQ(fish.At(24, 16).g, fish.At(24, 16).r * 128.0f / 255.0f);
   EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"shape", "cube"}})), PictureRequestError);
   EXPECT_THROW(DrawPicture(Request("sprite", 8, 8, {{"frames", "9"}})), PictureRequestError);
+}
+
+// The fish item mirrors the sprite of a fish that swims left, so the picture must face right: the tail
+// fin, tall where it ends, at the left of the opaque span and the head, tapering to its tip, at the right,
+// with the eye (a hole inside the body) in the right half.
+TEST(PictureKindsTest, FishFacesRight) {
+  const int w = 64, h = 32;
+  Picture fish = DrawPicture(Request("sprite", w, h, {{"shape", "fish"}}));
+  std::vector<double> column(w, 0.0);
+  for (int x = 0; x < w; ++x)
+    for (int y = 0; y < h; ++y) column[x] += fish.At(x, y).a;
+  int first = 0, last = w - 1;
+  while (first < w && column[first] < 0.5) ++first;
+  while (last > first && column[last] < 0.5) --last;
+  ASSERT_GT(last - first, w / 2);
+  const int end = (last - first + 1) / 8;
+  double tailEnd = 0, headEnd = 0;
+  for (int i = 0; i < end; ++i) {
+    tailEnd += column[first + i];
+    headEnd += column[last - i];
+  }
+  EXPECT_GT(tailEnd, 1.5 * headEnd) << "the tall end of the tail fin is at the left";
+
+  int eyes = 0;
+  for (int y = 3; y + 3 < h; ++y)
+    for (int x = 3; x + 3 < w; ++x) {
+      const bool enclosed = fish.At(x - 3, y).a > 0.9f && fish.At(x + 3, y).a > 0.9f && fish.At(x, y - 3).a > 0.9f &&
+                            fish.At(x, y + 3).a > 0.9f;
+      if (enclosed && fish.At(x, y).a < 0.5f) {
+        ++eyes;
+        EXPECT_GT(x, w / 2) << "the eye at " << x << "," << y;
+      }
+    }
+  EXPECT_GT(eyes, 0) << "the fish has an eye";
 }
 
 // A bump map as DDS: the header the loaders need (signed two-channel format, one level) and each texel's

@@ -26,10 +26,12 @@ double Soft(double d, double edge) { return 1 - SmoothStep(-edge, edge, d); }
 
 double Ellipse(double u, double v, double a, double b) { return std::hypot(u / a, v / b) - 1; }
 
+// Facing right, the way the fish item expects its picture: it mirrors the sprite of a fish swimming left.
 double Fish(double u, double v, int) {
-  const double body = Soft(Ellipse(u + 0.15, v, 0.62, 0.36), 0.08);
-  const double tail = (u > 0.4 && std::fabs(v) < (u - 0.4) * 0.9 && u < 0.95) ? 1.0 : 0.0;  // facing left
-  return std::max(body, tail);
+  const double body = Soft(Ellipse(u - 0.15, v, 0.62, 0.36), 0.08);
+  const double tail = (u < -0.4 && std::fabs(v) < (-u - 0.4) * 0.9 && u > -0.95) ? 1.0 : 0.0;
+  const double eye = Soft(Ellipse(u - 0.52, v + 0.08, 0.06, 0.1), 0.03);
+  return std::max(body, tail) * (1 - 0.8 * eye);
 }
 
 double Bird(double u, double v, int) {

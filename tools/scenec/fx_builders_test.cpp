@@ -6,11 +6,14 @@
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
+#include "lights/flame_light.h"
+#include "lights/lake_light.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "render/fire_fx.h"
 #include "scene/doc_res_manager.h"
+#include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
 #include "scenec/compiled_scene_fixture.h"
@@ -99,6 +102,44 @@ TEST_F(FxBuildersTest, EveryStatementReachesItsField) {
   EXPECT_FLOAT_EQ(fire->textureRepeat.GetResult(), 0.5f);
   EXPECT_EQ(fire->firstInt.GetValue(), -1);
   EXPECT_EQ(fire->secondInt.GetValue(), 2);
+}
+
+// The keys that items make for themselves (no mask statement, a flame's fire, a lake without a bump key)
+// derive from their place in the description: two compilations write the same bytes, every item keeps a
+// key of its own, and a key the description gives is kept.
+TEST_F(FxBuildersTest, KeysItemsMakeThemselvesGiveTheSameBytesFromEveryCompilation) {
+  const std::string scene =
+      "scene DS_SlideShow_Light {\n"
+      " slide DS_SlideContainer {\n"
+      "  item DS_LightFX { level 60 }\n"
+      "  item DS_WavesFX { angle 30 }\n"
+      "  item DS_MoveFX { mask 0123ABCD-4E5F-6789-ABCD-EF0123456789 \"m\" true }\n"
+      " }\n"
+      " slide DS_SlideContainer { light DS_FlameLight { } item DS_WavesFX { angle 30 } }\n"
+      " slide DS_SlideContainer { light FakeLake2D { } }\n"
+      "}\n";
+  const std::vector<BYTE> first = CompileScene(scene, NoFiles), second = CompileScene(scene, NoFiles);
+  EXPECT_TRUE(first == second) << "two compilations of one description";
+
+  modules.AddDds(nullptr, kSceneDocumentId, first);
+  std::unique_ptr<DS_SlideShow_Light> show(LoadSceneDocument());
+  ASSERT_TRUE(show);
+  ASSERT_EQ(show->slides.size(), 3u);
+  std::vector<GUID> keys;
+  for (size_t i = 0; i < 3; ++i) keys.push_back(Item<DS_FX_Constructor>(*show, i)->maskKey.guid);
+  EXPECT_EQ(keys[2].Data1, 0x0123ABCDu) << "the key the description gives";
+  auto* flame = dynamic_cast<DS_FlameLight*>(show->slides[1]->picture.Get());
+  ASSERT_NE(flame, nullptr);
+  keys.push_back(flame->fire.maskKey.guid);
+  keys.push_back(dynamic_cast<DS_FX_Constructor*>(show->slides[1]->items.front().get())->maskKey.guid);
+  auto* lake = dynamic_cast<FakeLake2D*>(show->slides[2]->picture.Get());
+  ASSERT_NE(lake, nullptr);
+  keys.push_back(lake->bumpKey.guid);
+  for (size_t i = 0; i < keys.size(); ++i)
+    for (size_t j = i + 1; j < keys.size(); ++j) EXPECT_FALSE(keys[i] == keys[j]) << i << " and " << j;
+
+  // The system's fresh GUIDs come back after a compilation.
+  EXPECT_FALSE(NewGuid() == NewGuid());
 }
 
 TEST_F(FxBuildersTest, BadStatementsNameTheirLine) {

@@ -28,6 +28,41 @@ class CurrentManager {
   DS_DocResManager* previous_;
 };
 
+// A GUID from two 64-bit FNV-1a hashes of the text, marked as a version 8 (implementation-defined) GUID.
+GUID KeyFromText(const std::string& text) {
+  uint64_t h[2] = {0xCBF29CE484222325ull, 0x84222325CBF29CE4ull};
+  for (uint64_t& v : h)
+    for (unsigned char c : text) v = (v ^ c) * 0x100000001B3ull;
+  GUID g;
+  g.Data1 = static_cast<uint32_t>(h[0] >> 32);
+  g.Data2 = static_cast<uint16_t>(h[0] >> 16);
+  g.Data3 = static_cast<uint16_t>((h[0] & 0x0FFF) | 0x8000);
+  for (int i = 0; i < 8; ++i) g.Data4[i] = static_cast<uint8_t>(h[1] >> (56 - 8 * i));
+  g.Data4[0] = static_cast<uint8_t>((g.Data4[0] & 0x3F) | 0x80);
+  return g;
+}
+
+// While a scene compiles, NewGuid returns the keys of the context that builds it.
+SceneBuildContext* g_compiling = nullptr;
+
+GUID CompilingKey() { return g_compiling->NewKey(); }
+
+class DerivedKeys {
+ public:
+  explicit DerivedKeys(SceneBuildContext* ctx) : previousContext_(g_compiling) {
+    g_compiling = ctx;
+    previousGenerator_ = SetGuidGenerator(CompilingKey);
+  }
+  ~DerivedKeys() {
+    SetGuidGenerator(previousGenerator_);
+    g_compiling = previousContext_;
+  }
+
+ private:
+  SceneBuildContext* previousContext_;
+  GuidGenerator previousGenerator_ = nullptr;
+};
+
 DocFileKey KeyArgs(const SceneNode& node) {
   if (node.args.size() != 2) SceneBuildContext::Fail(node, "'" + node.keyword + "' takes a name and a stamp");
   return DocFileKey(SceneBuildContext::TextArg(node, 0), SceneBuildContext::IntArg(node, 1));
@@ -121,9 +156,21 @@ std::unique_ptr<DS_IOF_Item> SceneBuildContext::Build(const SceneNode& node) {
   const std::string& className = Arg(node, 0);
   auto it = Builders().find(className);
   if (it == Builders().end()) Fail(node, "no builder for class " + className);
+  Scope inner;
+  inner.path = scopes_.back().path + "/" + std::to_string(scopes_.back().objects++) + " " + node.keyword + " " + className;
+  scopes_.push_back(inner);
+  struct Leave {
+    std::vector<Scope>& scopes;
+    ~Leave() { scopes.pop_back(); }
+  } leave{scopes_};
   std::unique_ptr<DS_IOF_Item> object = it->second(node, *this);
   if (!object) Fail(node, "class " + className + " built nothing");
   return object;
+}
+
+GUID SceneBuildContext::NewKey() {
+  Scope& scope = scopes_.back();
+  return KeyFromText(scope.path + "#" + std::to_string(scope.keys++));
 }
 
 std::vector<BYTE> SceneBuildContext::ReadFile(const SceneNode& at, const std::string& path) {
@@ -225,6 +272,7 @@ std::vector<BYTE> CompileScene(const std::string& text, const SceneFileReader& f
   DS_DocResManager manager;
   CurrentManager current(&manager);
   SceneBuildContext ctx(manager, files);
+  DerivedKeys keys(&ctx);
   // Resources first, so that the scene's links find their data when they are saved.
   if (resources) AddResources(*resources, ctx);
   std::unique_ptr<DS_IOF_Item> root = ctx.Build(*scene);

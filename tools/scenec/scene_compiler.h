@@ -19,6 +19,10 @@
 // written, becomes the record's name); name "<record name>". A mask's GUID is written without braces
 // (or quoted with them). Everything listed under resources is stored,
 // whether or not an object of the scene links to it.
+//
+// The compiler writes the same bytes for the same description and files: a GUID key that an object makes
+// while it is built (an effect item's mask key, a lake's bump key, where the description gives none)
+// derives from the object's place in the description (SceneBuildContext::NewKey), not from a fresh GUID.
 #pragma once
 
 #include <functional>
@@ -57,6 +61,11 @@ class SceneBuildContext {
   // A resource record from the statement's arguments: [module "<file>" <id>] [file "<path>"] [name "<name>"].
   DocResourceRecord RecordArgs(const SceneNode& node);
 
+  // The next key of the object being built: a GUID derived from the path of statements that leads to it
+  // (each with its place among its parent's objects, its keyword and class) and from the number of keys
+  // it made before. CompileScene has NewGuid return these while it compiles.
+  GUID NewKey();
+
   static const std::string& Arg(const SceneNode& node, size_t i);
   static INT64 IntArg(const SceneNode& node, size_t i);
   static float FloatArg(const SceneNode& node, size_t i);
@@ -65,8 +74,15 @@ class SceneBuildContext {
   [[noreturn]] static void Fail(const SceneNode& at, const std::string& message);
 
  private:
+  struct Scope {
+    std::string path;
+    unsigned objects = 0;  // built inside it so far
+    unsigned keys = 0;     // made by it so far
+  };
+
   DS_DocResManager& manager_;
   const SceneFileReader& files_;
+  std::vector<Scope> scopes_{Scope()};
 };
 
 ds_string Utf8ToUtf16(const std::string& text);

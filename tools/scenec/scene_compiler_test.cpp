@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
 #include "scene/guid_text.h"
@@ -160,5 +165,28 @@ TEST(Utf8ToUtf16, ConvertsAndRejectsBrokenText) {
   EXPECT_THROW(Utf8ToUtf16("\xC3"), std::runtime_error);
   EXPECT_THROW(Utf8ToUtf16("\xFF"), std::runtime_error);
 }
+
+#ifdef LUMI_DEMO_DOCUMENT
+// Every build embeds the same demo document: a compilation of the description beside the build's
+// document, with the same pictures and tones, gives it byte for byte.
+TEST(DemoDocument, ItsDescriptionCompilesToTheSameBytesAgain) {
+  std::string folder = LUMI_DEMO_DOCUMENT;
+  folder.erase(folder.find_last_of('/') + 1);
+  auto readFile = [](const std::string& path, std::vector<BYTE>* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+  };
+  std::vector<BYTE> description, built;
+  ASSERT_TRUE(readFile(folder + "demo.scene", &description)) << folder;
+  ASSERT_TRUE(readFile(LUMI_DEMO_DOCUMENT, &built));
+  const std::vector<BYTE> compiled = CompileScene(std::string(description.begin(), description.end()),
+                                                  [&](const std::string& path, std::vector<BYTE>* out) {
+                                                    return readFile(folder + path, out);
+                                                  });
+  EXPECT_TRUE(compiled == built) << compiled.size() << " bytes compiled, " << built.size() << " built";
+}
+#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -20,6 +21,8 @@
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "lights/underwater_light.h"
+#include "lights/water_ring_light.h"
+#include "objects3d/object_array.h"
 #include "render/render_device_win.h"
 #include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
@@ -411,6 +414,244 @@ TEST_F(ParticleSlidesPlay, FireInTheHearthBurnsInTheLowerPartAndAResetKeepsItDra
     EXPECT_LT(Differing(b, bare, top, band - 6), fire / 10) << "above the band only the haze's shimmer";
     for (UINT y = 0; y + 2 < top; ++y) ASSERT_TRUE(IsBlack(b.at(128, y))) << "the bars stay black, row " << y;
   }
+}
+
+// Pixels where two frames differ by more than `threshold` in any channel, as 0 or 1 row by row.
+std::vector<char> ChangedPixels(const lumi_test::Pixels& a, const lumi_test::Pixels& b, int threshold) {
+  std::vector<char> mask(a.argb.size(), 0);
+  for (size_t i = 0; i < a.argb.size(); ++i)
+    for (int s = 0; s < 24; s += 8)
+      if (std::abs(static_cast<int>((a.argb[i] >> s) & 0xFF) - static_cast<int>((b.argb[i] >> s) & 0xFF)) > threshold)
+        mask[i] = 1;
+  return mask;
+}
+
+// A connected set of marked pixels: its bounds, centre and how many pixels each of its columns holds.
+struct Blob {
+  UINT left = 0xFFFF, right = 0, top = 0xFFFF, bottom = 0;
+  double x = 0, y = 0;
+  int area = 0;
+  std::vector<int> columns;
+  UINT Width() const { return right - left + 1; }
+  UINT Height() const { return bottom - top + 1; }
+};
+
+std::vector<Blob> Blobs(std::vector<char> mask, UINT width, UINT height) {
+  std::vector<Blob> blobs;
+  std::vector<UINT> stack, pixels;
+  for (UINT start = 0; start < mask.size(); ++start) {
+    if (!mask[start]) continue;
+    Blob b;
+    pixels.clear();
+    stack.assign(1, start);
+    mask[start] = 0;
+    while (!stack.empty()) {
+      const UINT i = stack.back(), x = i % width, y = i / width;
+      stack.pop_back();
+      pixels.push_back(i);
+      b.left = std::min(b.left, x), b.right = std::max(b.right, x), b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+      b.x += x, b.y += y;
+      const UINT next[] = {x > 0 ? i - 1 : i, x + 1 < width ? i + 1 : i, y > 0 ? i - width : i, y + 1 < height ? i + width : i};
+      for (UINT n : next)
+        if (mask[n]) mask[n] = 0, stack.push_back(n);
+    }
+    b.area = static_cast<int>(pixels.size());
+    b.x /= b.area, b.y /= b.area;
+    b.columns.assign(b.Width(), 0);
+    for (UINT i : pixels) ++b.columns[i % width - b.left];
+    blobs.push_back(b);
+  }
+  return blobs;
+}
+
+// The mask with every marked pixel widened into a square of 2 * by + 1 pixels.
+std::vector<char> Widened(const std::vector<char>& mask, UINT width, UINT height, UINT by) {
+  std::vector<char> out(mask.size(), 0);
+  for (UINT y = 0; y < height; ++y)
+    for (UINT x = 0; x < width; ++x)
+      if (mask[y * width + x])
+        for (UINT v = y > by ? y - by : 0; v <= y + by && v < height; ++v)
+          for (UINT u = x > by ? x - by : 0; u <= x + by && u < width; ++u) out[v * width + u] = 1;
+  return out;
+}
+
+// The generated fish's tail fin is tall where it ends and its head tapers: +1 when the blob's taller end
+// is at the left (a fish facing right), -1 when at the right, 0 when the ends do not tell.
+int Facing(const Blob& b) {
+  const size_t k = std::max<size_t>(2, b.columns.size() / 8);
+  int left = 0, right = 0;
+  for (size_t i = 0; i < k; ++i) left += b.columns[i], right += b.columns[b.columns.size() - 1 - i];
+  return left * 10 > right * 13 ? 1 : right * 10 > left * 13 ? -1 : 0;
+}
+
+// One slide played alone on a window of the given client size.
+template <UINT W, UINT H>
+class SlideAtSize : public ParticleSlidesPlay {
+ protected:
+  UINT WindowWidth() const override { return W; }
+  UINT WindowHeight() const override { return H; }
+  // The named slide alone, played until it is past its fade-in; its index, -1 when it is missing.
+  int PlayAlone(const char16_t* name, double& t) {
+    StartWith({name});
+    t = 0;
+    return PlayTo(name, t);
+  }
+  // The first render object of the slide at index that `which` picks; null when there is none.
+  const DS_ABObj* Object(int index, bool (*which)(DS_ABObj*)) const {
+    for (const CountedPtr<DS_ABObj>& o : host_->Root()->slides[index]->renderObjects)
+      if (which(o.Get())) return o.Get();
+    return nullptr;
+  }
+};
+
+// Fish swim head first: each fish's pixels (the frame with and without the fish item) are followed from
+// one frame to the next, and the end of the fish that leads its motion is its head.
+using FishSlide = SlideAtSize<1280, 640>;  // the 2:1 picture at about 0.8 of its size in Fit
+
+TEST_F(FishSlide, FishSwimHeadFirst) {
+  double t = 0;
+  const int index = PlayAlone(u"Sky over the lake", t);
+  ASSERT_GE(index, 0);
+  const DS_ABObj* fish = Object(index, [](DS_ABObj* o) {
+    auto* sprites = dynamic_cast<DS_SpriteArrayObj*>(o);
+    return sprites && sprites->ParticleGeomArray::item->name == u"Fish";
+  });
+  ASSERT_NE(fish, nullptr);
+  auto fishAt = [&](double when) {
+    Frame(when);
+    const lumi_test::Pixels drawn = g_demoFrame;
+    return Blobs(ChangedPixels(drawn, BarePicture(index, when, fish), 24), drawn.width, drawn.height);
+  };
+  int headFirst = 0, tailFirst = 0;
+  for (int round = 0; round < 4; ++round) {
+    t += 1.0;
+    const std::vector<Blob> before = fishAt(t), after = fishAt(t += 0.25);
+    ASSERT_FALSE(before.empty()) << "fish at " << t;
+    for (const Blob& a : before) {
+      // A whole fish seen alone (about 38 by 19 pixels here), followed to the one nearest it.
+      if (a.area < 100 || a.Width() < 25 || a.Width() > 55 || a.Height() > 30) continue;
+      const Blob* b = nullptr;
+      for (const Blob& c : after)
+        if (std::fabs(c.y - a.y) < 6 && std::fabs(c.x - a.x) < 20 && (!b || std::fabs(c.x - a.x) < std::fabs(b->x - a.x)))
+          b = &c;
+      if (!b || std::fabs(b->x - a.x) < 2 || std::abs(static_cast<int>(b->area) - a.area) > a.area / 3) continue;
+      const int moving = b->x > a.x ? 1 : -1, facing = Facing(a);
+      if (facing == moving) ++headFirst;
+      if (facing == -moving) ++tailFirst;
+    }
+  }
+  EXPECT_GE(headFirst, 6) << "fish seen swimming head first; tail first: " << tailFirst;
+  EXPECT_LE(tailFirst * 4, headFirst) << "tail first";
+}
+
+// The water rings show: frames half a second after a drop differ clearly over areas of the picture, not
+// only in thin lines along the picture's edges, where a small shift shows most.
+using PondSlide = SlideAtSize<480, 400>;  // the 6:5 picture at about 0.4 of its size in Fit
+
+TEST_F(PondSlide, RainOnThePondShowsItsRingsOverAnArea) {
+  double t = 0;
+  const int index = PlayAlone(u"Rain on the pond", t);
+  ASSERT_GE(index, 0);
+  auto* light = dynamic_cast<DS_WaterRingLight*>(host_->Root()->slides[index]->picture.Get());
+  ASSERT_NE(light, nullptr);
+  int areas = 0, blocks = 0;
+  for (int round = 0; round < 2; ++round) {
+    // Frames at 30 a second (the water moves a step a frame) until a drop falls, and half a second on.
+    const float drop = light->lastDropTime;
+    for (int k = 0; k < 150 && light->lastDropTime == drop; ++k) ASSERT_TRUE(Frame(t += 1.0 / 30));
+    ASSERT_NE(light->lastDropTime, drop) << "a drop within 5 s";
+    const lumi_test::Pixels atDrop = g_demoFrame;
+    for (int k = 0; k < 15; ++k) ASSERT_TRUE(Frame(t += 1.0 / 30));
+    const std::vector<char> changed = ChangedPixels(atDrop, g_demoFrame, 32);
+    // Blocks of 8 x 8 pixels of which a third or more changed clearly: an area, not an edge's line.
+    for (UINT by = 0; by + 8 <= atDrop.height; by += 8)
+      for (UINT bx = 0; bx + 8 <= atDrop.width; bx += 8) {
+        int n = 0;
+        for (UINT y = by; y < by + 8; ++y)
+          for (UINT x = bx; x < bx + 8; ++x) n += changed[y * atDrop.width + x];
+        areas += n * 3 >= 64;
+        ++blocks;
+      }
+  }
+  EXPECT_GT(areas, blocks / 100) << "blocks of 8 x 8 pixels changed over a third or more, of " << blocks;
+}
+
+// The masked light of "Ripples in the light" brightens the waved picture inside its mask: with it the
+// frame is nowhere darker than without it, as it would be where an unwaved copy of the picture showed
+// through the waves (the ridges and the sun seen twice).
+using RipplesSlide = SlideAtSize<256, 256>;
+
+TEST_F(RipplesSlide, RipplesInTheLightShowTheWavedPictureOnce) {
+  double t = 0;
+  const int index = PlayAlone(u"Ripples in the light", t);
+  ASSERT_GE(index, 0);
+  const DS_ABObj* light = Object(index, [](DS_ABObj* o) {
+    auto* brush = dynamic_cast<DS_BrushObj*>(o);
+    return brush && brush->effectItem->name == u"Pulsing glow";
+  });
+  ASSERT_NE(light, nullptr);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(Frame(t += 0.4));
+    const lumi_test::Pixels lit = g_demoFrame, waves = BarePicture(index, t, light);
+    // Darker than every pixel around it without the light: the light's pass over the scene composed off
+    // the screen may place an edge a pixel aside.
+    int darker = 0;
+    for (UINT y = 1; y + 1 < lit.height; ++y)
+      for (UINT x = 1; x + 1 < lit.width; ++x)
+        for (int s = 0; s < 24; s += 8) {
+          int lowest = 255;
+          for (UINT v = y - 1; v <= y + 1; ++v)
+            for (UINT u = x - 1; u <= x + 1; ++u) lowest = std::min(lowest, static_cast<int>((waves.at(u, v) >> s) & 0xFF));
+          if (static_cast<int>((lit.at(x, y) >> s) & 0xFF) < lowest - 8) {
+            ++darker;
+            break;
+          }
+        }
+    EXPECT_LT(darker, static_cast<int>(lit.argb.size() / 2000)) << "pixels the light makes darker, at " << t;
+  }
+}
+
+// The butterflies are big enough to see on a 1920 x 1080 screen: each one's pixels (the frame with and
+// without the butterfly item) span about 40 pixels or more, as the median over the butterflies of several
+// frames, whichever way they fly and flap.
+class ButterflySlide : public SlideAtSize<1920, 1080> {
+ protected:
+  // The scene host draws into the window's outer size, as the desktop view's child it sizes to its parent.
+  UINT WindowWidth() const override { return 1920 - Border().right + Border().left; }
+  UINT WindowHeight() const override { return 1080 - Border().bottom + Border().top; }
+  static RECT Border() {
+    RECT r = {0, 0, 0, 0};
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    return r;
+  }
+};
+
+TEST_F(ButterflySlide, ButterfliesAreBigEnoughToSeeAt1920x1080) {
+  double t = 0;
+  const int index = PlayAlone(u"Butterflies over the meadow", t);
+  ASSERT_GE(index, 0);
+  host_->SetPicturePosition(2);  // Fill, the program's default
+  const DS_ABObj* butterflies = Object(index, [](DS_ABObj* o) { return dynamic_cast<DS_3DObjArray*>(o) != nullptr; });
+  ASSERT_NE(butterflies, nullptr);
+  std::vector<UINT> spans;
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(Frame(t += 1.5));
+    const lumi_test::Pixels drawn = g_demoFrame;
+    ASSERT_EQ(drawn.width, 1920u);
+    std::vector<char> wings = ChangedPixels(drawn, BarePicture(index, t, butterflies), 24);
+    // The orange of the wings, not the thin body or the wings' dark rims, widened by two pixels so that
+    // the two wings of one butterfly make one blob.
+    for (size_t i = 0; i < wings.size(); ++i) {
+      const int r = (drawn.argb[i] >> 16) & 0xFF, b = drawn.argb[i] & 0xFF;
+      wings[i] = wings[i] && r > b + 80;
+    }
+    wings = Widened(wings, drawn.width, drawn.height, 2);
+    for (const Blob& b : Blobs(wings, drawn.width, drawn.height))
+      if (b.area >= 60) spans.push_back(std::max(b.Width(), b.Height()) - 4);
+  }
+  ASSERT_GE(spans.size(), 8u) << "butterflies seen";
+  std::sort(spans.begin(), spans.end());
+  EXPECT_GE(spans[spans.size() / 2], 40u) << "the median butterfly's span in pixels, of " << spans.size();
 }
 
 }  // namespace
