@@ -23,6 +23,7 @@
 #include "scene/module_resources_win.h"
 #include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
+#include "support/fire_look_win.h"
 
 namespace {
 
@@ -644,6 +645,35 @@ TEST_F(FlameLightDevice, WithoutTheFireEffectThePictureStillShows) {
   light->fireEnable = 0;
   EXPECT_EQ(Changed(Frame(0.7), p, 0, 64, 0), 0);
   EXPECT_GT(light->fire.clock.GetPosition(), 0.3f) << "its clock goes on";
+}
+
+// The flame light large enough to see its flames, over a black picture.
+class FlameLookDevice : public FlameLightDevice {
+ protected:
+  lumi_test::D3DTestOptions Options() const override {
+    lumi_test::D3DTestOptions o;
+    o.width = 384;
+    o.height = 256;
+    return o;
+  }
+  void SetUp() override {
+    FlameLightDevice::SetUp();
+    AddPicture(kBlackKey, Fill(64, 64, D3DFMT_A8R8G8B8, [](UINT, UINT) -> DWORD { return 0xFF000000; }), 64, 64);
+  }
+  const DocFileKey kBlackKey{u"test\\black.png", 6};
+};
+
+// Flames as a person sees them: from deep red at their edges through orange to white-hot at their core,
+// shaded throughout (no patch of one colour) and without hard steps from row to row.
+TEST_F(FlameLookDevice, FlamesRunFromDeepRedToWhiteHotWithoutFlatPatchesOrSteps) {
+  auto* light = new DS_FlameLight;
+  light->hazeEnable = 0;
+  Start(light, kBlackKey);
+  for (double t : {1.0, 2.7}) {
+    SCOPED_TRACE(t);
+    const lumi_test::FireLook f = lumi_test::MeasureFireLook(Frame(t), 0, 256);
+    lumi_test::ExpectLooksLikeFire(f, 384 * 256 / 8);
+  }
 }
 
 }  // namespace
