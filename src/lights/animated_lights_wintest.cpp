@@ -531,6 +531,44 @@ TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
   }
 }
 
+// A wide picture fills the swaying ball without a vertical seam at every point of the sway: the lens reads
+// 0.66 / aspect of the slide's width about a centre that sways by 0.125 of it, widened near the rim by the
+// bump's offsets, and for a 16:9 picture that stays inside the slide. (Pictures narrower than about 7:5,
+// upright ones among them, read past its edges, where the wrapped slide shows its other side.)
+TEST_F(GlassBallDevice, AWidePictureSwaysInTheBallWithoutASeam) {
+  // Red grows from left to right and blue from top to bottom: a seam is a jump in red.
+  const DocFileKey kGradientKey{u"test\\gradient.png", 7};
+  AddPicture(kGradientKey, Fill(128, 72, D3DFMT_A8R8G8B8, [](UINT x, UINT y) -> DWORD {
+               return 0xFF000000u | (x * 255 / 127) << 16 | (y * 255 / 71);
+             }), 128, 72);
+  DS_GlassBallLight* light = NewBall(3, 0);
+  light->overlay1On = 0;
+  light->overlay2On = 0;
+  light->gradientTop = 0x00FF00;  // green: the picture has none
+  light->gradientBottom = 0x00FF00;
+  Start(light, kGradientKey);
+  for (double t = 0; t < 32; t += 4) {  // a whole sway
+    const lumi_test::Pixels p = Frame(t);
+    int seams = 0, disc = 0;
+    for (UINT y = 0; y < p.height; ++y) {
+      // The disc's span on this row, less a few pixels at its rim.
+      UINT first = p.width, last = 0;
+      for (UINT x = 0; x < p.width; ++x)
+        if (Channel(p.at(x, y), 8) < 64) {
+          first = std::min(first, x);
+          last = x;
+        }
+      if (last < first + 12) continue;
+      for (UINT x = first + 4; x + 5 < last; ++x) {
+        ++disc;
+        seams += std::abs(Channel(p.at(x + 1, y), 16) - Channel(p.at(x, y), 16)) > 96 ? 1 : 0;
+      }
+    }
+    EXPECT_GT(disc, 20000) << t;
+    EXPECT_EQ(seams, 0) << "pixels beside a vertical seam at " << t;
+  }
+}
+
 // The flame light with the effects and pictures of basekit.dll beside the test program.
 class FlameLightDevice : public AnimatedLightsDevice {
  protected:
