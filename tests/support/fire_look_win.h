@@ -73,7 +73,7 @@ inline void ExpectLooksLikeFire(const FireLook& f, int least) {
   EXPECT_GT(f.lit, least);
   EXPECT_GT(f.deepRed, f.lit / 100) << "deep red at the flames' edges";
   EXPECT_GT(f.orange, f.lit / 100) << "orange between";
-  EXPECT_GT(f.whiteHot, f.lit / 200) << "white-hot at the core";
+  EXPECT_GT(f.whiteHot, f.lit / 400) << "white-hot at the core";
   EXPECT_LE(f.flatBlocks, f.blocks / 50) << "of " << f.blocks << " blocks, flat colour";
   EXPECT_LE(f.hardSteps, f.rowPairs / 200) << "of " << f.rowPairs << " pixels, a hard step to the next row";
 }

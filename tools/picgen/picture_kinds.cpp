@@ -274,7 +274,8 @@ Picture Flame(const PictureRequest& r) {
 // density, highest low in the middle of a tongue and falling off smoothly to its sides and its tip, with
 // no flat plateau, so that the fire effect can shape and colour flames from it; the colour is the heat
 // of that density (deep red through orange to yellow-white). The tongues are of heights drawn from the
-// seed, lower towards the picture's sides by the share `gather`, and lean a little to either side.
+// seed, lower towards the picture's sides by the share `gather` (the bed too), and lean a little to either
+// side.
 Picture Fire(const PictureRequest& r) {
   Options o(r, {"tongues", "seed", "gather"});
   const long tongues = o.Int("tongues", 5, 1, 64);
@@ -310,10 +311,12 @@ Picture Fire(const PictureRequest& r) {
       clear *= 1 - density;
     }
     // The bed: embers along the base that the tongues rise from, varying along it.
-    const double bed = std::pow(std::max(0.0, 1 - h / 0.3), 1.6) * (0.55 + 0.3 * TileableNoise(u, 0.5, 6, seed + 11));
+    const double side = u * 2 - 1;
+    const double bed = std::pow(std::max(0.0, 1 - h / 0.3), 1.6) * (0.35 + 0.35 * TileableNoise(u, 0.5, 6, seed + 11)) *
+                       (1 - gather * side * side);
     clear *= 1 - bed;
     // Never quite solid: a dense core reads as the hottest part without flattening it.
-    const double a = 0.92 * (1 - clear);
+    const double a = 0.85 * (1 - clear);
     const double heat = std::min(1.0, a * 1.05);
     Rgba c{static_cast<float>(std::min(1.0, heat * 2.2)),
            static_cast<float>(std::pow(std::max(0.0, std::min(1.0, heat * 1.6 - 0.35)), 1.2)),

@@ -77,15 +77,15 @@ float Intensity(FireVertex v) {
   float turb = dot(float3(s, s3), float3(0.5, 0.3, 0.2));
   float2 bent = v.uv.xy + float2(dot(s, float2(0.06, 0.04)) * (0.2 + v.uv.z), turb * 0.16 * v.uv.z);
   float density = tex2D(PatternSampler, bent).a;
-  return density * (1.15 + 0.35 * turb) - v.uv.z * v.uv.z * saturate(0.55 - 0.4 * s3);
+  return density * (1.0 + 0.45 * turb) - v.uv.z * v.uv.z * saturate(0.55 - 0.4 * s3);
 }
 
 // The colour of a flame of heat x: the start colour rising out of black, turning to the end colour as
 // it gets hotter, and to white-hot at the very core. The heat is eased towards 1 and every ramp is
 // smooth, so the colour runs without steps or flat patches; the alpha fades the thin outer flame away.
 float4 Heat(float x, float3 start, float3 step) {
-  float i = saturate(x / (1 + 0.25 * x * x));
-  float3 ramp = saturate(i * float3(2.2, 1.6, 2.2) + float3(0, -0.35, -1.2));  // low, middle, core
+  float i = saturate(x / (1 + 0.18 * x * x));
+  float3 ramp = saturate(i * float3(2.2, 1.6, 2.8) + float3(0, -0.35, -1.55));  // low, middle, core
   float mid = ramp.y * ramp.y * (3 - 2 * ramp.y);
   return float4(saturate(start * ramp.x + step * mid + ramp.z * ramp.z), saturate(i * 2.6 - 0.05));
 }
