@@ -531,41 +531,57 @@ TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
   }
 }
 
-// A wide picture fills the swaying ball without a vertical seam at every point of the sway: the lens reads
-// 0.66 / aspect of the slide's width about a centre that sways by 0.125 of it, widened near the rim by the
-// bump's offsets, and for a 16:9 picture that stays inside the slide. (Pictures narrower than about 7:5,
-// upright ones among them, read past its edges, where the wrapped slide shows its other side.)
-TEST_F(GlassBallDevice, AWidePictureSwaysInTheBallWithoutASeam) {
+// A swaying ball is filled by its picture, wide or upright: the disc holds the slide on every row from rim
+// to rim. A wide picture shows no vertical seam at any point of the sway: the lens reads 0.66 / aspect of
+// the slide's width about a centre that sways by 0.125 of it, widened near the rim by the bump's offsets,
+// and for 16:9 that stays inside the slide. (A picture narrower than about 7:5, an upright one among
+// them, is read past its edges by those same rules, and the wrapped slide shows its other side there.)
+TEST_F(GlassBallDevice, APictureFillsTheSwayingBallAndAWideOneWithoutASeam) {
   // Red grows from left to right and blue from top to bottom: a seam is a jump in red.
-  const DocFileKey kGradientKey{u"test\\gradient.png", 7};
-  AddPicture(kGradientKey, Fill(128, 72, D3DFMT_A8R8G8B8, [](UINT x, UINT y) -> DWORD {
-               return 0xFF000000u | (x * 255 / 127) << 16 | (y * 255 / 71);
-             }), 128, 72);
-  DS_GlassBallLight* light = NewBall(3, 0);
-  light->overlay1On = 0;
-  light->overlay2On = 0;
-  light->gradientTop = 0x00FF00;  // green: the picture has none
-  light->gradientBottom = 0x00FF00;
-  Start(light, kGradientKey);
-  for (double t = 0; t < 32; t += 4) {  // a whole sway
-    const lumi_test::Pixels p = Frame(t);
-    int seams = 0, disc = 0;
-    for (UINT y = 0; y < p.height; ++y) {
-      // The disc's span on this row, less a few pixels at its rim.
-      UINT first = p.width, last = 0;
-      for (UINT x = 0; x < p.width; ++x)
-        if (Channel(p.at(x, y), 8) < 64) {
-          first = std::min(first, x);
-          last = x;
+  const struct {
+    const char* name;
+    UINT width, height;
+    DWORD (*texel)(UINT x, UINT y);
+    bool seamless;
+  } cases[] = {
+      {"wide", 128, 72, [](UINT x, UINT y) -> DWORD { return 0xFF000000u | (x * 255 / 127) << 16 | (y * 255 / 71); }, true},
+      {"upright", 96, 128, [](UINT x, UINT y) -> DWORD { return 0xFF000000u | (x * 255 / 95) << 16 | (y * 255 / 127); },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DocFileKey key{c.seamless ? u"test\\wide_gradient.png" : u"test\\upright_gradient.png", 7};
+    AddPicture(key, Fill(c.width, c.height, D3DFMT_A8R8G8B8, c.texel), c.width, c.height);
+    DS_GlassBallLight* light = NewBall(3, 0);
+    light->overlay1On = 0;
+    light->overlay2On = 0;
+    light->gradientTop = 0x00FF00;  // green: the picture has none
+    light->gradientBottom = 0x00FF00;
+    Start(light, key);
+    for (double t = 0; t < 32; t += 4) {  // a whole sway
+      const lumi_test::Pixels p = Frame(t);
+      int seams = 0, disc = 0, holes = 0;
+      for (UINT y = 0; y < p.height; ++y) {
+        // The disc's span on this row, less a few pixels at its rim.
+        UINT first = p.width, last = 0;
+        for (UINT x = 0; x < p.width; ++x)
+          if (Channel(p.at(x, y), 8) < 64) {
+            first = std::min(first, x);
+            last = x;
+          }
+        if (last < first + 12) continue;
+        for (UINT x = first + 4; x + 5 < last; ++x) {
+          ++disc;
+          holes += Channel(p.at(x, y), 8) >= 64 ? 1 : 0;
+          seams += std::abs(Channel(p.at(x + 1, y), 16) - Channel(p.at(x, y), 16)) > 96 ? 1 : 0;
         }
-      if (last < first + 12) continue;
-      for (UINT x = first + 4; x + 5 < last; ++x) {
-        ++disc;
-        seams += std::abs(Channel(p.at(x + 1, y), 16) - Channel(p.at(x, y), 16)) > 96 ? 1 : 0;
+      }
+      EXPECT_GT(disc, 20000) << t;
+      EXPECT_EQ(holes, 0) << "pixels of the background inside the disc at " << t;
+      if (c.seamless) {
+        EXPECT_EQ(seams, 0) << "pixels beside a vertical seam at " << t;
       }
     }
-    EXPECT_GT(disc, 20000) << t;
-    EXPECT_EQ(seams, 0) << "pixels beside a vertical seam at " << t;
   }
 }
 
