@@ -22,6 +22,7 @@
 #include "scene/module_resources_win.h"
 #include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
+#include "support/fire_look_win.h"
 
 namespace {
 
@@ -369,6 +370,23 @@ TEST_F(FxOnDevice, FireDrawsInsideItsAreaOnly) {
   }
   EXPECT_GT(inside, 200);
   EXPECT_EQ(outside, 0);
+}
+
+// The fire item's flames as a person sees them, at the demo's brightness, its pattern as wide for its height
+// as in the demo: from deep red at their edges through orange to white-hot at their core, shaded throughout
+// (no patch of one colour) and without hard steps from row to row.
+TEST_F(FxOnDevice, FireRunsFromDeepRedToWhiteHotWithoutFlatPatchesOrSteps) {
+  Picture([](UINT, UINT) -> DWORD { return 0xFF000000; });
+  DS_FireFX fire;
+  const D3DXVECTOR3 corners[4] = {{0, 32, 0}, {0, 128, 0}, {128, 32, 0}, {128, 128, 0}};
+  for (int i = 0; i < 4; ++i) fire.area.corners[i].Raw() = corners[i];
+  fire.brightness.SetValue(20, nullptr);
+  Add(fire);
+  for (double t : {1.0, 2.7}) {
+    SCOPED_TRACE(t);
+    const lumi_test::FireLook f = lumi_test::MeasureFireLook(Frame(t), 0, kSide);
+    lumi_test::ExpectLooksLikeFire(f, kSide * kSide / 8);
+  }
 }
 
 TEST_F(FxOnDevice, AMissingEffectLeavesThePictureAsItWas) {

@@ -23,6 +23,7 @@
 #include "scene/module_resources_win.h"
 #include "scene/render_device.h"
 #include "support/d3d_fixture_win.h"
+#include "support/fire_look_win.h"
 
 namespace {
 
@@ -530,6 +531,60 @@ TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
   }
 }
 
+// A swaying ball is filled by its picture, wide or upright: the disc holds the slide on every row from rim
+// to rim. A wide picture shows no vertical seam at any point of the sway: the lens reads 0.66 / aspect of
+// the slide's width about a centre that sways by 0.125 of it, widened near the rim by the bump's offsets,
+// and for 16:9 that stays inside the slide. (A picture narrower than about 7:5, an upright one among
+// them, is read past its edges by those same rules, and the wrapped slide shows its other side there.)
+TEST_F(GlassBallDevice, APictureFillsTheSwayingBallAndAWideOneWithoutASeam) {
+  // Red grows from left to right and blue from top to bottom: a seam is a jump in red.
+  const struct {
+    const char* name;
+    UINT width, height;
+    DWORD (*texel)(UINT x, UINT y);
+    bool seamless;
+  } cases[] = {
+      {"wide", 128, 72, [](UINT x, UINT y) -> DWORD { return 0xFF000000u | (x * 255 / 127) << 16 | (y * 255 / 71); }, true},
+      {"upright", 96, 128, [](UINT x, UINT y) -> DWORD { return 0xFF000000u | (x * 255 / 95) << 16 | (y * 255 / 127); },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DocFileKey key{c.seamless ? u"test\\wide_gradient.png" : u"test\\upright_gradient.png", 7};
+    AddPicture(key, Fill(c.width, c.height, D3DFMT_A8R8G8B8, c.texel), c.width, c.height);
+    DS_GlassBallLight* light = NewBall(3, 0);
+    light->overlay1On = 0;
+    light->overlay2On = 0;
+    light->gradientTop = 0x00FF00;  // green: the picture has none
+    light->gradientBottom = 0x00FF00;
+    Start(light, key);
+    for (double t = 0; t < 32; t += 4) {  // a whole sway
+      const lumi_test::Pixels p = Frame(t);
+      int seams = 0, disc = 0, holes = 0;
+      for (UINT y = 0; y < p.height; ++y) {
+        // The disc's span on this row, less a few pixels at its rim.
+        UINT first = p.width, last = 0;
+        for (UINT x = 0; x < p.width; ++x)
+          if (Channel(p.at(x, y), 8) < 64) {
+            first = std::min(first, x);
+            last = x;
+          }
+        if (last < first + 12) continue;
+        for (UINT x = first + 4; x + 5 < last; ++x) {
+          ++disc;
+          holes += Channel(p.at(x, y), 8) >= 64 ? 1 : 0;
+          seams += std::abs(Channel(p.at(x + 1, y), 16) - Channel(p.at(x, y), 16)) > 96 ? 1 : 0;
+        }
+      }
+      EXPECT_GT(disc, 20000) << t;
+      EXPECT_EQ(holes, 0) << "pixels of the background inside the disc at " << t;
+      if (c.seamless) {
+        EXPECT_EQ(seams, 0) << "pixels beside a vertical seam at " << t;
+      }
+    }
+  }
+}
+
 // The flame light with the effects and pictures of basekit.dll beside the test program.
 class FlameLightDevice : public AnimatedLightsDevice {
  protected:
@@ -644,6 +699,35 @@ TEST_F(FlameLightDevice, WithoutTheFireEffectThePictureStillShows) {
   light->fireEnable = 0;
   EXPECT_EQ(Changed(Frame(0.7), p, 0, 64, 0), 0);
   EXPECT_GT(light->fire.clock.GetPosition(), 0.3f) << "its clock goes on";
+}
+
+// The flame light large enough to see its flames, over a black picture.
+class FlameLookDevice : public FlameLightDevice {
+ protected:
+  lumi_test::D3DTestOptions Options() const override {
+    lumi_test::D3DTestOptions o;
+    o.width = 384;
+    o.height = 256;
+    return o;
+  }
+  void SetUp() override {
+    FlameLightDevice::SetUp();
+    AddPicture(kBlackKey, Fill(64, 64, D3DFMT_A8R8G8B8, [](UINT, UINT) -> DWORD { return 0xFF000000; }), 64, 64);
+  }
+  const DocFileKey kBlackKey{u"test\\black.png", 6};
+};
+
+// Flames as a person sees them: from deep red at their edges through orange to white-hot at their core,
+// shaded throughout (no patch of one colour) and without hard steps from row to row.
+TEST_F(FlameLookDevice, FlamesRunFromDeepRedToWhiteHotWithoutFlatPatchesOrSteps) {
+  auto* light = new DS_FlameLight;
+  light->hazeEnable = 0;
+  Start(light, kBlackKey);
+  for (double t : {1.0, 2.7}) {
+    SCOPED_TRACE(t);
+    const lumi_test::FireLook f = lumi_test::MeasureFireLook(Frame(t), 0, 256);
+    lumi_test::ExpectLooksLikeFire(f, 384 * 256 / 8);
+  }
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ TEST(PictureRequestTest, RejectsUnknownKindsOptionsAndValues) {
       Request("target", 8, 8, {{"seed", "1"}}),
       Request("flame", 8, 8, {{"tongues", "0"}}),
       Request("flame", 8, 8, {{"palette", "day"}}),
+      Request("fire", 8, 8, {{"gather", "2"}}),
       Request("landscape", 8, 8, {{"palette", "noon"}}),
       Request("landscape", 8, 8, {{"seed", "-1"}}),
       Request("noise", 8, 8, {{"cells", "0"}}),
@@ -70,7 +71,7 @@ TEST(PictureRequestTest, RejectsUnknownKindsOptionsAndValues) {
 TEST(PictureKindsTest, EveryKindIsDeterministicAndSurvivesPng) {
   const std::map<std::string, bool> alpha = {
       {"landscape", false}, {"target", false}, {"gradient", false}, {"noise", false}, {"haze", false},
-      {"flame", true},      {"fireplace", false}, {"glyphs", true},  {"lens", true},      {"shadow", true},
+      {"flame", true},      {"fire", true},      {"fireplace", false}, {"glyphs", true},  {"lens", true},      {"shadow", true},
       {"body", false},      {"wing", true},    {"clockface", true}, {"hand", true},    {"leaf", true},
       {"sprite", true},     {"bolt", true},
       {"seabed", false},    {"ripple", false},
@@ -196,6 +197,35 @@ TEST(PictureKindsTest, FlameTonguesStandSideBySide) {
   EXPECT_EQ(p.At(0, 0).a, 0.0f);
   // A single tongue is the flame as it always was.
   EXPECT_EQ(DrawPicture(Request("flame", 37, 61, {{"tongues", "1"}})).Bytes(), DrawPicture(Request("flame", 37, 61)).Bytes());
+}
+
+// The fire pattern is a density for the fire effect to shape flames from: it tiles across (the effect
+// repeats it and bends its tongues over the edges), is clear at the top, densest low down and shaded
+// throughout: no patch of one value, no jump between neighbours.
+TEST(PictureKindsTest, FirePatternTilesAcrossAndIsShadedThroughout) {
+  const int w = 160, h = 96;
+  Picture p = DrawPicture(Request("fire", w, h, {{"tongues", "4"}, {"seed", "3"}}));
+  for (int y = 0; y < h; ++y) {
+    // The column beyond the right edge is the left edge's: as alike as neighbours inside.
+    EXPECT_NEAR(p.At(w - 1, y).a, p.At(0, y).a, 0.05f) << y;
+    EXPECT_LT(p.At(w / 2, y).a, 0.999f) << "never quite solid";
+  }
+  for (int x = 0; x < w; ++x) EXPECT_LT(p.At(x, 0).a, 0.01f) << "clear at the top";
+  double top = 0, low = 0;
+  int jumps = 0, flat = 0;
+  for (int x = 0; x < w; ++x) {
+    top += p.At(x, h / 4).a;
+    low += p.At(x, h - 4).a;
+    for (int y = h / 2; y + 1 < h; ++y) {
+      jumps += std::fabs(p.At(x, y + 1).a - p.At(x, y).a) > 0.1f ? 1 : 0;
+      flat += p.At(x, y + 1).a == p.At(x, y).a && p.At(x, y).a > 0.2f ? 1 : 0;
+    }
+  }
+  EXPECT_GT(low, 4 * top) << "densest low down";
+  EXPECT_EQ(jumps, 0);
+  EXPECT_LT(flat, w * h / 2 / 50);
+  // The colour is the density's heat: the densest texel is the hottest.
+  EXPECT_GT(p.At(w / 2, h - 4).g + p.At(w / 2, h - 4).b, p.At(w / 2, h / 3).g + p.At(w / 2, h / 3).b);
 }
 
 TEST(PictureKindsTest, FireplaceOpeningIsDarkAboveItsFloorAndTheWallAboveIsNot) {

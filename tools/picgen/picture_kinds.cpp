@@ -270,6 +270,62 @@ Picture Flame(const PictureRequest& r) {
   return p;
 }
 
+// A fire pattern that tiles across: soft tongues of flame over a glowing bed. Alpha is the flame's
+// density, highest low in the middle of a tongue and falling off smoothly to its sides and its tip, with
+// no flat plateau, so that the fire effect can shape and colour flames from it; the colour is the heat
+// of that density (deep red through orange to yellow-white). The tongues are of heights drawn from the
+// seed, lower towards the picture's sides by the share `gather` (the bed too), and lean a little to either
+// side.
+Picture Fire(const PictureRequest& r) {
+  Options o(r, {"tongues", "seed", "gather"});
+  const long tongues = o.Int("tongues", 5, 1, 64);
+  const uint32_t seed = o.Seed();
+  const double gather = o.Real("gather", 0.3, 0, 1);
+  struct Tongue {
+    double centre, tall, width, lean;
+  };
+  std::vector<Tongue> t;
+  for (long k = 0; k < tongues; ++k) {
+    const uint32_t key = static_cast<uint32_t>(k);
+    const double side = (k + 0.5) / tongues * 2 - 1;
+    Tongue g;
+    g.centre = (k + 0.5 + 0.6 * (Unit(Hash(key, 1, seed)) - 0.5)) / tongues;
+    g.tall = (0.5 + 0.5 * Unit(Hash(key, 2, seed))) * (1 - gather * side * side);
+    g.width = (0.4 + 0.35 * Unit(Hash(key, 3, seed))) / tongues;
+    g.lean = 0.6 * (Unit(Hash(key, 4, seed)) - 0.5) / tongues;
+    t.push_back(g);
+  }
+  Picture p(r.width, r.height, true);
+  EachPixel(p, [&](int x, int y) {
+    const double u = (x + 0.5) / r.width, h = 1 - (y + 0.5) / r.height;  // h: height above the base
+    double clear = 1;  // the share no tongue covers
+    for (const Tongue& g : t) {
+      if (h >= g.tall) continue;
+      const double rise = h / g.tall;  // 0 at the base, 1 at the tip
+      double dx = u - (g.centre + g.lean * rise * rise);
+      dx -= std::floor(dx + 0.5);  // the nearest copy across the wrap
+      // Widest a little above the base, narrowing to a point.
+      const double half = g.width * std::pow(1 - rise, 0.45) * (0.75 + 0.25 * std::sin(kPi * std::min(1.0, rise * 2)));
+      const double across = dx / half;
+      const double density = std::exp(-2.2 * across * across) * std::pow(1 - rise, 0.5);
+      clear *= 1 - density;
+    }
+    // The bed: embers along the base that the tongues rise from, varying along it.
+    const double side = u * 2 - 1;
+    const double bed = std::pow(std::max(0.0, 1 - h / 0.3), 1.6) * (0.35 + 0.35 * TileableNoise(u, 0.5, 6, seed + 11)) *
+                       (1 - gather * side * side);
+    clear *= 1 - bed;
+    // Never quite solid: a dense core reads as the hottest part without flattening it.
+    const double a = 0.85 * (1 - clear);
+    const double heat = std::min(1.0, a * 1.05);
+    Rgba c{static_cast<float>(std::min(1.0, heat * 2.2)),
+           static_cast<float>(std::pow(std::max(0.0, std::min(1.0, heat * 1.6 - 0.35)), 1.2)),
+           static_cast<float>(std::max(0.0, std::min(1.0, heat * 2.5 - 1.6))), static_cast<float>(a)};
+    p.Set(x, y, c);
+  });
+  return p;
+}
+
 // A room's wall around a wide brick fireplace: brick surround, a wooden mantel shelf, a dark arched
 // opening over the lower half of the picture with logs, embers and a warm glow, and a stone hearth
 // along the bottom edge.
@@ -390,7 +446,7 @@ Picture Shadow(const PictureRequest& r) {
 const std::map<std::string, std::function<Picture(const PictureRequest&)>>& Kinds() {
   static const std::map<std::string, std::function<Picture(const PictureRequest&)>> kinds = {
       {"landscape", Landscape}, {"target", Target}, {"gradient", Gradient}, {"noise", Noise}, {"haze", Haze},
-      {"flame", Flame},         {"fireplace", Fireplace}, {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
+      {"flame", Flame},         {"fire", Fire},           {"fireplace", Fireplace}, {"glyphs", Glyphs}, {"lens", Lens},         {"shadow", Shadow},
       {"body", ButterflyBodyPicture}, {"wing", WingPicture}, {"clockface", ClockFacePicture},
       {"hand", ClockHandPicture}, {"leaf", LeafPicture},
       {"sprite", DrawSprite},   {"bolt", DrawBolt},

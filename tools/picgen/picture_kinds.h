@@ -9,6 +9,9 @@
 //   haze       seed=N cells=N strength=F             distortion map: red and green around 0.5, tiles
 //   flame      tongues=N seed=N                      RGBA flame shape, transparent at the top; N tongues
 //                                                    side by side of heights drawn from the seed
+//   fire       tongues=N seed=N gather=F             RGBA fire pattern that tiles across: N soft tongues
+//                                                    over a glowing bed, alpha the flame's density, colour
+//                                                    its heat; tongues lower to the sides by gather (0..1)
 //   fireplace  seed=N                                a brick fireplace on a room's wall, its dark opening
 //                                                    over the lower part of the picture
 //   glyphs     seed=N                                white glyphs on transparent, height/width + 2 equal
