@@ -226,21 +226,23 @@ void SceneHost::InvalidateDeviceObjects() {
 }
 
 HRESULT SceneHost::OnResetDevice() {
-  CreateAllDeviceObjects();
-  // The private list view inside the private shell view paints again, which uploads the icons anew.
-  if (iconQuad_ && deviceWindow_) {
-    HWND view = GetWindow(deviceWindow_, GW_CHILD);
-    HWND list = view ? GetWindow(view, GW_CHILD) : nullptr;
-    if (list) InvalidateRect(list, nullptr, TRUE);
-  }
-  if (root_) root_->OnResetDevice();
+  RestoreDeviceObjects([this] {
+    // The private list view inside the private shell view paints again, which uploads the icons anew.
+    if (iconQuad_ && deviceWindow_) {
+      HWND view = GetWindow(deviceWindow_, GW_CHILD);
+      HWND list = view ? GetWindow(view, GW_CHILD) : nullptr;
+      if (list) InvalidateRect(list, nullptr, TRUE);
+    }
+    if (root_) root_->OnResetDevice();
+  });
   if (g_D3DDevice) g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // a reset restores the default
   return S_OK;
 }
 
 void SceneHost::OnLostDevice() {
-  if (root_) root_->OnLostDevice();
-  InvalidateAllDeviceObjects();
+  LoseDeviceObjects([this] {
+    if (root_) root_->OnLostDevice();
+  });
 }
 
 void UploadIconLayer(const IconLayerBitmap& icons) {

@@ -362,16 +362,14 @@ TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {
     // the light's own reset keeps them for its calm surface; the water draws.
     FakeVertexBuffer* vertices = static_cast<FakeVertexBuffer*>(light.surface->vertices.Get());
     FakeIndexBuffer* indices = static_cast<FakeIndexBuffer*>(light.surface->indices.Get());
-    light.OnLostDevice();
-    InvalidateAllDeviceObjects();
+    LoseDeviceObjects([&] { light.OnLostDevice(); });
     EXPECT_EQ(light.surface->vertices, nullptr);
     EXPECT_EQ(light.surface->indices, nullptr);
     EXPECT_EQ(vertices->refs, 0);
     EXPECT_EQ(indices->refs, 0);
     light.FrameMove(0.2);  // no buffer: nothing filled, nothing drawn
     const size_t made = device.vertexBuffers.size() + device.indexBuffers.size();
-    CreateAllDeviceObjects();
-    light.OnResetDevice();
+    RestoreDeviceObjects([&] { light.OnResetDevice(); });
     ASSERT_NE(light.surface->vertices, nullptr);
     EXPECT_EQ(device.vertexBuffers.size() + device.indexBuffers.size(), made + 2);
     EXPECT_EQ(light.surface->vertices, device.lastVertexBuffer());
@@ -786,10 +784,7 @@ TEST_F(AnimatedLightTest, GlassBallKeepsItsPictureOffScreenWhileNothingChangesIt
     EXPECT_EQ(frame().pictures, 1) << "another texture";
     EXPECT_EQ(frame().pictures, 0);
 
-    light->OnLostDevice();
-    InvalidateAllDeviceObjects();
-    CreateAllDeviceObjects();
-    light->OnResetDevice();
+    LoseAndResetDevice([&] { light->OnLostDevice(); }, nullptr, [&] { light->OnResetDevice(); });
     EXPECT_EQ(frame().pictures, 1) << "the pair made anew";
     EXPECT_EQ(frame().pictures, 0);
 
@@ -875,10 +870,7 @@ TEST_F(AnimatedLightTest, UnderwaterWithoutAnEffectDrawsTheComposedSlidePlain) {
 
   // Without a render-target pair nothing was drawn off-screen: the picture itself is drawn.
   device.targetsMade = false;
-  light.OnLostDevice();
-  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
-  CreateAllDeviceObjects();
-  light.OnResetDevice();
+  LoseAndResetDevice([&] { light.OnLostDevice(); }, nullptr, [&] { light.OnResetDevice(); });
   ASSERT_EQ(light.renderTargets.current, nullptr);
   device.ClearLog();
   OffscreenFrame(light, 0.2);

@@ -92,6 +92,7 @@ void GlassBallScrollQuads::Place(int i, const ScreenQuad& q) {
 void GlassBallScrollQuads::InvalidateDeviceObjects() {
   lost_ = true;
   for (TexQuad& quad : quads) {
+    quad.texture.Reset();  // the pair's textures, which go with the loss as well
     quad.ReleaseVertexBuffer();
     quad.primitiveCount = 0;
   }
@@ -313,7 +314,7 @@ void DS_GlassBallLight::OnResetDevice() {
 
 void DS_GlassBallLight::OnLostDevice() {
   DS_2D_Light::OnLostDevice();
-  for (TexQuad& q : scroll.quads) q.texture.Reset();
+  scroll.InvalidateDeviceObjects();
 }
 
 void DS_GlassBallLight::SetPicturePosition(int mode) {

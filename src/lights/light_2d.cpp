@@ -229,8 +229,9 @@ void DS_2D_Light::MakeTargets() {
   GetRenderDevice().CreateTargets(renderTargets, w, h);
 }
 
-// The render-target pair and the document's effects follow the loss through the registry.
-void DS_2D_Light::OnLostDevice() { sourceTexture.Reset(); }
+// Every default-pool object, and every reference on one, belongs to a registered owner: the loss goes to
+// the light's own (the pair and the document's effects follow it through the registry's pass).
+void DS_2D_Light::OnLostDevice() { sourceTexture.InvalidateDeviceObjects(); }
 
 void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 

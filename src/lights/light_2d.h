@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "lights/camera.h"
 #include "platform/com_ref.h"
 #include "render/ab_render.h"
@@ -170,7 +171,7 @@ class DS_2D_Light : public DS_ABRender {
   DS_ImageFileLink picture;
   DSM_Camera camera;
   PictureQuad pictureQuad;
-  ComRef<IDirect3DTexture9> sourceTexture;
+  DeviceObjectRef<IDirect3DTexture9> sourceTexture;
   ComRef<IDirect3DTexture9> markerTextures[5];
   int picturePosition;  // restored after an off-screen pass
   int targetPassMode;   // saved by BeginTargetPass
