@@ -252,6 +252,7 @@ TEST_F(AnimatedLightTest, LakeMakesItsBumpMapAtASecondSetUp) {
   EXPECT_EQ(device.madeTextures.size(), madeBefore) << "the first set-up makes none";
   EXPECT_EQ(light.bumpTexture, nullptr);
 
+  device.expandStates = true;
   light.OnCreateDevice();
   const Lines expected = {"exe picture 2",
                           "renderTargetTexture 2x2",
@@ -471,8 +472,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
   // Each band is one draw of the background quad while the test is on; it is off again for the lens.
   size_t on = 0, off = 0;
   for (size_t i = 0; i < device.log.size(); ++i) {
-    if (device.log[i] == "rs 174=1") on = i;
-    if (device.log[i] == "rs 174=0") off = i;
+    if (device.log[i] == "states scissor on") on = i;
+    if (device.log[i] == "states scissor off") off = i;
   }
   ASSERT_LT(on, off);
   int draws = 0;
@@ -509,8 +510,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheLensInsideTheDiscAndTheMaskAroundIt) 
   int lensDraws = 0, overlayDraws = 0, maskDraws = 0;
   bool lensAtCentre = false, lensAtEdge = false, maskAtCorner = false;
   for (const std::string& line : device.log) {
-    if (line == "rs 174=1") on = true;
-    if (line == "rs 174=0") on = false;
+    if (line == "states scissor on") on = true;
+    if (line == "states scissor off") on = false;
     int l = 0, t = 0, r = 0, b = 0;
     if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
     if (!StartsWith(line, "draw ")) continue;
@@ -624,8 +625,8 @@ TEST_F(AnimatedLightTest, GlassBallCopiesTheSlideOnlyWhereTheLensReadsIt) {
   long area = 0;
   RECT scissor = {0, 0, 0, 0};
   for (const std::string& line : device.log) {
-    if (line == "rs 174=1") on = true;
-    if (line == "rs 174=0") {
+    if (line == "states scissor on") on = true;
+    if (line == "states scissor off") {
       on = false;
       if (copies > 0) break;  // the copies are done
       area = 0;               // the picture's scissors, off-screen before them
@@ -689,8 +690,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsThePictureOffScreenOnlyWhereThePostPassR
     RECT scissor = {0, 0, 0, 0};
     for (const std::string& line : device.log) {
       if (line == "targets next" || line == "targets end") break;  // the slide composed
-      if (line == "rs 174=1") on = true;
-      if (line == "rs 174=0") on = false;
+      if (line == "states scissor on") on = true;
+      if (line == "states scissor off") on = false;
       int l = 0, t = 0, r = 0, b = 0;
       if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
       if (StartsWith(line, "draw ")) {
@@ -758,8 +759,8 @@ TEST_F(AnimatedLightTest, GlassBallKeepsItsPictureOffScreenWhileNothingChangesIt
       for (const std::string& line : device.log) {
         if (line == "targets next" || line == "targets end") break;  // the slide composed
         if (StartsWith(line, "targets begin ")) d.begun = line.substr(14);
-        if (line == "rs 174=1") scissor = true;
-        if (line == "rs 174=0") scissor = false;
+        if (line == "states scissor on") scissor = true;
+        if (line == "states scissor off") scissor = false;
         if (StartsWith(line, "draw ") && line.find("tex picture") != std::string::npos) {
           ++d.pictures;
           d.cut = d.cut || scissor;

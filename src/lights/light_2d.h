@@ -55,6 +55,9 @@ void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh);
 void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh);
 // The sprites' current frame texture, their indices and their PCT stream.
 void BindSpriteArrayStream(SpriteArraySource& sprites);
+// A pre-transformed textured quad (RHWCT) blended over what is drawn, as the picture light draws the icon
+// layer; also the scene host's, when no slide draws it.
+void DrawBlendedQuadRhw(TexQuad* quad);
 
 // The picture quad's buffer with texture coordinates (0, 1), (0, 0), (1, 1), (1, 0).
 void CreatePictureQuad(PictureQuad& quad);
