@@ -430,12 +430,9 @@ TEST_F(FxOnDevice, AMainFxItemOverThePictureSeesEveryChangeInTheNextFrame) {
   // A loss and reset as the scene host does them; the pair's new textures are filled with another
   // colour, as nothing promises what a new texture holds.
   auto loseAndReset = [&] {
-    light()->OnLostDevice();
-    InvalidateAllDeviceObjects();
-    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool texture is still held";
-    CreateAllDeviceObjects();
-    light()->OnResetDevice();
+    ASSERT_TRUE(LoseAndResetDevice([&] { light()->OnLostDevice(); }, [&] { return test_.ResetDevice(); },
+                                   [&] { light()->OnResetDevice(); }))
+        << "a default-pool texture is still held";
     for (IDirect3DTexture9* t : light()->renderTargets.textures) {
       ASSERT_NE(t, nullptr);
       IDirect3DSurface9* level = nullptr;

@@ -4,6 +4,7 @@
 #include "desktop/icon_layer.h"
 #include "dxut/d3d_device.h"
 #include "lights/audio_graph_win.h"
+#include "lights/light_2d.h"
 #include "lights/slide_show.h"
 #include "render/projection.h"
 #include "render/render_device_win.h"
@@ -19,22 +20,11 @@ namespace {
 int WindowWidth() { return g_WindowRect.right - g_WindowRect.left; }
 int WindowHeight() { return g_WindowRect.bottom - g_WindowRect.top; }
 
-// The icon quad with the states the pictures draw it with, for a scene that has no slide to draw it.
-void DrawTexturedQuadRhw(TexQuad* quad) {
-  IDirect3DDevice9* d = g_D3DDevice;
-  if (!d || !quad || !quad->vertexBuffer) return;
-  d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d->SetRenderState(D3DRS_ZENABLE, FALSE);
-  d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  d->SetTexture(0, quad->texture);
-  d->SetVertexShader(nullptr);
-  d->SetFVF(DX_V::RHWCT::FVF);
-  d->SetStreamSource(0, quad->vertexBuffer, 0, sizeof(DX_V::RHWCT));
-  d->DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
-  d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-}
+// Alpha is never written: the window shows no alpha, and the picture's would only cost bandwidth.
+const StateSet kColourWritesRgb = {"colour writes rgb", {Rs(D3DRS_COLORWRITEENABLE, 7)}};
+// The icon layer's sampling goes back to linear after it.
+const StateSet kLinearFilter = {"linear filter",
+                                {Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR), Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR)}};
 
 class HostIconLayerSink : public IconLayerSink {
  public:
@@ -101,7 +91,7 @@ bool SceneHost::InitDevice(HWND deviceWindow, HWND rectWindow) {
     iconQuad_->SetTexture(*iconTexture_, ScreenQuad::FullBackBuffer(ScreenQuad::Init(full)));
     SetIconCoverage(RECT{0, 0, 0, 0});  // nothing painted yet
   }
-  g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // red, green, blue; alpha never written
+  GetRenderDevice().ApplyStates(kColourWritesRgb);
   // The sound graph is made with the first track, once the first frame is drawn.
   g_SceneHost = this;
   return true;
@@ -155,17 +145,17 @@ void SceneHost::SetIconCoverage(const RECT& r) { iconCoverage_ = r; }
 
 void SceneHost::DrawIconLayer() {
   if (!iconQuad_ || !iconsVisible_ || !IconTexture()) return;
-  IDirect3DDevice9* d = g_D3DDevice;
-  d->SetSamplerState(0, D3DSAMP_MINFILTER, iconFilter_);
-  d->SetSamplerState(0, D3DSAMP_MAGFILTER, iconFilter_);
+  RenderDevice& d = GetRenderDevice();
+  const DWORD filter = static_cast<DWORD>(iconFilter_);
+  d.ApplyStates(StateSet{"icon filter", {Samp(0, D3DSAMP_MINFILTER, filter), Samp(0, D3DSAMP_MAGFILTER, filter)}});
   // The quad still spans the window, so that every pixel samples the texture as it always does; the
   // scissor keeps the device from filling where the layer is transparent anyway.
-  d->SetScissorRect(&iconCoverage_);
-  d->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
-  if (!root_->DrawIconLayer(iconQuad_.get())) DrawTexturedQuadRhw(iconQuad_.get());
-  d->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
-  d->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetScissorRect(iconCoverage_);
+  d.ApplyStates(kScissorOn);
+  // Without a slide to draw it, the layer is drawn as the pictures draw it.
+  if (!root_->DrawIconLayer(iconQuad_.get())) DrawBlendedQuadRhw(iconQuad_.get());
+  d.ApplyStates(kScissorOff);
+  d.ApplyStates(kLinearFilter);
 }
 
 void SceneHost::HoldClock() {
@@ -226,21 +216,23 @@ void SceneHost::InvalidateDeviceObjects() {
 }
 
 HRESULT SceneHost::OnResetDevice() {
-  CreateAllDeviceObjects();
-  // The private list view inside the private shell view paints again, which uploads the icons anew.
-  if (iconQuad_ && deviceWindow_) {
-    HWND view = GetWindow(deviceWindow_, GW_CHILD);
-    HWND list = view ? GetWindow(view, GW_CHILD) : nullptr;
-    if (list) InvalidateRect(list, nullptr, TRUE);
-  }
-  if (root_) root_->OnResetDevice();
-  if (g_D3DDevice) g_D3DDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 7);  // a reset restores the default
+  RestoreDeviceObjects([this] {
+    // The private list view inside the private shell view paints again, which uploads the icons anew.
+    if (iconQuad_ && deviceWindow_) {
+      HWND view = GetWindow(deviceWindow_, GW_CHILD);
+      HWND list = view ? GetWindow(view, GW_CHILD) : nullptr;
+      if (list) InvalidateRect(list, nullptr, TRUE);
+    }
+    if (root_) root_->OnResetDevice();
+  });
+  GetRenderDevice().ApplyStates(kColourWritesRgb);  // a reset restores the default
   return S_OK;
 }
 
 void SceneHost::OnLostDevice() {
-  if (root_) root_->OnLostDevice();
-  InvalidateAllDeviceObjects();
+  LoseDeviceObjects([this] {
+    if (root_) root_->OnLostDevice();
+  });
 }
 
 void UploadIconLayer(const IconLayerBitmap& icons) {

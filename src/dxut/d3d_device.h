@@ -1,5 +1,6 @@
-// The one Direct3D device of the program: set when the device has been created, null before. Render
-// code that creates resources reaches the device through it.
+// The one Direct3D device of the program and its one holder: the device framework creates the device
+// into it and releases it at shutdown; null before and after. Render code that creates resources
+// reaches the device through it.
 #pragma once
 
 #include <d3d9.h>

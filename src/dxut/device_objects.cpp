@@ -34,4 +34,22 @@ void CreateAllDeviceObjects() {
   }
 }
 
+void LoseDeviceObjects(const std::function<void()>& sceneLost) {
+  if (sceneLost) sceneLost();
+  InvalidateAllDeviceObjects();
+}
+
+void RestoreDeviceObjects(const std::function<void()>& sceneReset) {
+  CreateAllDeviceObjects();
+  if (sceneReset) sceneReset();
+}
+
+bool LoseAndResetDevice(const std::function<void()>& sceneLost, const std::function<bool()>& resetDevice,
+                        const std::function<void()>& sceneReset) {
+  LoseDeviceObjects(sceneLost);
+  if (resetDevice && !resetDevice()) return false;
+  RestoreDeviceObjects(sceneReset);
+  return true;
+}
+
 int RegisteredDeviceObjects() { return static_cast<int>(Registry().size()); }

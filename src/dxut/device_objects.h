@@ -5,6 +5,10 @@
 // Managed-pool objects survive a reset and need none of this.
 #pragma once
 
+#include <functional>
+
+#include "platform/com_ref.h"
+
 class DeviceObjects {
  public:
   DeviceObjects(const DeviceObjects&) = delete;
@@ -19,6 +23,28 @@ class DeviceObjects {
   DeviceObjects();           // registers
   virtual ~DeviceObjects();  // unregisters
 };
+
+// A reference on a default-pool object that another owner makes (a texture of the render-target pair
+// read as a source): registered like the owners, it lets go at the loss, so that the reset can succeed.
+template <class T>
+class DeviceObjectRef : public ComRef<T>, private DeviceObjects {
+ public:
+  DeviceObjectRef() = default;
+  void CreateDeviceObjects() override {}
+  void InvalidateDeviceObjects() override { this->Reset(); }
+};
+
+// The one order of a device's loss and reset, for the scene host and for tests alike. The scene's own
+// lost and reset operations (the picture lights') hold references on objects of registered owners and
+// set states, so they come outside the registry's passes:
+// - at the loss, the scene lets go first, then every registered owner releases its objects;
+// - at the reset, every registered owner makes its objects again, then the scene sets itself up.
+void LoseDeviceObjects(const std::function<void()>& sceneLost);
+void RestoreDeviceObjects(const std::function<void()>& sceneReset);
+// Both around the device's own reset (false: it failed, and nothing is made again). The result is the
+// reset's.
+bool LoseAndResetDevice(const std::function<void()>& sceneLost, const std::function<bool()>& resetDevice,
+                        const std::function<void()>& sceneReset);
 
 // The device is lost: every registered owner, the newest first.
 void InvalidateAllDeviceObjects();

@@ -57,12 +57,12 @@ bool WindowAndParentsExist(HWND window);
 
 HWND DXUTGetHWND();  // the windowed device window
 IDirect3D9* DXUTGetD3DObject();
-IDirect3DDevice9* DXUTGetD3DDevice();
+IDirect3DDevice9* DXUTGetD3DDevice();  // g_D3DDevice, where the framework keeps the device it made
 // The application clock: seconds since DXUTInit, frozen while time is paused, -1.0 without a
 // high-resolution counter.
 double DXUTGetTime();
 
-// Releases the device and the Direct3D object and resets the framework. Runs at process exit; tests
+// Releases the device (g_D3DDevice becomes null) and the Direct3D object and resets the framework. Runs at process exit; tests
 // call it to start again within one process. Sends no device-lost callback.
 void DXUTShutdown();
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "dxut/d3d_device.h"
 #include "dxut/frame_sequence.h"
 
 namespace {
@@ -37,8 +38,7 @@ struct Framework {
   bool timerPeriodSet = false;
   HWND focus = nullptr, fullScreenWindow = nullptr, deviceWindow = nullptr;
 
-  IDirect3D9* d3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
+  IDirect3D9* d3d = nullptr;  // the device it makes is held in g_D3DDevice alone
   D3DPRESENT_PARAMETERS pp = {};
 
   QpcCounter counter;
@@ -91,29 +91,29 @@ class ProgramCallbacks : public FrameCallbacks {
  public:
   bool DeviceCreated() override {
     if (!g_fw.created) return true;
-    D3DSURFACE_DESC desc = BackBufferDesc(g_fw.device);
-    return SUCCEEDED(g_fw.created(g_fw.device, &desc));
+    D3DSURFACE_DESC desc = BackBufferDesc(g_D3DDevice);
+    return SUCCEEDED(g_fw.created(g_D3DDevice, &desc));
   }
   bool DeviceReset() override {
     if (!g_fw.reset) return true;
-    D3DSURFACE_DESC desc = BackBufferDesc(g_fw.device);
-    return SUCCEEDED(g_fw.reset(g_fw.device, &desc));
+    D3DSURFACE_DESC desc = BackBufferDesc(g_D3DDevice);
+    return SUCCEEDED(g_fw.reset(g_D3DDevice, &desc));
   }
   void DeviceLost() override {
     if (g_fw.lost) g_fw.lost();
   }
   void FrameMove(double time, float elapsed) override {
-    if (g_fw.frameMove) g_fw.frameMove(g_fw.device, time, elapsed);
+    if (g_fw.frameMove) g_fw.frameMove(g_D3DDevice, time, elapsed);
   }
   void FrameRender(double time, float elapsed) override {
-    if (g_fw.frameRender) g_fw.frameRender(g_fw.device, time, elapsed);
+    if (g_fw.frameRender) g_fw.frameRender(g_D3DDevice, time, elapsed);
   }
 };
 
 class RealDevice : public FrameDevice {
  public:
   CooperativeLevel TestCooperativeLevel() override {
-    switch (g_fw.device->TestCooperativeLevel()) {
+    switch (g_D3DDevice->TestCooperativeLevel()) {
       case D3D_OK:
         return CooperativeLevel::kOk;
       case D3DERR_DEVICELOST:
@@ -127,10 +127,10 @@ class RealDevice : public FrameDevice {
   }
   bool Reset() override {
     D3DPRESENT_PARAMETERS pp = g_fw.pp;  // Reset may write into what it is given
-    return SUCCEEDED(g_fw.device->Reset(&pp));
+    return SUCCEEDED(g_D3DDevice->Reset(&pp));
   }
   PresentResult Present() override {
-    HRESULT hr = g_fw.device->Present(nullptr, nullptr, nullptr, nullptr);
+    HRESULT hr = g_D3DDevice->Present(nullptr, nullptr, nullptr, nullptr);
     if (hr == D3DERR_DEVICELOST || hr == D3DERR_DRIVERINTERNALERROR) return PresentResult::kLost;
     return FAILED(hr) ? PresentResult::kFailed : PresentResult::kOk;
   }
@@ -197,7 +197,7 @@ HRESULT DXUTSetWindow(HWND focus, HWND fullScreenDevice, HWND windowedDevice) {
 
 HRESULT DXUTCreateDevice(UINT adapter, bool windowed, int width, int height, DeviceAcceptableCallback filter,
                          ModifyDeviceSettingsCallback hook) {
-  if (!g_fw.initialized || !g_fw.deviceWindow || g_fw.device) return E_FAIL;
+  if (!g_fw.initialized || !g_fw.deviceWindow || g_D3DDevice) return E_FAIL;
   if (!windowed) return E_NOTIMPL;  // the program only ever runs in a window
   if (!g_fw.d3d) {
     Direct3DCreate9Fn create = LoadDirect3DCreate9();
@@ -250,29 +250,29 @@ HRESULT DXUTCreateDevice(UINT adapter, bool windowed, int width, int height, Dev
 
   D3DPRESENT_PARAMETERS pp = s.pp;
   HRESULT hr = g_fw.d3d->CreateDevice(s.adapterOrdinal, s.deviceType, g_fw.focus, s.behaviorFlags, &pp,
-                                      &g_fw.device);
+                                      &g_D3DDevice);
   if (FAILED(hr) && (s.behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING)) {
     s.behaviorFlags = (s.behaviorFlags & ~D3DCREATE_HARDWARE_VERTEXPROCESSING) | D3DCREATE_SOFTWARE_VERTEXPROCESSING;
     pp = s.pp;
-    hr = g_fw.d3d->CreateDevice(s.adapterOrdinal, s.deviceType, g_fw.focus, s.behaviorFlags, &pp, &g_fw.device);
+    hr = g_fw.d3d->CreateDevice(s.adapterOrdinal, s.deviceType, g_fw.focus, s.behaviorFlags, &pp, &g_D3DDevice);
   }
-  if (FAILED(hr) || !g_fw.device) {
-    g_fw.device = nullptr;
+  if (FAILED(hr) || !g_D3DDevice) {
+    g_D3DDevice = nullptr;
     return Fail(FAILED(hr) ? hr : E_FAIL, L"The Direct3D device could not be created.");
   }
   g_fw.pp = pp;
 
   ProgramCallbacks callbacks;
   if (!g_fw.sequence.DeviceMade(callbacks)) {
-    g_fw.device->Release();
-    g_fw.device = nullptr;
+    g_D3DDevice->Release();
+    g_D3DDevice = nullptr;
     return Fail(E_FAIL, L"The Direct3D device could not be prepared.");
   }
   return S_OK;
 }
 
 void DXUTRender3DEnvironment() {
-  if (!g_fw.device) return;
+  if (!g_D3DDevice) return;
   RealDevice device;
   ProgramCallbacks callbacks;
   g_fw.sequence.RenderFrame(device, callbacks);
@@ -282,13 +282,13 @@ void DXUTPause(bool pauseTime, bool pauseRendering) { g_fw.sequence.Pause(pauseT
 
 HWND DXUTGetHWND() { return g_fw.deviceWindow; }
 IDirect3D9* DXUTGetD3DObject() { return g_fw.d3d; }
-IDirect3DDevice9* DXUTGetD3DDevice() { return g_fw.device; }
+IDirect3DDevice9* DXUTGetD3DDevice() { return g_D3DDevice; }
 double DXUTGetTime() { return g_fw.initialized ? g_fw.clock.GetTime() : -1.0; }
 
 void DXUTShutdown() {
   g_fw.sequence.DeviceGone();
-  if (g_fw.device) g_fw.device->Release();
-  g_fw.device = nullptr;
+  if (g_D3DDevice) g_D3DDevice->Release();
+  g_D3DDevice = nullptr;
   if (g_fw.d3d) g_fw.d3d->Release();
   g_fw.d3d = nullptr;
   if (g_fw.timerPeriodSet) {

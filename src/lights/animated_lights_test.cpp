@@ -252,6 +252,7 @@ TEST_F(AnimatedLightTest, LakeMakesItsBumpMapAtASecondSetUp) {
   EXPECT_EQ(device.madeTextures.size(), madeBefore) << "the first set-up makes none";
   EXPECT_EQ(light.bumpTexture, nullptr);
 
+  device.expandStates = true;
   light.OnCreateDevice();
   const Lines expected = {"exe picture 2",
                           "renderTargetTexture 2x2",
@@ -362,16 +363,14 @@ TEST_F(AnimatedLightTest, WaterRingDrawsItsSurfaceInEachMode) {
     // the light's own reset keeps them for its calm surface; the water draws.
     FakeVertexBuffer* vertices = static_cast<FakeVertexBuffer*>(light.surface->vertices.Get());
     FakeIndexBuffer* indices = static_cast<FakeIndexBuffer*>(light.surface->indices.Get());
-    light.OnLostDevice();
-    InvalidateAllDeviceObjects();
+    LoseDeviceObjects([&] { light.OnLostDevice(); });
     EXPECT_EQ(light.surface->vertices, nullptr);
     EXPECT_EQ(light.surface->indices, nullptr);
     EXPECT_EQ(vertices->refs, 0);
     EXPECT_EQ(indices->refs, 0);
     light.FrameMove(0.2);  // no buffer: nothing filled, nothing drawn
     const size_t made = device.vertexBuffers.size() + device.indexBuffers.size();
-    CreateAllDeviceObjects();
-    light.OnResetDevice();
+    RestoreDeviceObjects([&] { light.OnResetDevice(); });
     ASSERT_NE(light.surface->vertices, nullptr);
     EXPECT_EQ(device.vertexBuffers.size() + device.indexBuffers.size(), made + 2);
     EXPECT_EQ(light.surface->vertices, device.lastVertexBuffer());
@@ -473,8 +472,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheBackgroundOnlyAroundTheLensSquare) {
   // Each band is one draw of the background quad while the test is on; it is off again for the lens.
   size_t on = 0, off = 0;
   for (size_t i = 0; i < device.log.size(); ++i) {
-    if (device.log[i] == "rs 174=1") on = i;
-    if (device.log[i] == "rs 174=0") off = i;
+    if (device.log[i] == "states scissor on") on = i;
+    if (device.log[i] == "states scissor off") off = i;
   }
   ASSERT_LT(on, off);
   int draws = 0;
@@ -511,8 +510,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsTheLensInsideTheDiscAndTheMaskAroundIt) 
   int lensDraws = 0, overlayDraws = 0, maskDraws = 0;
   bool lensAtCentre = false, lensAtEdge = false, maskAtCorner = false;
   for (const std::string& line : device.log) {
-    if (line == "rs 174=1") on = true;
-    if (line == "rs 174=0") on = false;
+    if (line == "states scissor on") on = true;
+    if (line == "states scissor off") on = false;
     int l = 0, t = 0, r = 0, b = 0;
     if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
     if (!StartsWith(line, "draw ")) continue;
@@ -626,8 +625,8 @@ TEST_F(AnimatedLightTest, GlassBallCopiesTheSlideOnlyWhereTheLensReadsIt) {
   long area = 0;
   RECT scissor = {0, 0, 0, 0};
   for (const std::string& line : device.log) {
-    if (line == "rs 174=1") on = true;
-    if (line == "rs 174=0") {
+    if (line == "states scissor on") on = true;
+    if (line == "states scissor off") {
       on = false;
       if (copies > 0) break;  // the copies are done
       area = 0;               // the picture's scissors, off-screen before them
@@ -691,8 +690,8 @@ TEST_F(AnimatedLightTest, GlassBallDrawsThePictureOffScreenOnlyWhereThePostPassR
     RECT scissor = {0, 0, 0, 0};
     for (const std::string& line : device.log) {
       if (line == "targets next" || line == "targets end") break;  // the slide composed
-      if (line == "rs 174=1") on = true;
-      if (line == "rs 174=0") on = false;
+      if (line == "states scissor on") on = true;
+      if (line == "states scissor off") on = false;
       int l = 0, t = 0, r = 0, b = 0;
       if (std::sscanf(line.c_str(), "scissor %d %d %d %d", &l, &t, &r, &b) == 4) scissor = RECT{l, t, r, b};
       if (StartsWith(line, "draw ")) {
@@ -760,8 +759,8 @@ TEST_F(AnimatedLightTest, GlassBallKeepsItsPictureOffScreenWhileNothingChangesIt
       for (const std::string& line : device.log) {
         if (line == "targets next" || line == "targets end") break;  // the slide composed
         if (StartsWith(line, "targets begin ")) d.begun = line.substr(14);
-        if (line == "rs 174=1") scissor = true;
-        if (line == "rs 174=0") scissor = false;
+        if (line == "states scissor on") scissor = true;
+        if (line == "states scissor off") scissor = false;
         if (StartsWith(line, "draw ") && line.find("tex picture") != std::string::npos) {
           ++d.pictures;
           d.cut = d.cut || scissor;
@@ -786,10 +785,7 @@ TEST_F(AnimatedLightTest, GlassBallKeepsItsPictureOffScreenWhileNothingChangesIt
     EXPECT_EQ(frame().pictures, 1) << "another texture";
     EXPECT_EQ(frame().pictures, 0);
 
-    light->OnLostDevice();
-    InvalidateAllDeviceObjects();
-    CreateAllDeviceObjects();
-    light->OnResetDevice();
+    LoseAndResetDevice([&] { light->OnLostDevice(); }, nullptr, [&] { light->OnResetDevice(); });
     EXPECT_EQ(frame().pictures, 1) << "the pair made anew";
     EXPECT_EQ(frame().pictures, 0);
 
@@ -875,10 +871,7 @@ TEST_F(AnimatedLightTest, UnderwaterWithoutAnEffectDrawsTheComposedSlidePlain) {
 
   // Without a render-target pair nothing was drawn off-screen: the picture itself is drawn.
   device.targetsMade = false;
-  light.OnLostDevice();
-  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
-  CreateAllDeviceObjects();
-  light.OnResetDevice();
+  LoseAndResetDevice([&] { light.OnLostDevice(); }, nullptr, [&] { light.OnResetDevice(); });
   ASSERT_EQ(light.renderTargets.current, nullptr);
   device.ClearLog();
   OffscreenFrame(light, 0.2);

@@ -113,12 +113,9 @@ class AnimatedLightsDevice : public lumi_test::D3DFixture {
     return BackBuffer();
   }
   void LoseAndReset() {
-    light_->OnLostDevice();
-    InvalidateAllDeviceObjects();  // as the scene host: the slides, then every registered owner
-    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
-    CreateAllDeviceObjects();
-    light_->OnResetDevice();
+    ASSERT_TRUE(LoseAndResetDevice([&] { light_->OnLostDevice(); }, [&] { return test_.ResetDevice(); },
+                                   [&] { light_->OnResetDevice(); }))
+        << "a default-pool object was left";
   }
 
   std::unique_ptr<DS_DocResManager> manager_;
@@ -513,13 +510,16 @@ TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
       light->ReloadImage();
     }
     for (int i = 0; i < 3; ++i) frames(t += 0.7, "a new picture");
-    for (DS_GlassBallLight* light : lights) light->OnLostDevice();
-    InvalidateAllDeviceObjects();
-    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
-    CreateAllDeviceObjects();
+    ASSERT_TRUE(LoseAndResetDevice(
+        [&] {
+          for (DS_GlassBallLight* light : lights) light->OnLostDevice();
+        },
+        [&] { return test_.ResetDevice(); },
+        [&] {
+          for (DS_GlassBallLight* light : lights) light->OnResetDevice();
+        }))
+        << "a default-pool object was left";
     for (DS_GlassBallLight* light : lights) {
-      light->OnResetDevice();
       for (const ComRef<IDirect3DTexture9>& target : light->renderTargets.textures) {
         ASSERT_NE(target, nullptr);
         ComRef<IDirect3DSurface9> surface;

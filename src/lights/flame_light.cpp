@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "lights/flame_rules.h"
+#include "lights/light_states.h"
 #include "platform/periodic.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -173,30 +174,31 @@ void DS_FlameLight::OnCreateDevice() {
   fire.LoadEffect(nullptr);
 }
 
+// The slide's start: no culling, depth or lighting, stage 0 showing the texture alone with stage 1 off,
+// linear filtering on the four samplers the effects read, the picture's clamped, blending on by source
+// alpha.
+const StateSet kFlameBaseline = {
+    "flame baseline",
+    {Rs(D3DRS_CULLMODE, D3DCULL_NONE), Rs(D3DRS_LIGHTING, FALSE), Tss(1, D3DTSS_TEXCOORDINDEX, 1),
+     Tss(0, D3DTSS_TEXCOORDINDEX, 0), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_COLORARG2, D3DTA_CURRENT),
+     Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1),
+     Tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE), Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Samp(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Samp(2, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(2, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Samp(3, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(3, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Rs(D3DRS_ALPHABLENDENABLE, TRUE),
+     Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+     Samp(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), Samp(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP),
+     Rs(D3DRS_ZENABLE, FALSE)}};
+// Around the bars after the haze: no culling, and blending on again for the fade and icons.
+const StateSet kFlameBars = {"flame bars", {Rs(D3DRS_CULLMODE, D3DCULL_NONE)}};
+
 void DS_FlameLight::OnResetDevice() {
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_LIGHTING, FALSE);
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   d.SetTransform(TransformSlot::World, identity);
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  for (DWORD sampler = 0; sampler < 4; ++sampler) {
-    d.SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  }
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
+  d.ApplyStates(kFlameBaseline);
   Resize(targetWidth, targetHeight);
   MakeTargets();
 }
@@ -227,7 +229,7 @@ void DS_FlameLight::PostRender() {
     // Without a target pair the slide was drawn on the back buffer already.
     if (chain && chain->current) haze.Draw(chain->current);
   }
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.ApplyStates(kFlameBars);
   d.DrawBars(g_LetterboxProjection);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d.ApplyStates(kBlendOn);
 }

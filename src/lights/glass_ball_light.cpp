@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -15,12 +16,6 @@ const char16_t kModule[] = u"basekit.dll";
 const float kPi = 3.14159265f;
 // The bump matrix's scales of the offsets: u by the map's first channel, v by its second.
 const float kBumpU = 0.2f, kBumpV = 0.25f;
-
-DWORD FloatBits(float f) {
-  DWORD d;
-  std::memcpy(&d, &f, sizeof d);
-  return d;
-}
 
 // The first frame of a link's set; null for an empty set.
 ComRef<IDirect3DTexture9> FirstFrame(const DS_ImageFileLink& link) {
@@ -92,6 +87,7 @@ void GlassBallScrollQuads::Place(int i, const ScreenQuad& q) {
 void GlassBallScrollQuads::InvalidateDeviceObjects() {
   lost_ = true;
   for (TexQuad& quad : quads) {
+    quad.texture.Reset();  // the pair's textures, which go with the loss as well
     quad.ReleaseVertexBuffer();
     quad.primitiveCount = 0;
   }
@@ -288,32 +284,41 @@ void DS_GlassBallLight::OnCreateDevice() {
   Resize(targetWidth, targetHeight);
 }
 
+// Over the base's start: the lens's samplers, its bump matrix (u and v scaled by the map's channels) and
+// stage 1 showing the slide through the offsets, its alpha off.
+const StateSet kGlassBallBaseline = {
+    "glass ball baseline",
+    {Samp(1, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP), Samp(1, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP),
+     Samp(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR), Samp(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR), Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR), Tss(0, D3DTSS_BUMPENVMAT00, StateFloat(kBumpU)),
+     Tss(0, D3DTSS_BUMPENVMAT01, StateFloat(0.0f)), Tss(0, D3DTSS_BUMPENVMAT10, StateFloat(0.0f)),
+     Tss(0, D3DTSS_BUMPENVMAT11, StateFloat(kBumpV)), Tss(0, D3DTSS_BUMPENVLSCALE, StateFloat(1.0f)),
+     Tss(0, D3DTSS_BUMPENVLOFFSET, StateFloat(0.0f)), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(1, D3DTSS_COLORARG2, D3DTA_CURRENT), Tss(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE)}};
+// Stage 1 looks the slide up at the camera-space position through the lens's texture matrix.
+const StateSet kLensCoordinates = {"lens coordinates",
+                                   {Tss(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2),
+                                    Tss(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1)}};
+// The bump-mapped lens: stage 0's bump map offsets stage 1's slide.
+const StateSet kBumpMappedLens = {"bump-mapped lens",
+                                  {Tss(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP), Tss(0, D3DTSS_COLORARG2, D3DTA_CURRENT),
+                                   Tss(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE)}};
+// The lens's overlays and the disc mask: texture blended by its own alpha.
+const StateSet kLensOverlays = {"lens overlays",
+                                {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+                                 Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE),
+                                 Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1)}};
+
 void DS_GlassBallLight::OnResetDevice() {
   DS_2D_Light::OnResetDevice();
-  RenderDevice& d = GetRenderDevice();
-  d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-  d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-  d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(kBumpU));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(0.0f));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(0.0f));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(kBumpV));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, FloatBits(1.0f));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, FloatBits(0.0f));
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  GetRenderDevice().ApplyStates(kGlassBallBaseline);
 }
 
 void DS_GlassBallLight::OnLostDevice() {
   DS_2D_Light::OnLostDevice();
-  for (TexQuad& q : scroll.quads) q.texture.Reset();
+  scroll.InvalidateDeviceObjects();
 }
 
 void DS_GlassBallLight::SetPicturePosition(int mode) {
@@ -455,8 +460,7 @@ void DS_GlassBallLight::SetupBallCamera(bool lensOn) {
   lensMatrix = LensTextureMatrix(c, lensOn);
   RenderDevice& dev = GetRenderDevice();
   dev.SetTextureTransform(1, lensMatrix);
-  dev.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
-  dev.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
+  dev.ApplyStates(kLensCoordinates);
 }
 
 void DS_GlassBallLight::LensReads(TexelSpans* columns, TexelSpans* rows) const {
@@ -511,12 +515,12 @@ void DS_GlassBallLight::RenderBackground() {
   }
   // Texels outside these keep whatever they held: nothing reads them this frame.
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  d.ApplyStates(kScissorOn);
   for (const RECT& r : read) {
     d.SetScissorRect(r);
     DS_2D_Light::RenderBackground();
   }
-  d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  d.ApplyStates(kScissorOff);
 }
 
 void DS_GlassBallLight::DrawBackground() {
@@ -539,13 +543,13 @@ void DS_GlassBallLight::DrawBackground() {
                          {0, hole.bottom, W, H},
                          {0, hole.top, hole.left, hole.bottom},
                          {hole.right, hole.top, W, hole.bottom}};
-  d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  d.ApplyStates(kScissorOn);
   for (const RECT& band : bands) {
     if (band.right <= band.left || band.bottom <= band.top) continue;
     d.SetScissorRect(band);
     d.DrawPrimitive(backgroundQuad.primitiveType, 0, backgroundQuad.primitiveCount);
   }
-  d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  d.ApplyStates(kScissorOff);
 }
 
 void DS_GlassBallLight::PostRender() {
@@ -554,7 +558,7 @@ void DS_GlassBallLight::PostRender() {
     DS_2D_Light::PostRender();
     return;
   }
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kBlendOff);
   // Nothing below draws into the composition's texture: the copies go into the pair's other one.
   if (cutPasses && nothingOverPicture) KeepPicture();
   const int mode = motionMode.GetValue();
@@ -569,7 +573,7 @@ void DS_GlassBallLight::PostRender() {
     const bool cut = cutPasses && slide && columns.count > 0 && rows.count > 0 &&
                      !(columns.count == 1 && columns.last[0] - columns.first[0] == W && rows.count == 1 &&
                        rows.last[0] - rows.first[0] == H);
-    if (cut) d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    if (cut) d.ApplyStates(kScissorOn);
     for (TexQuad& q : scroll.quads) q.texture.Share(slide);
     for (int i = 0; i < (cut ? columns.count : 1); ++i)
       for (int j = 0; j < (cut ? rows.count : 1); ++j) {
@@ -582,7 +586,7 @@ void DS_GlassBallLight::PostRender() {
           }
         }
       }
-    if (cut) d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    if (cut) d.ApplyStates(kScissorOff);
   }
   RenderTargetChain* chain = EndOffscreen(false);
   const ComRef<IDirect3DTexture9> slide = chain ? chain->current : nullptr;
@@ -613,21 +617,14 @@ void DS_GlassBallLight::PostRender() {
       drawStrip(lens);
     }
   };
-  if (split) d.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  if (split) d.ApplyStates(kScissorOn);
   d.SetTexture(0, bumpMap);
   d.SetTexture(1, slide);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  d.ApplyStates(kBumpMappedLens);
   drawLens(scissors.disc);
   SetupBallCamera(false);
   // Overlays, blended.
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d.ApplyStates(kLensOverlays);
   d.SetTexture(1, nullptr);
   if (overlay1On.GetValue() != 0) {
     d.SetTexture(0, overlay1Texture);
@@ -651,7 +648,7 @@ void DS_GlassBallLight::PostRender() {
   mask._42 = (mask._42 - offY / H / kky) / ksy;
   d.SetTextureTransform(1, mask);
   drawLens(scissors.rim);
-  if (split) d.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  if (split) d.ApplyStates(kScissorOff);
   d.SetTexture(1, nullptr);
   if (shadowOn.GetValue() != 0) {
     d.SetTexture(0, shadowTexture);

@@ -11,7 +11,8 @@
 
 // The two quads that scroll the slide move every frame: their vertices live in dynamic default-pool
 // buffers written whole with discard, so that a frame's write never waits for the device; the buffers
-// go at device loss and come back at the reset with the corners they last had.
+// go at device loss (with the references on the pair's textures they show) and come back at the reset
+// with the corners they last had.
 class GlassBallScrollQuads : public DeviceObjects {
  public:
   // Both buffers, white, over the rectangle.

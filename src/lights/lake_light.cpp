@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "lights/light_states.h"
 #include "platform/periodic.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -15,12 +16,6 @@
 
 namespace {
 const char16_t kClass[] = u"FakeLake2D";
-
-DWORD FloatBits(float f) {
-  DWORD d;
-  std::memcpy(&d, &f, sizeof d);
-  return d;
-}
 
 ScreenQuad ToScreenQuad(const LakeQuad& q) {
   ScreenQuad s;
@@ -34,19 +29,50 @@ ScreenQuad ToScreenQuad(const LakeQuad& q) {
   return s;
 }
 
-// Full ambient, dithering, no specular; stage 0 texture times diffuse.
-void SetUnlitModulate(RenderDevice& d) {
-  d.SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-  d.SetRenderState(D3DRS_DITHERENABLE, TRUE);
-  d.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-}
-
 // COLORREF 0x00BBGGRR to 0x00RRGGBB.
 D3DCOLOR Rgb(DWORD c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 }  // namespace
+
+// Full ambient, dithering, no specular; stage 0 texture times diffuse.
+const StateSet kLakeUnlitModulate = {
+    "lake unlit modulate",
+    {Rs(D3DRS_AMBIENT, 0xFFFFFFFF), Rs(D3DRS_DITHERENABLE, TRUE), Rs(D3DRS_SPECULARENABLE, FALSE),
+     Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE),
+     Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE), Tss(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE)}};
+// The slide's start before the bump stages: no depth, no culling, unlit, linear mirrored sampling on both
+// samplers, the stages' coordinates and arguments, blending by source alpha.
+const StateSet kLakeBaseline = {
+    "lake baseline",
+    {Rs(D3DRS_ZENABLE, FALSE), Rs(D3DRS_ZWRITEENABLE, FALSE), Rs(D3DRS_CULLMODE, D3DCULL_NONE),
+     Rs(D3DRS_LIGHTING, FALSE), Rs(D3DRS_AMBIENT, 0xFFFFFFFF), Rs(D3DRS_DITHERENABLE, TRUE),
+     Rs(D3DRS_SPECULARENABLE, FALSE), Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Samp(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR),
+     Samp(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR), Samp(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+     Samp(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), Samp(1, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR),
+     Samp(1, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR), Tss(1, D3DTSS_TEXCOORDINDEX, 1), Tss(0, D3DTSS_TEXCOORDINDEX, 0),
+     Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE), Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+     Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA)}};
+// The bump-mapped band: the bump map's offsets on stage 0 (clamped) move the mirrored picture's lookup on
+// stage 1. The matrix that turns the offsets is set with it, at each draw.
+const StateSet kLakeBumpStages = {
+    "lake bump stages",
+    {Samp(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), Samp(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP),
+     Tss(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(0, D3DTSS_COLORARG2, D3DTA_CURRENT), Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(1, D3DTSS_TEXCOORDINDEX, 1)}};
+// Stage 0's texture alone, stage 1 off.
+const StateSet kFirstStageAlone = {"first stage alone",
+                                   {Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE)}};
+// A grey quad from its vertices' colour and alpha, blended over what is drawn; then back to the texture.
+const StateSet kGreyOverBumpSource = {
+    "grey over bump source",
+    {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+     Tss(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE), Tss(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE),
+     Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1)}};
+const StateSet kGreyOverBumpSourceDone = {
+    "grey over bump source done",
+    {Rs(D3DRS_ALPHABLENDENABLE, FALSE), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
+     Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1)}};
 
 FakeLake2D::FakeLake2D() : bumpMatrix{0.04f, 0, 0, 0.04f}, planeVertices{} {
   speed.SetScaling(0.02f, 0.0f);
@@ -219,29 +245,20 @@ void DrawBumpSource(IDirect3DTexture9* source, IDirect3DTexture9* target, UINT w
   SetRhwQuadCornerAlpha(grey, 0, 0, fade, fade);
   d.BeginTextureTarget(target);
   if (d.BeginScene()) {
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    d.ApplyStates(kFirstStageAlone);
     d.SetTexture(0, source);
     if (picture.vertexBuffer) {
       BindStreamRHWCT(picture);
       d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     }
-    d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     // The grey and its alpha come from the vertices: the stage's texture is still the source, whose
     // texel at the quad's missing coordinates would otherwise stand in for the grey.
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    d.ApplyStates(kGreyOverBumpSource);
     if (grey.vertexBuffer) {
       d.BindStream(grey.vertexBuffer, DX_V::RHWC::FVF, sizeof(DX_V::RHWC));
       d.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     }
-    d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    d.ApplyStates(kGreyOverBumpSourceDone);
     d.SetTexture(0, nullptr);
     d.EndScene();
   }
@@ -297,43 +314,20 @@ void FakeLake2D::FrameMove(double seconds) {
 void FakeLake2D::SetupBumpStages() {
   RenderDevice& d = GetRenderDevice();
   d.SetTexture(0, bumpTexture);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(bumpMatrix[0]));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(bumpMatrix[1]));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(bumpMatrix[2]));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(bumpMatrix[3]));
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
   d.SetTexture(1, pictureCopy.texture ? pictureCopy.texture : pictureQuad.info.texture);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.ApplyStates(kLakeBumpStages);
+  d.ApplyStates(StateSet{"lake bump matrix",
+                         {Tss(0, D3DTSS_BUMPENVMAT00, StateFloat(bumpMatrix[0])),
+                          Tss(0, D3DTSS_BUMPENVMAT01, StateFloat(bumpMatrix[1])),
+                          Tss(0, D3DTSS_BUMPENVMAT10, StateFloat(bumpMatrix[2])),
+                          Tss(0, D3DTSS_BUMPENVMAT11, StateFloat(bumpMatrix[3]))}});
 }
 
 void FakeLake2D::OnResetDevice() {
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
-  d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_LIGHTING, FALSE);
-  SetUnlitModulate(d);
-  for (DWORD s = 0; s < 2; ++s) {
-    d.SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-    d.SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-  }
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.ApplyStates(kLakeBaseline);
   SetupBumpStages();
-  SetUnlitModulate(d);
-  d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  d.ApplyStates(kLakeUnlitModulate);
   MakeTargets();
 }
 
@@ -347,12 +341,10 @@ void FakeLake2D::RenderBackground() {
   if (lakePlane.vertexBuffer && lakePlane.primitiveCount > 0) {
     d.BindStream(lakePlane.vertexBuffer, LakeVertex::FVF, sizeof(LakeVertex));
     SetupBumpStages();
-    d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
     d.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
   }
   d.SetTexture(1, nullptr);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  d.ApplyStates(kFirstStageAlone);
   DrawColorQuad(&bandTint);
   DrawColorQuad(&hazeStrip);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -198,26 +199,20 @@ void DS_2D_Light::OnCreateDevice() {
   for (int i = 0; i < 5; ++i) markerTextures[i].Adopt(GetRenderDevice().GetTextureById(kMarkerPictureIds[i]));
 }
 
+// What a slide starts from: no depth, no lighting, linear mirrored sampling, stage 0 showing the texture
+// alone with stage 1 off, and blending (when on) by source alpha.
+const StateSet kPictureBaseline = {
+    "picture baseline",
+    {Rs(D3DRS_ZENABLE, FALSE), Rs(D3DRS_ZWRITEENABLE, FALSE), Rs(D3DRS_LIGHTING, FALSE),
+     Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR), Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR), Samp(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR),
+     Tss(1, D3DTSS_TEXCOORDINDEX, 1), Tss(0, D3DTSS_TEXCOORDINDEX, 0), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE), Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE),
+     Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA)}};
+
 void DS_2D_Light::OnResetDevice() {
-  RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
-  d.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  d.SetRenderState(D3DRS_LIGHTING, FALSE);
-  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  GetRenderDevice().ApplyStates(kPictureBaseline);
   MakeTargets();
 }
 
@@ -229,8 +224,9 @@ void DS_2D_Light::MakeTargets() {
   GetRenderDevice().CreateTargets(renderTargets, w, h);
 }
 
-// The render-target pair and the document's effects follow the loss through the registry.
-void DS_2D_Light::OnLostDevice() { sourceTexture.Reset(); }
+// Every default-pool object, and every reference on one, belongs to a registered owner: the loss goes to
+// the light's own (the pair and the document's effects follow it through the registry's pass).
+void DS_2D_Light::OnLostDevice() { sourceTexture.InvalidateDeviceObjects(); }
 
 void DS_2D_Light::PostRender() { GetRenderDevice().DrawBars(g_LetterboxProjection); }
 
@@ -318,22 +314,32 @@ void DS_2D_Light::SetPicturePosition(int mode) {
   ResizeBase(targetWidth, targetHeight);
 }
 
-namespace {
 // A quad coloured by its vertices alone, blended; blending stays on, the stage arguments go back to the
 // texture.
+const StateSet kDiffuseQuad = {"diffuse quad",
+                               {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Tss(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE),
+                                Tss(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE)}};
+const StateSet kTextureArguments = {"texture arguments",
+                                    {Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE)}};
+// A pre-transformed textured quad blended by texture times vertex alpha over what is drawn (the icon layer);
+// the stage's alpha goes back to the texture's alone.
+const StateSet kBlendedQuad = {"blended quad",
+                               {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+                                Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), Rs(D3DRS_ZENABLE, FALSE),
+                                Tss(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE)}};
+const StateSet kTextureAlpha = {"texture alpha", {Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1)}};
+
+namespace {
 template <class V>
 void DrawDiffuseQuad(DS_SimpleMesh<V>* mesh) {
   if (!mesh) return;
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  d.ApplyStates(kDiffuseQuad);
   if (mesh->vertexBuffer && mesh->primitiveCount > 0) {
     d.BindStream(mesh->vertexBuffer, V::FVF, sizeof(V));
     d.DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount);
   }
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.ApplyStates(kTextureArguments);
 }
 }  // namespace
 
@@ -341,20 +347,18 @@ void DS_2D_Light::DrawColorQuadRHW(DS_SimpleMesh<DX_V::RHWC>* mesh) { DrawDiffus
 
 void DS_2D_Light::DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh) { DrawDiffuseQuad(mesh); }
 
-void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) {
+void DS_2D_Light::DrawTexturedQuadRHW(TexQuad* quad) { DrawBlendedQuadRhw(quad); }
+
+void DrawBlendedQuadRhw(TexQuad* quad) {
   if (!quad) return;
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.ApplyStates(kBlendedQuad);
   d.SetTexture(0, quad->texture);
   if (quad->vertexBuffer && quad->primitiveCount > 0) {
     BindStreamRHWCT(*quad);
     d.DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
   }
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d.ApplyStates(kTextureAlpha);
 }
 
 // ---- off-screen pass and effect chain ---------------------------------------------------------------

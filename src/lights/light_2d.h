@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dxut/device_objects.h"
 #include "lights/camera.h"
 #include "platform/com_ref.h"
 #include "render/ab_render.h"
@@ -54,6 +55,9 @@ void BindStreamPNT(const DS_SimpleMesh<DX_V::PNT>& mesh);
 void BindStreamRHWCT(const DS_SimpleMesh<DX_V::RHWCT>& mesh);
 // The sprites' current frame texture, their indices and their PCT stream.
 void BindSpriteArrayStream(SpriteArraySource& sprites);
+// A pre-transformed textured quad (RHWCT) blended over what is drawn, as the picture light draws the icon
+// layer; also the scene host's, when no slide draws it.
+void DrawBlendedQuadRhw(TexQuad* quad);
 
 // The picture quad's buffer with texture coordinates (0, 1), (0, 0), (1, 1), (1, 0).
 void CreatePictureQuad(PictureQuad& quad);
@@ -170,7 +174,7 @@ class DS_2D_Light : public DS_ABRender {
   DS_ImageFileLink picture;
   DSM_Camera camera;
   PictureQuad pictureQuad;
-  ComRef<IDirect3DTexture9> sourceTexture;
+  DeviceObjectRef<IDirect3DTexture9> sourceTexture;
   ComRef<IDirect3DTexture9> markerTextures[5];
   int picturePosition;  // restored after an off-screen pass
   int targetPassMode;   // saved by BeginTargetPass

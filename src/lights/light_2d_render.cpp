@@ -1,7 +1,40 @@
 // The renderer operations of the picture light: what each drawing operation does on the device, in order.
 #include "lights/light_2d.h"
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/render_device.h"
+
+// An effect item without an effect: the quad's texture copied as it is, or blended by its alpha.
+const StateSet kCopiedQuad = {"copied quad",
+                              {Rs(D3DRS_ALPHABLENDENABLE, FALSE), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+                               Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1)}};
+const StateSet kPulsingQuad = {"pulsing quad",
+                               {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+                                Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1)}};
+const StateSet kBlendOff = {"blend off", {Rs(D3DRS_ALPHABLENDENABLE, FALSE)}};
+const StateSet kBlendOn = {"blend on", {Rs(D3DRS_ALPHABLENDENABLE, TRUE)}};
+
+// Meshes: blended parts and two-sided meshes draw each side with its own culling.
+const StateSet kBlendedMesh = {"blended mesh", {Rs(D3DRS_ALPHABLENDENABLE, TRUE)}};
+const StateSet kTwoSidedMesh = {"two-sided mesh",
+                                {Rs(D3DRS_ALPHABLENDENABLE, TRUE), Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1),
+                                 Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1)}};
+const StateSet kCullCcw = {"cull ccw", {Rs(D3DRS_CULLMODE, D3DCULL_CCW)}};
+const StateSet kCullCw = {"cull cw", {Rs(D3DRS_CULLMODE, D3DCULL_CW)}};
+const StateSet kMeshDone = {"mesh done", {Rs(D3DRS_CULLMODE, D3DCULL_NONE), Rs(D3DRS_ALPHABLENDENABLE, FALSE)}};
+
+// Sprite arrays: texture times vertex colour, blended by alpha or added; a second texture drawn over the
+// first as it is.
+const StateSet kBlendedSprites = {"blended sprites",
+                                  {Rs(D3DRS_CULLMODE, D3DCULL_NONE), Rs(D3DRS_ALPHABLENDENABLE, TRUE),
+                                   Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE), Tss(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
+                                   Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE),
+                                   Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA)}};
+const StateSet kAdditiveBlend = {"additive blend", {Rs(D3DRS_DESTBLEND, D3DBLEND_ONE)}};
+const StateSet kSecondSpriteTexture = {"second sprite texture", {Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1)}};
+const StateSet kSpritesDone = {"sprites done",
+                               {Rs(D3DRS_ALPHABLENDENABLE, FALSE), Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+                                Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE)}};
 
 namespace {
 
@@ -40,13 +73,11 @@ void DS_2D_Light::DrawPulsingQuad(TexQuadPT* quad, bool pulse) {
   if (!quad || !quad->vertexBuffer || quad->primitiveCount == 0) return;
   RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.SetWorld(quad->world);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, pulse ? TRUE : FALSE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.ApplyStates(pulse ? kPulsingQuad : kCopiedQuad);
   d.SetTexture(0, quad->texture);
   BindStreamPT(*quad);
   d.DrawPrimitive(quad->primitiveType, 0, quad->primitiveCount);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kBlendOff);
 }
 
 void DS_2D_Light::DrawIndexedWithEffect(DS_IndexedMesh<DX_V::PT>* mesh, ID3DXEffect** effect) {
@@ -79,7 +110,7 @@ void DS_2D_Light::DrawMeshPart(MeshPart* part) {
   RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   const bool blended = part->blended != 0;
-  if (blended) d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  if (blended) d.ApplyStates(kBlendedMesh);
   if (part->CanDrawIndexed()) {
     d.SetTexture(0, part->texture);
     d.SetIndices(part->indexBuffer);
@@ -90,13 +121,12 @@ void DS_2D_Light::DrawMeshPart(MeshPart* part) {
         if (!frame) continue;
         g_LetterboxProjection.SetWorld(frame->world);
         const bool front = (frame->frontFace != 0) == (pass == 0);
-        d.SetRenderState(D3DRS_CULLMODE, front ? D3DCULL_CCW : D3DCULL_CW);
+        d.ApplyStates(front ? kCullCcw : kCullCw);
         DrawIndexed(d, *part);
       }
     }
   }
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kMeshDone);
 }
 
 void DS_2D_Light::DrawSpriteArray(SpriteArraySource* sprites) {
@@ -107,35 +137,26 @@ void DS_2D_Light::DrawSpriteArray(SpriteArraySource* sprites) {
   RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(geometry->world);
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
   IDirect3DTexture9* second = sprites->GetSecondTexture();
   const int blend = sprites->GetBlendMode();
-  d.SetRenderState(D3DRS_DESTBLEND, (second || blend == 0) ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
+  d.ApplyStates(kBlendedSprites);
+  if (!second && blend != 0) d.ApplyStates(kAdditiveBlend);
   BindSpriteArrayStream(*sprites);
   DrawIndexed(d, *geometry);
   if (second) {
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d.ApplyStates(kSecondSpriteTexture);
+    if (blend == 1) d.ApplyStates(kAdditiveBlend);
     d.SetTexture(0, second);
-    if (blend == 1) d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     DrawIndexed(d, *geometry);
   }
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.ApplyStates(kSpritesDone);
 }
 
 void DS_2D_Light::DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) {
   if (!mesh) return;
   RenderDevice& d = GetRenderDevice();
   g_LetterboxProjection.ApplyTransforms();
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.ApplyStates(kTwoSidedMesh);
   if (mesh->CanDrawIndexed()) {
     d.SetTexture(0, mesh->texture);
     d.SetIndices(mesh->indexBuffer);
@@ -143,12 +164,11 @@ void DS_2D_Light::DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) {
     for (DS_Frame* child : mesh->children) {
       if (!child) continue;
       g_LetterboxProjection.SetWorld(child->world);
-      d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+      d.ApplyStates(kCullCcw);
       DrawIndexed(d, *mesh);
-      d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+      d.ApplyStates(kCullCw);
       DrawIndexed(d, *mesh);
     }
   }
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kMeshDone);
 }

@@ -147,12 +147,9 @@ TEST_F(LightDeviceTest, OffscreenPassDrawsIntoThePair) {
 
 TEST_F(LightDeviceTest, LostAndResetLeavesTheLightDrawable) {
   light->SetPicturePosition(PicturePosition::Stretch);
-  light->OnLostDevice();
-  InvalidateAllDeviceObjects();  // as the scene host: the light, then every registered owner
-  D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-  ASSERT_EQ(device()->Reset(&pp), S_OK);  // nothing of the light is left in the default pool
-  CreateAllDeviceObjects();
-  light->OnResetDevice();
+  // Nothing of the light is left in the default pool.
+  ASSERT_TRUE(LoseAndResetDevice([&] { light->OnLostDevice(); }, [&] { return test_.ResetDevice(); },
+                                 [&] { light->OnResetDevice(); }));
   EXPECT_NE(light->renderTargets.current, nullptr);
   Frame();
   ExpectColours(At(BackBuffer(), {{8, 32}, {56, 32}}), {kRed, kWhite});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -173,11 +174,15 @@ void DS_MatrixCodeLight::OnCreateDevice() {
   BuildLuminanceMap();
 }
 
+// Glyphs: their sheet's texels times the vertex colour, in colour and alpha, blended over the picture.
+const StateSet kGlyphStages = {"glyph stages",
+                               {Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE), Tss(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE)}};
+const StateSet kGlyphs = {"glyphs", {Tss(0, D3DTSS_COLOROP, D3DTOP_MODULATE), Rs(D3DRS_ALPHABLENDENABLE, TRUE)}};
+const StateSet kAlphaModulate = {"alpha modulate", {Tss(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE)}};
+
 void DS_MatrixCodeLight::OnResetDevice() {
   DS_2D_Light::OnResetDevice();
-  RenderDevice& d = GetRenderDevice();
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  GetRenderDevice().ApplyStates(kGlyphStages);
 }
 
 void DS_MatrixCodeLight::FrameMove(double seconds) { frameTime = seconds; }
@@ -190,7 +195,7 @@ void DS_MatrixCodeLight::SetPicturePosition(int m) {
 
 void DS_MatrixCodeLight::DrawTexturedQuadRHW(TexQuad* quad) {
   DS_2D_Light::DrawTexturedQuadRHW(quad);
-  GetRenderDevice().SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  GetRenderDevice().ApplyStates(kAlphaModulate);
 }
 
 void DS_MatrixCodeLight::ReloadImage() {
@@ -293,9 +298,8 @@ void DS_MatrixCodeLight::RenderBackground() {
     d.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
   }
   if (!sheetUsable) return;
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  d.ApplyStates(kGlyphs);
   const bool cut = cutClearQuads && d.ClearDiffuseIsHidden();
   sprites.Draw(cut ? glyphQuads : static_cast<UINT>(std::max(sprites.quadCount, 0)));
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kBlendOff);
 }

@@ -1,6 +1,7 @@
 #include "lights/slide_show.h"
 
 #include "lights/light_2d.h"
+#include "lights/light_states.h"
 #include "platform/x86_convert.h"
 #include "render/quad_builders.h"
 #include "scene/readers.h"
@@ -74,7 +75,7 @@ void DS_SlideShow_Light::Render() {
     current->picture->DrawColorQuadRHW(fadeQuad_.get());
   } else {
     // A wholly transparent quad changes no pixel: only the state its draw leaves is set.
-    GetRenderDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    GetRenderDevice().ApplyStates(kBlendOn);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/readers.h"
 #include "scene/render_device.h"
@@ -61,6 +62,11 @@ void FakeUndervater::PostRender() {
   GetRenderDevice().DrawBars(g_LetterboxProjection);
 }
 
+// The composed image alone, unblended.
+const StateSet kComposedImage = {"composed image",
+                                 {Rs(D3DRS_ALPHABLENDENABLE, FALSE), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+                                  Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE)}};
+
 void FakeUndervater::DrawSourcePlain() {
   const TexQuadPT& quad = pictureQuad.quad;
   if (!sourceTexture || !quad.vertexBuffer || quad.primitiveCount == 0) return;
@@ -68,10 +74,7 @@ void FakeUndervater::DrawSourcePlain() {
   g_LetterboxProjection.ApplyTransforms();
   g_LetterboxProjection.SetWorld(quad.world);
   // The composed image replaces what is there: its alpha was never written.
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  d.ApplyStates(kComposedImage);
   d.SetTexture(0, sourceTexture);
   BindStreamPT(quad);
   d.DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);

@@ -91,12 +91,9 @@ class UnderwaterLightDevice : public lumi_test::D3DFixture {
     return BackBuffer();
   }
   void LoseAndReset() {
-    light_->OnLostDevice();
-    InvalidateAllDeviceObjects();  // as the scene host: the slides, then every registered owner
-    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-    ASSERT_EQ(device()->Reset(&pp), S_OK) << "a default-pool object was left";
-    CreateAllDeviceObjects();
-    light_->OnResetDevice();
+    ASSERT_TRUE(LoseAndResetDevice([&] { light_->OnLostDevice(); }, [&] { return test_.ResetDevice(); },
+                                   [&] { light_->OnResetDevice(); }))
+        << "a default-pool object was left";
   }
   // Pixels where the frame shows another colour than the picture, per quarter of the frame. Pixels
   // within two of a colour edge are left out: each pass through a target resamples the picture by half a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lights/light_states.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -172,35 +173,31 @@ void DS_WaterRingLight::ApplyMaterial() {
   GetRenderDevice().SetSpecularMaterial(specularLevel.GetResult(), shininess.GetResult());
 }
 
+// The slide's start: blending by source alpha, lit with specular highlights, no depth test or culling,
+// both stages off until a draw sets them, linear mirrored sampling.
+const StateSet kWaterRingBaseline = {
+    "water ring baseline",
+    {Rs(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), Rs(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), Rs(D3DRS_ZFUNC, D3DCMP_LESSEQUAL),
+     Rs(D3DRS_CULLMODE, D3DCULL_NONE), Rs(D3DRS_SHADEMODE, D3DSHADE_GOURAUD),
+     Tss(0, D3DTSS_COLOROP, D3DTOP_DISABLE), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(0, D3DTSS_COLORARG2, D3DTA_CURRENT), Tss(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE),
+     Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT),
+     Tss(0, D3DTSS_TEXCOORDINDEX, 0),
+     Tss(1, D3DTSS_COLOROP, D3DTOP_DISABLE), Tss(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+     Tss(1, D3DTSS_COLORARG2, D3DTA_CURRENT), Tss(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE),
+     Tss(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE), Tss(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT),
+     Tss(1, D3DTSS_TEXCOORDINDEX, 0),
+     Rs(D3DRS_ZENABLE, FALSE), Rs(D3DRS_LIGHTING, TRUE), Rs(D3DRS_SPECULARENABLE, TRUE),
+     Samp(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR), Samp(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
+     Samp(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR), Samp(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR)}};
+
 void DS_WaterRingLight::OnResetDevice() {
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   d.SetDirectionalLight(lightDirection, lightDiffuse);
   ApplyMaterial();
   GetRenderDevice().SetTransform(TransformSlot::View, viewMatrix);
   GetRenderDevice().SetTransform(TransformSlot::World, worldMatrix);
-  d.SetRenderState(D3DRS_LIGHTING, FALSE);
-  d.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-  d.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-  for (DWORD stage = 0; stage < 2; ++stage) {
-    d.SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    d.SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    d.SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    d.SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-    d.SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, 0);
-  }
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
-  d.SetRenderState(D3DRS_LIGHTING, TRUE);
-  d.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  d.ApplyStates(kWaterRingBaseline);
   // A calm surface with one drop. After a loss the reset pass has made its buffers again already.
   CreateSurface();
   Resize(savedWidth, savedHeight);
@@ -226,14 +223,22 @@ D3DXMATRIX DS_WaterRingLight::WaterView() const {
   return out;
 }
 
+// The water, and the picture under it: colour and alpha from the texture alone.
+const StateSet kWaterTexture = {"water texture",
+                                {Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+                                 Tss(0, D3DTSS_COLORARG2, D3DTA_CURRENT), Tss(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1),
+                                 Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT)}};
+const StateSet kPictureColours = {"picture colours",
+                                  {Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE)}};
+// The scene's items are drawn unlit, as over any other light; the fade and icon layer unblended after.
+const StateSet kLightingOff = {"lighting off", {Rs(D3DRS_LIGHTING, FALSE)}};
+const StateSet kLightingOn = {"lighting on", {Rs(D3DRS_LIGHTING, TRUE)}};
+const StateSet kTextureColour = {"texture colour", {Tss(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1)}};
+const StateSet kUnblendedFlat = {"unblended flat", {Rs(D3DRS_ZENABLE, FALSE), Rs(D3DRS_ALPHABLENDENABLE, FALSE)}};
+
 void DS_WaterRingLight::DrawWater(IDirect3DTexture9* texture) {
   RenderDevice& d = GetRenderDevice();
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+  d.ApplyStates(kWaterTexture);
   GetRenderDevice().SetTransform(TransformSlot::World, worldMatrix);
   GetRenderDevice().SetTransform(TransformSlot::View, WaterView());
   GetRenderDevice().SetTransform(TransformSlot::Projection, projectionMatrix);
@@ -246,8 +251,7 @@ void DS_WaterRingLight::RenderBackground() {
   if (mode.GetValue() == 1) {
     // The reset leaves stage 0 off; the picture takes its colours from its texture, as the water will.
     RenderDevice& d = GetRenderDevice();
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.ApplyStates(kPictureColours);
     DS_2D_Light::RenderBackground();
     return;
   }
@@ -269,9 +273,9 @@ namespace {
 template <class F>
 void Unlit(F draw) {
   RenderDevice& d = GetRenderDevice();
-  d.SetRenderState(D3DRS_LIGHTING, FALSE);
+  d.ApplyStates(kLightingOff);
   draw();
-  d.SetRenderState(D3DRS_LIGHTING, TRUE);
+  d.ApplyStates(kLightingOn);
 }
 }  // namespace
 
@@ -290,13 +294,12 @@ void DS_WaterRingLight::DrawTwoSidedMesh(TexturedMesh<DX_V::PNT>* mesh) {
 
 void DS_WaterRingLight::DrawColorQuadRHW(DS_SimpleMesh<DX_V::RHWC>* mesh) {
   DS_2D_Light::DrawColorQuadRHW(mesh);
-  GetRenderDevice().SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  GetRenderDevice().ApplyStates(kBlendOff);
 }
 
 void DS_WaterRingLight::DrawTexturedQuadRHW(TexQuad* quad) {
   RenderDevice& d = GetRenderDevice();
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.ApplyStates(kTextureColour);
   DS_2D_Light::DrawTexturedQuadRHW(quad);
-  d.SetRenderState(D3DRS_ZENABLE, FALSE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  d.ApplyStates(kUnblendedFlat);
 }

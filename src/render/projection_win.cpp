@@ -4,6 +4,15 @@
 #include "dxut/d3d_device.h"
 #include "render/opaque_draw_win.h"
 #include "render/projection_win.h"
+#include "render/render_device_win.h"
+
+namespace {
+// The bars take colour and alpha from their vertices; the stage goes back to the texture after them.
+const StateSet kBarArguments = {"bar arguments",
+                                {Tss(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE), Tss(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE)}};
+const StateSet kBarArgumentsDone = {"bar arguments done",
+                                    {Tss(0, D3DTSS_COLORARG1, D3DTA_TEXTURE), Tss(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE)}};
+}  // namespace
 
 void BindRhwColorStream(const DS_SimpleMesh<DX_V::RHWC>& mesh) {
   g_D3DDevice->SetVertexShader(nullptr);
@@ -13,8 +22,7 @@ void BindRhwColorStream(const DS_SimpleMesh<DX_V::RHWC>& mesh) {
 
 void LetterboxProjection::DrawBars() const {
   if (mode != PicturePosition::Fit || !g_D3DDevice) return;
-  g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  ApplyStateSet(g_D3DDevice, kBarArguments);
   {
     // The bars are opaque black by their vertices.
     OpaqueDrawScope opaque(g_D3DDevice, true);
@@ -24,6 +32,5 @@ void LetterboxProjection::DrawBars() const {
       g_D3DDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
     }
   }
-  g_D3DDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  g_D3DDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  ApplyStateSet(g_D3DDevice, kBarArgumentsDone);
 }

@@ -198,17 +198,24 @@ void D3D9RenderDevice::EndScene() {
 
 // --- States
 
-void D3D9RenderDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-  if (g_D3DDevice) g_D3DDevice->SetRenderState(state, value);
+void ApplyStateSet(IDirect3DDevice9* device, const StateSet& set) {
+  if (!device) return;
+  for (const StateEntry& e : set) {
+    switch (e.kind) {
+      case StateKind::Render:
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(e.state), e.value);
+        break;
+      case StateKind::Stage:
+        device->SetTextureStageState(e.slot, static_cast<D3DTEXTURESTAGESTATETYPE>(e.state), e.value);
+        break;
+      case StateKind::Sampler:
+        device->SetSamplerState(e.slot, static_cast<D3DSAMPLERSTATETYPE>(e.state), e.value);
+        break;
+    }
+  }
 }
 
-void D3D9RenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-  if (g_D3DDevice) g_D3DDevice->SetTextureStageState(stage, type, value);
-}
-
-void D3D9RenderDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-  if (g_D3DDevice) g_D3DDevice->SetSamplerState(sampler, type, value);
-}
+void D3D9RenderDevice::ApplyStates(const StateSet& set) { ApplyStateSet(g_D3DDevice, set); }
 
 void D3D9RenderDevice::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
   if (g_D3DDevice) g_D3DDevice->SetTexture(stage, texture);

@@ -38,9 +38,7 @@ class D3D9RenderDevice : public RenderDevice {
   bool BeginScene() override;
   void EndScene() override;
 
-  void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-  void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-  void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+  void ApplyStates(const StateSet& set) override;
   void SetTexture(DWORD stage, IDirect3DTexture9* texture) override;
   void SetDirectionalLight(const float direction[3], const float diffuse[4]) override;
   void SetSpecularMaterial(float level, float power) override;
@@ -94,6 +92,9 @@ class D3D9RenderDevice : public RenderDevice {
   ComRef<IDirect3DSurface9> savedDepth_;
   TextureCacheHolder* beforeDocuments_ = nullptr;  // the cache that was current before the first document
 };
+
+// The set's states on the device, in order; nothing without a device.
+void ApplyStateSet(IDirect3DDevice9* device, const StateSet& set);
 
 // Installs one process-wide instance; installing once, before or after the device is made, is enough.
 void InstallD3D9RenderDevice();

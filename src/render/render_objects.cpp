@@ -227,9 +227,9 @@ void DS_GlowingObj::Render(DS_ABRender* renderer) {
       effect->SetFloatArray("BlendColor", blendColor, 4);
       effect->SetTexture("Texture2", glowTarget.Texture());
       device.SetScissorRect(reach);
-      device.SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+      device.ApplyStates(kScissorOn);
       renderer->DrawWithEffect(quad, glowItem->effect.Slot());
-      device.SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+      device.ApplyStates(kScissorOff);
     }
   }
 

@@ -485,8 +485,8 @@ TEST_F(GlowObjectTest, GlowPassDrawsIntoItsTargetThenBlendsOverTheSceneWhereItRe
   EXPECT_EQ(log.calls, (Lines{"texture Texture1=glow image", "technique Blend_Max", "target begin",
                               "BeginTargetPass 3", "target clear", "DrawSpritesWithEffect particles glow fx",
                               "target end", "EndTargetPass", "technique Blend_Normal", "floats BlendColor=1,0,0,0.5",
-                              "texture Texture2=glow target", "scissor 386 287 414 313", "rs 174=1",
-                              "DrawWithEffect background glow fx", "rs 174=0", "technique Common",
+                              "texture Texture2=glow target", "scissor 386 287 414 313", "states scissor on",
+                              "DrawWithEffect background glow fx", "states scissor off", "technique Common",
                               "texture Texture1=main image", "DrawSpritesWithEffect particles glow fx"}));
   ASSERT_EQ(placing.targets.size(), 1u);
   EXPECT_EQ(placing.targets[0], glow->glowTarget.Chain());

@@ -128,12 +128,8 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
   }
   // As the scene host does it: everything held on the device let go, the device reset, then made again.
   void LoseAndResetDevice() {
-    light->OnLostDevice();
-    InvalidateAllDeviceObjects();
-    D3DPRESENT_PARAMETERS pp = test_.presentParameters();
-    ASSERT_EQ(D3D_OK, device()->Reset(&pp));
-    CreateAllDeviceObjects();
-    light->OnResetDevice();
+    ASSERT_TRUE(::LoseAndResetDevice([&] { light->OnLostDevice(); }, [&] { return test_.ResetDevice(); },
+                                     [&] { light->OnResetDevice(); }));
   }
 
   std::unique_ptr<DS_2D_Light> light;

@@ -1,5 +1,8 @@
 #include "scene/render_device.h"
 
+const StateSet kScissorOn = {"scissor on", {Rs(D3DRS_SCISSORTESTENABLE, TRUE)}};
+const StateSet kScissorOff = {"scissor off", {Rs(D3DRS_SCISSORTESTENABLE, FALSE)}};
+
 namespace {
 
 RenderDevice* g_renderDevice = nullptr;

@@ -19,6 +19,7 @@
 
 #include "platform/d3d9_types.h"
 #include "platform/types.h"
+#include "scene/render_state_set.h"
 #include "scene/stream.h"
 #include "scene/texture_types.h"
 
@@ -101,10 +102,9 @@ class RenderDevice {
   virtual bool BeginScene() { return false; }
   virtual void EndScene() {}
 
-  // --- States (texture-stage states include the bump-map matrix and luminance of a stage).
-  virtual void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {}
-  virtual void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {}
-  virtual void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {}
+  // --- States: a named set, entry by entry in its order (render_state_set.h; texture-stage states include
+  // the bump-map matrix and luminance of a stage). Drawing code sets states through sets only.
+  virtual void ApplyStates(const StateSet& set) {}
   virtual void SetTexture(DWORD stage, IDirect3DTexture9* texture) {}
   // Light 0 directional with the diffuse colour and white specular, enabled.
   virtual void SetDirectionalLight(const float direction[3], const float diffuse[4]) {}

@@ -129,6 +129,11 @@ bool D3DTestDevice::Create(const D3DTestOptions& options) {
   return true;
 }
 
+bool D3DTestDevice::ResetDevice() {
+  D3DPRESENT_PARAMETERS pp = pp_;  // Reset may write into what it is given
+  return device_ && device_->Reset(&pp) == D3D_OK;
+}
+
 void D3DTestDevice::Destroy() {
   if (setGlobal_) {
     g_D3DDevice = savedGlobal_;

@@ -48,6 +48,9 @@ class D3DTestDevice {
   IDirect3DDevice9* device() const { return device_; }
   const D3DPRESENT_PARAMETERS& presentParameters() const { return pp_; }
   const std::string& error() const { return error_; }
+  // The device reset with the present parameters of its creation; false when it fails (a default-pool
+  // object is still held).
+  bool ResetDevice();
 
  private:
   HWND window_ = nullptr;

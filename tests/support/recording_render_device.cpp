@@ -66,17 +66,24 @@ std::string RecordingRenderDevice::Name(const void* p) const {
   return buf;
 }
 
-void RecordingRenderDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-  renderStates[(DWORD)state] = value;
-  Add("rs " + Num(state) + "=" + Num(value));
-}
-void RecordingRenderDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-  stageStates[stage * 100 + type] = value;
-  Add("tss " + Num(stage) + " " + Num(type) + "=" + Num(value));
-}
-void RecordingRenderDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-  samplerStates[sampler * 100 + type] = value;
-  Add("samp " + Num(sampler) + " " + Num(type) + "=" + Num(value));
+void RecordingRenderDevice::ApplyStates(const StateSet& set) {
+  Add(std::string("states ") + set.name);
+  for (const StateEntry& e : set) {
+    switch (e.kind) {
+      case StateKind::Render:
+        renderStates[e.state] = e.value;
+        if (expandStates) Add("rs " + Num(e.state) + "=" + Num(e.value));
+        break;
+      case StateKind::Stage:
+        stageStates[e.slot * 100 + e.state] = e.value;
+        if (expandStates) Add("tss " + Num(e.slot) + " " + Num(e.state) + "=" + Num(e.value));
+        break;
+      case StateKind::Sampler:
+        samplerStates[e.slot * 100 + e.state] = e.value;
+        if (expandStates) Add("samp " + Num(e.slot) + " " + Num(e.state) + "=" + Num(e.value));
+        break;
+    }
+  }
 }
 void RecordingRenderDevice::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
   if (stage == 0) texture0 = texture;

@@ -52,9 +52,9 @@ class RecordingRenderDevice : public RenderDevice {
                             IDirect3DIndexBuffer9** out) override;
 
   // --- Drawing
-  void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-  void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
-  void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+  // Logged as "states <name>", followed, with expandStates, by each state's own line ("rs 27=1",
+  // "tss 0 1=2", "samp 0 5=2": stage or sampler, state, value); every state's last value is kept.
+  void ApplyStates(const StateSet& set) override;
   void SetTexture(DWORD stage, IDirect3DTexture9* texture) override;
   void BindStream(IDirect3DVertexBuffer9* buffer, DWORD fvf, UINT stride) override;
   void SetIndices(IDirect3DIndexBuffer9* indices) override;
@@ -129,6 +129,7 @@ class RecordingRenderDevice : public RenderDevice {
   std::vector<std::string> log;
   CallLog* shared = nullptr;
   std::map<DWORD, DWORD> renderStates, stageStates, samplerStates;
+  bool expandStates = false;
   IDirect3DTexture9* texture0 = nullptr;  // stage 0 texture now
   std::string target = "back";            // what draws land on: "back", or "rt0"/"rt1" of the pair
   BackBufferSize targetSize = BackBufferSize{0, 0};
