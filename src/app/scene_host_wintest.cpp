@@ -1,6 +1,7 @@
 // The scene host on a real device: a test document of plain picture slides, written through the save
 // methods and read back, played on a top-level test window with the application clock driven by the
 // test. Frames are read back inside the frame-render callback, before they are presented.
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 
 #include <gtest/gtest.h>

@@ -97,7 +97,7 @@ std::vector<BYTE> Saved(DS_2D_Light& light) {
 }
 
 TEST_F(LightTest, SectionRoundTripThroughTheRegistry) {
-  RegisterAllReaders();
+  RegisterPictureLightReader();
   DS_2D_Light light;
   light.picture.Raw() = DocFileKey(u"c:\\pics\\lake.jpg", 1234567890123LL);
   light.camera.enable = 1;

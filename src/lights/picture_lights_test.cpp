@@ -8,6 +8,7 @@
 #include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
+#include "lights/light_readers.h"
 #include "lights/matrix_code_light.h"
 #include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
@@ -37,7 +38,7 @@ std::unique_ptr<DS_2D_Light> Read(const std::vector<BYTE>& bytes, size_t* left) 
 class PictureLightsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterAllReaders();
+    RegisterLightReaders();
     saved_ = g_DocResManager;
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();

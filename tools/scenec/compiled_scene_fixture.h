@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/reader_list.h"
 #include "lights/slide_show.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"

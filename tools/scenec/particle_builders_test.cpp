@@ -4,6 +4,7 @@
 #include <string>
 #include <typeinfo>
 
+#include "app/reader_list.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
@@ -24,6 +25,7 @@ bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
 class ParticleBuildersTest : public testing::Test {
  protected:
   void SetUp() override {
+    RegisterAllReaders();
     SetSceneRootReader({nullptr, nullptr});
     RegisterSlideShowReaders();
   }

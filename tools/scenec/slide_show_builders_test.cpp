@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/reader_list.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
@@ -22,6 +23,7 @@ class SlideShowBuildersTest : public testing::Test {
  protected:
   // Other tests of this program install roots of their own: the slide show's comes back here.
   void SetUp() override {
+    RegisterAllReaders();
     SetSceneRootReader({nullptr, nullptr});
     RegisterSlideShowReaders();
   }
