@@ -16,6 +16,7 @@
 #include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -39,18 +40,16 @@ class PictureLightsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterLightReaders();
-    saved_ = g_DocResManager;
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
   }
   void TearDown() override {
     manager_.reset();
-    g_DocResManager = saved_;
   }
   std::unique_ptr<DS_DocResManager> manager_;
 
  private:
-  DS_DocResManager* saved_ = nullptr;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
 };
 
 // Every light with values other than its defaults: saved, read by its class name, saved again.
