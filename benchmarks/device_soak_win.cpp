@@ -105,8 +105,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    RegisterAllReaders();
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "device_soak: the embedded scene did not load\n");
     return 1;

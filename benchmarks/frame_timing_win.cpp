@@ -77,8 +77,7 @@ int main(int argc, char** argv) {
   }
   const double deviceUp = Now();
   try {
-    RegisterAllReaders();
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "frame_timing: the embedded scene did not load\n");
     return 1;

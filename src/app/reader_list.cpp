@@ -4,6 +4,7 @@
 #include "lights/light_readers.h"
 #include "objects3d/object_array.h"
 #include "particles/particle_readers.h"
+#include "scene/scene_document.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
@@ -14,4 +15,9 @@ void RegisterAllReaders() {
   RegisterObjects3DReaders();
   RegisterParticleReaders();
   RegisterFxReaders();
+}
+
+DS_SlideShow_Light* LoadEmbeddedScene() {
+  RegisterAllReaders();
+  return LoadSceneDocument();
 }

@@ -292,8 +292,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "preview: the window's client area is %ldx%ld, not %dx%d\n", client.right, client.bottom,
                  width, height);
   try {
-    RegisterAllReaders();
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "preview: the scene did not load\n");
     return 1;
