@@ -21,6 +21,7 @@
 
 #include "bench_timing_win.h"
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "dxut/dxut.h"
 #include "lights/light_2d.h"
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "device_soak: the embedded scene did not load\n");
     return 1;

@@ -18,6 +18,7 @@
 #include <set>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "bench_timing_win.h"
 #include "dxut/dxut.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
   }
   const double deviceUp = Now();
   try {
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "frame_timing: the embedded scene did not load\n");
     return 1;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "bench_timing_win.h"
 #include "bench_window_win.h"
@@ -25,9 +26,9 @@
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
-#include "render/fire_fx.h"
-#include "render/render_objects.h"
-#include "render/underwater_fx.h"
+#include "fx/fire_fx.h"
+#include "fx/fx_constructor.h"
+#include "fx/underwater_fx.h"
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources_win.h"
 #include "scene/readers.h"

@@ -17,6 +17,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "bench_timing_win.h"
 #include "bench_window_win.h"

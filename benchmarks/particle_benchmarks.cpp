@@ -9,12 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "particles/flow_particles.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/doc_res_manager.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/scene_document.h"
 #include "scene/screen_mapping.h"
 #include "support/fake_geometry.h"
@@ -110,6 +111,7 @@ BENCHMARK(BM_FlowFrameOverTouchBound)->Unit(benchmark::kMillisecond)->Iterations
 void BM_ParticleSlidesGrowNothing(benchmark::State& state) {
   const std::vector<BYTE>* document = DemoDocumentFor(state);
   if (!document) return;
+  RegisterAllReaders();
   FakeModuleResources modules;
   modules.AddDds(nullptr, kSceneDocumentId, *document);
   std::unique_ptr<DS_SlideShow_Light> show(LoadSceneDocument());

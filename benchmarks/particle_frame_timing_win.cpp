@@ -18,6 +18,7 @@
 #include "bench_timing_win.h"
 #include "bench_window_win.h"
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "dxut/dxut.h"
 #include "lights/light_2d.h"

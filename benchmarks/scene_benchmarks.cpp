@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "lights/slide_show.h"
 #include "scene/doc_res_manager.h"
 #include "scene/scene_document.h"
@@ -39,10 +40,14 @@ bool HaveDocument(benchmark::State& state) {
   return false;
 }
 
-// The program's own file as the loader sees it: the document as "DDS" 107.
+// The program's own file as the loader sees it: the document as "DDS" 107, with every class's reader
+// registered as the program does before it loads.
 struct EmbeddedDocument {
   FakeModuleResources modules;
-  explicit EmbeddedDocument(const std::vector<BYTE>& doc) { modules.AddDds(nullptr, kSceneDocumentId, doc); }
+  explicit EmbeddedDocument(const std::vector<BYTE>& doc) {
+    RegisterAllReaders();
+    modules.AddDds(nullptr, kSceneDocumentId, doc);
+  }
 };
 
 void DestroyLoaded(DS_SlideShow_Light* root) {

@@ -1,31 +1,23 @@
-#include "scene/readers.h"
+#include "app/reader_list.h"
 
-#include "lights/flame_light.h"
-#include "lights/glass_ball_light.h"
-#include "lights/lake_light.h"
-#include "lights/light_2d.h"
-#include "lights/matrix_code_light.h"
-#include "lights/slide_show.h"
-#include "lights/underwater_light.h"
-#include "lights/water_ring_light.h"
+#include "fx/fx_shared.h"
+#include "lights/light_readers.h"
 #include "objects3d/object_array.h"
 #include "particles/particle_readers.h"
-#include "fx/fx_shared.h"
+#include "scene/scene_document.h"
 
 // Each subsystem that defines document classes adds the call of its registration function here.
 void RegisterAllReaders() {
   static bool done = false;
   if (done) return;
   done = true;
-  RegisterPictureLightReader();
-  RegisterGlassBallLightReader();
-  RegisterMatrixCodeLightReader();
-  RegisterLakeLightReader();
-  RegisterWaterRingLightReader();
-  RegisterFlameLightReader();
-  RegisterUnderwaterLightReader();
-  RegisterSlideShowReaders();
+  RegisterLightReaders();
   RegisterObjects3DReaders();
   RegisterParticleReaders();
   RegisterFxReaders();
+}
+
+DS_SlideShow_Light* LoadEmbeddedScene() {
+  RegisterAllReaders();
+  return LoadSceneDocument();
 }

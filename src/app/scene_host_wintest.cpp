@@ -1,6 +1,7 @@
 // The scene host on a real device: a test document of plain picture slides, written through the save
 // methods and read back, played on a top-level test window with the application clock driven by the
 // test. Frames are read back inside the frame-render callback, before they are presented.
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include "support/manual_counter.h"
 #include "support/recording_effect.h"
 #include "support/render_test_items.h"
+#include "support/saved_global.h"
 #include "support/tone_wav.h"
 
 namespace {
@@ -83,7 +85,6 @@ class SceneHostTest : public ::testing::Test {
     RegisterAllReaders();
     RegisterPictureLightReader();
     SetModuleResources(&Win32ModuleResources());
-    savedManager_ = g_DocResManager;
     g_DocResManager = new DS_DocResManager;
     window_ = lumi_test::CreateTestWindow(64, 48);
     ASSERT_NE(nullptr, window_);
@@ -99,7 +100,6 @@ class SceneHostTest : public ::testing::Test {
     host_.reset();
     EXPECT_EQ(nullptr, g_SceneHost);
     delete g_DocResManager;
-    g_DocResManager = savedManager_;
     // Once the host and its document are gone, nothing but the framework holds the device: it goes while
     // its window is still there, never at the process's exit.
     if (IDirect3DDevice9* device = DXUTGetD3DDevice()) {
@@ -131,7 +131,7 @@ class SceneHostTest : public ::testing::Test {
   lumi_test::ManualCounter counter_;
   HWND window_ = nullptr;
   std::unique_ptr<SceneHost> host_;
-  DS_DocResManager* savedManager_ = nullptr;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
 };
 
 TEST_F(SceneHostTest, FirstSlideShowsAtOnceSwitchesAreBlackAndPlayGoesOnAfterDeviceLoss) {

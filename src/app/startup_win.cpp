@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/reader_list.h"
 #include "app/registry_win.h"
 #include "app/scene_host_win.h"
 #include "app/scene_services_win.h"
@@ -136,7 +137,7 @@ int ReadStartupSettings() {
 int StartRendering() {
   SceneHost& host = *g_App.sceneHost;
   if (!host.InitDevice(g_App.manager, g_App.manager)) return 0;
-  host.SetRoot(LoadSceneDocument());  // throws when the document is missing or damaged
+  host.SetRoot(LoadEmbeddedScene());  // throws when the document is missing or damaged
   host.StartScene();
   host.SetPicturePosition(g_App.settings->GetPicPos());
   host.SetIconSmoothing(g_App.settings->GetIconSmoothing());

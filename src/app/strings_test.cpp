@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "support/saved_global.h"
+
 namespace {
 
 // String-table blocks built from texts, by block number and language.
@@ -77,13 +79,13 @@ TEST(StringTable, PrefersTheCurrentLanguageThenFallsBack) {
   t.Put(1033, 301, u"Lumivane is running");
   t.Put(1031, 302, u"Lumivane (de)");
   t.Put(1033, 302, u"Lumivane");
-  WORD saved = g_ResourceLanguage;
-  g_ResourceLanguage = 1031;
-  EXPECT_EQ(LoadResString(t, 302), u"Lumivane (de)");
-  // Block 19 exists in 1031, so 301 is looked up there and is empty: fallback is per block, not per string.
-  EXPECT_EQ(LoadResString(t, 301), u"");
-  EXPECT_EQ(LoadResString(t, 1), u"");
-  g_ResourceLanguage = saved;
+  {
+    lumi_test::SavedGlobal<WORD> german(g_ResourceLanguage, 1031);
+    EXPECT_EQ(LoadResString(t, 302), u"Lumivane (de)");
+    // Block 19 exists in 1031, so 301 is looked up there and is empty: fallback is per block, not per string.
+    EXPECT_EQ(LoadResString(t, 301), u"");
+    EXPECT_EQ(LoadResString(t, 1), u"");
+  }
   EXPECT_EQ(LoadResString(t, 301), u"Lumivane is running");
 }
 

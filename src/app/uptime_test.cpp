@@ -26,8 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "fx/fire_fx.h"
+#include "fx/fx_constructor.h"
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
+#include "fx/underwater_fx.h"
 #include "fx/wave_fx.h"
 #include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
@@ -43,13 +46,11 @@
 #include "particles/effect_particles.h"
 #include "particles/flow_particles.h"
 #include "particles/light_particles.h"
+#include "particles/particle_objects.h"
 #include "particles/still_particles.h"
 #include "particles/swimmers.h"
 #include "platform/noise.h"
-#include "render/fire_fx.h"
 #include "render/projection.h"
-#include "render/render_objects.h"
-#include "render/underwater_fx.h"
 #include "scene/doc_res_manager.h"
 #include "scene/screen_mapping.h"
 #include "support/recording_effect.h"

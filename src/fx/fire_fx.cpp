@@ -1,4 +1,4 @@
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 
 #include <memory>
 

@@ -1,9 +1,10 @@
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "fx/fx_shared.h"
 #include "render/grid_indices.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -200,7 +201,7 @@ TEST_F(FireTest, AVersionOneSectionKeepsTheDefaults) {
   DS_LightFX base;  // any effect item's base section
   base.clock.SetValue(20, nullptr);
   base.DS_FX_Constructor::SaveBase(&ws);
-  RegisterAllReaders();
+  RegisterFxReaders();
   ResourceBuffer buf(w.Bytes().data(), w.Bytes().size());
   DS_IOF_R<ResourceBuffer> r(&buf);
   DS_IOF_Virtual* s = &r;

@@ -1,9 +1,8 @@
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 
 #include "fx/fx_shared.h"
 #include "render/ab_render.h"
 #include "render/mesh.h"
-#include "render/render_objects.h"
 #include "scene/doc_res_manager.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"
@@ -177,3 +176,25 @@ void DS_FX_Constructor::ReadFields(DS_IOF_Virtual** stream, DWORD version) {
   }
   DS_ABObj_Constructor::ReadBase(stream);
 }
+
+// The render object: every call goes to the item.
+
+DS_BrushObj::DS_BrushObj(DS_FX_Constructor* clone) : DS_ABObj(clone), effectItem(clone) {
+  if (!clone) return;
+  IDirect3DTexture9** mask = g_DocResManager ? g_DocResManager->GuidTexture(clone->maskKey) : nullptr;
+  clone->LoadEffect(mask);
+}
+
+void DS_BrushObj::Render(DS_ABRender* renderer) {
+  if (effectItem) effectItem->Render(renderer);
+}
+
+void DS_BrushObj::DrawMarkers(DS_ABRender* renderer, int) {
+  if (effectItem) effectItem->DrawMarkers(renderer);
+}
+
+void DS_BrushObj::Update(double t) {
+  if (effectItem) effectItem->Update(t);
+}
+
+int DS_BrushObj::NeedsSourceTexture() { return effectItem ? effectItem->mainFX.GetValue() : 0; }

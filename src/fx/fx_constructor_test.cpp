@@ -1,4 +1,4 @@
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "render/render_objects.h"
+#include "fx/fx_shared.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -298,6 +298,58 @@ TEST_F(FxTest, RenderObjectLoadsTheDocumentsEffectAndMaskAndReportsMainFx) {
   EXPECT_EQ(maskTexture.refs, 2);  // the map's own
 }
 
+// An effect item that logs what its render object asks of it and counts its destructions.
+class LoggingBrush : public DS_FX_Constructor {
+ public:
+  LoggingBrush(CallLog& log, int& deleted) : log_(log), deleted_(deleted) {}
+  LoggingBrush(const LoggingBrush& o) : DS_FX_Constructor(o), log_(o.log_), deleted_(o.deleted_) {}
+  ~LoggingBrush() override { ++deleted_; }
+  DS_FX_Constructor* Clone() const override { return new LoggingBrush(*this); }
+  void LoadEffect(IDirect3DTexture9** maskSlot) override {
+    log_.Add("LoadEffect");
+    loadedMask = maskSlot;
+  }
+  void DrawMarkers(DS_ABRender* renderer) override { log_.Add("item DrawMarkers"); }
+  void Update(double t) override { log_.Add("item Update " + std::to_string(t)); }
+  void Render(DS_ABRender* renderer) override { log_.Add(std::string("item Render ") + (renderer ? "renderer" : "none")); }
+
+  IDirect3DTexture9** loadedMask = nullptr;
+
+ private:
+  CallLog& log_;
+  int& deleted_;
+};
+
+TEST_F(FxTest, RenderObjectOwnsItsCloneAndForwardsEveryCallWithTheDocumentsMaskEntry) {
+  int deleted = 0;
+  LoggingBrush item(log, deleted);
+  item.maskKey = DocGuidKey(GUID{0x1234, 1, 2, {3, 3, 3, 3, 3, 3, 3, 3}});
+  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 0u);
+  std::unique_ptr<DS_ABObj> object(item.CreateRenderObject());
+  auto* clone = static_cast<LoggingBrush*>(object->item);
+  EXPECT_NE(clone, &item);
+
+  // The missing key gets an empty entry, whose address the item keeps.
+  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 1u);
+  EXPECT_EQ(clone->loadedMask, manager->Maps().guidTextures[item.maskKey].Slot());
+  EXPECT_EQ(*clone->loadedMask, nullptr);
+
+  object->Update(0.25f);
+  object->Render(&renderer);
+  object->DrawMarkers(&renderer, 0);
+  POINT p = {3, 4};
+  EXPECT_FALSE(object->HitTest(p));
+  EXPECT_EQ(log.calls, (Lines{"LoadEffect", "item Update 0.250000", "item Render renderer", "item DrawMarkers"}));
+  EXPECT_EQ(deleted, 0);
+  object.reset();
+  EXPECT_EQ(deleted, 1);  // the clone, once
+
+  // Without a loaded document the item gets no mask entry.
+  g_DocResManager = nullptr;
+  std::unique_ptr<DS_ABObj> orphan(item.CreateRenderObject());
+  EXPECT_EQ(static_cast<LoggingBrush*>(orphan->item)->loadedMask, nullptr);
+}
+
 TEST_F(FxTest, LoadEffectReplacesTheEffectHeldBefore) {
   FakeModuleResources modules;
   modules.Add(modules.AddModule(u"basekit.dll"), 75, ModuleResourceType::kRcData, {'c', 'o', 'p', 'y'});
@@ -386,7 +438,7 @@ std::vector<std::unique_ptr<DS_FX_Constructor>> UnusualItems() {
 }
 
 TEST_F(FxTest, EveryRegisteredClassRoundTripsByteForByteThroughTheRegistry) {
-  RegisterAllReaders();
+  RegisterFxReaders();
   for (const auto& item : UnusualItems()) {
     const std::vector<BYTE> bytes = Saved(*item);
     ResourceBuffer buf(bytes.data(), bytes.size());
@@ -424,7 +476,7 @@ TEST_F(FxTest, TheUnderwaterWobbleRoundTripsThroughItsOwnReader) {
   EXPECT_EQ(Saved(*back), bytes);
   EXPECT_FLOAT_EQ(back->amplitude.GetResult(), 9 * 0.000125f);
   EXPECT_FLOAT_EQ(back->clock.GetResult(), 12.0f);
-  RegisterAllReaders();
+  RegisterFxReaders();
   EXPECT_EQ(GetConstructorReaderRegistry().Find(u"DS_UnderwaterFX"), nullptr);
   EXPECT_EQ(GetConstructorReaderRegistry().Find(u"DS_DirectionBased"), nullptr);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <sstream>
 
+#include "fx/fx_shared.h"
 #include "platform/noise.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -240,7 +241,7 @@ TEST_F(FxTest, WavesValuesAndTime) {
 }
 
 TEST_F(FxTest, AStoredAngleTurnsOnlyTheClone) {
-  RegisterAllReaders();
+  RegisterFxReaders();
   DS_WavesFX saved;
   saved.angle.SetValue(90, nullptr);
   const std::vector<BYTE> bytes = Saved(saved);

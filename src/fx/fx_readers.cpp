@@ -2,7 +2,7 @@
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 #include "scene/readers.h"
 
 // The underwater wobble, the direction base and the base itself are read only inside other sections.

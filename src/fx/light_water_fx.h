@@ -2,7 +2,7 @@
 // picture seen as a water surface: a rotating bump picture, two wave vectors, shading and a tint).
 #pragma once
 
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 
 class DS_LightFX : public DS_FX_Constructor {
  public:

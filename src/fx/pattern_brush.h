@@ -3,7 +3,7 @@
 // name; and the background copy, a shifted copy of the picture or of the scene composed so far.
 #pragma once
 
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 #include "scene/texture_types.h"
 
 class DS_PatternBrush : public DS_FX_Constructor {

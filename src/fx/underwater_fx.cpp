@@ -1,4 +1,4 @@
-#include "render/underwater_fx.h"
+#include "fx/underwater_fx.h"
 
 #include <memory>
 

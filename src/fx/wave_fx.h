@@ -2,7 +2,7 @@
 // of the picture back and forth along a direction. (The underwater wobble is in render/underwater_fx.h.)
 #pragma once
 
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 
 // The direction of an angle in degrees as the waves and the movement use it: (1, 0, 0, 0) turned by
 // 360 - angle degrees about z, that is (cos angle, -sin angle, 0, 0).

@@ -22,6 +22,7 @@
 #include "support/fake_geometry.h"
 #include "support/recording_effect.h"
 #include "support/recording_render_device.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -39,8 +40,6 @@ class AnimatedLightTest : public ::testing::Test {
  protected:
   AnimatedLightTest() : device(1920, 1080) {}
   void SetUp() override {
-    savedManager_ = g_DocResManager;
-    savedMapping_ = *GetScreenMapping();
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
     g_LetterboxProjection.mode = PicturePosition::Fit;
@@ -55,8 +54,6 @@ class AnimatedLightTest : public ::testing::Test {
     for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
     g_LetterboxProjection.mode = PicturePosition::Fit;
     manager_.reset();
-    g_DocResManager = savedManager_;
-    *GetScreenMapping() = savedMapping_;
   }
   void Start(DS_2D_Light& light) {
     light.OnCreateDevice();
@@ -80,8 +77,8 @@ class AnimatedLightTest : public ::testing::Test {
   std::unique_ptr<DS_DocResManager> manager_;
 
  private:
-  DS_DocResManager* savedManager_ = nullptr;
-  ScreenMapping savedMapping_;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
+  lumi_test::SavedGlobal<ScreenMapping> savedMapping_{*GetScreenMapping()};
 };
 
 TEST_F(AnimatedLightTest, MatrixCodeGridCoversThePictureWithOneQuadPerCell) {

@@ -6,7 +6,7 @@
 
 #include "lights/light_2d.h"
 #include "platform/com_ref.h"
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 #include "scene/scaled_params.h"
 
 // The heat haze: the composed slide drawn over the picture area through a scrolling bump-map distortion.

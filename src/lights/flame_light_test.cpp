@@ -15,6 +15,7 @@
 #include "support/effect_doc_device.h"
 #include "support/fake_geometry.h"
 #include "support/fake_module_resources.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -96,7 +97,6 @@ class FlameLightTest : public ::testing::Test {
  protected:
   FlameLightTest() : device(log) { device.size = BackBufferSize{1024, 768}; }
   void SetUp() override {
-    savedManager_ = g_DocResManager;
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
     g_LetterboxProjection.mode = PicturePosition::Stretch;
@@ -118,8 +118,6 @@ class FlameLightTest : public ::testing::Test {
     for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
     g_LetterboxProjection.mode = PicturePosition::Fit;
     manager_.reset();
-    g_DocResManager = savedManager_;
-    *GetScreenMapping() = savedMapping_;
   }
   void Effects(bool haze, bool fire) {
     if (haze) modules.Add(module_, 63, ModuleResourceType::kRcData, {'h', 'a', 'z', 'e'});
@@ -162,8 +160,8 @@ class FlameLightTest : public ::testing::Test {
   std::unique_ptr<DS_DocResManager> manager_;
 
  private:
-  DS_DocResManager* savedManager_ = nullptr;
-  ScreenMapping savedMapping_ = *GetScreenMapping();
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
+  lumi_test::SavedGlobal<ScreenMapping> savedMapping_{*GetScreenMapping()};
 };
 
 TEST_F(FlameLightTest, FireQuadAndHazeQuadFollowThePicture) {

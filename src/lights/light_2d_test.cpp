@@ -15,6 +15,7 @@
 #include "scene/stream.h"
 #include "support/fake_geometry.h"
 #include "support/recording_render_device.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ class LightTest : public ::testing::Test {
  protected:
   LightTest() : device(1920, 1080) {}
   void SetUp() override {
-    savedManager_ = g_DocResManager;
-    savedMapping_ = *GetScreenMapping();
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
     g_LetterboxProjection.mode = PicturePosition::Fit;
@@ -45,8 +44,6 @@ class LightTest : public ::testing::Test {
     for (auto& bar : g_LetterboxProjection.bars) bar.ReleaseVertexBuffer();
     g_LetterboxProjection.mode = PicturePosition::Fit;
     manager_.reset();
-    g_DocResManager = savedManager_;
-    *GetScreenMapping() = savedMapping_;
   }
   // A light brought up as at scene start and slide start.
   void Start(DS_2D_Light& light) {
@@ -66,8 +63,8 @@ class LightTest : public ::testing::Test {
   std::unique_ptr<DS_DocResManager> manager_;
 
  private:
-  DS_DocResManager* savedManager_ = nullptr;
-  ScreenMapping savedMapping_;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
+  lumi_test::SavedGlobal<ScreenMapping> savedMapping_{*GetScreenMapping()};
 };
 
 // ---- defaults, reading and saving -------------------------------------------------------------------
@@ -97,7 +94,7 @@ std::vector<BYTE> Saved(DS_2D_Light& light) {
 }
 
 TEST_F(LightTest, SectionRoundTripThroughTheRegistry) {
-  RegisterAllReaders();
+  RegisterPictureLightReader();
   DS_2D_Light light;
   light.picture.Raw() = DocFileKey(u"c:\\pics\\lake.jpg", 1234567890123LL);
   light.camera.enable = 1;

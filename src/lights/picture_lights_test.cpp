@@ -8,6 +8,7 @@
 #include "lights/flame_light.h"
 #include "lights/glass_ball_light.h"
 #include "lights/lake_light.h"
+#include "lights/light_readers.h"
 #include "lights/matrix_code_light.h"
 #include "lights/underwater_light.h"
 #include "lights/water_ring_light.h"
@@ -15,6 +16,7 @@
 #include "scene/guid_text.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -37,19 +39,17 @@ std::unique_ptr<DS_2D_Light> Read(const std::vector<BYTE>& bytes, size_t* left) 
 class PictureLightsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterAllReaders();
-    saved_ = g_DocResManager;
+    RegisterLightReaders();
     manager_.reset(new DS_DocResManager);
     g_DocResManager = manager_.get();
   }
   void TearDown() override {
     manager_.reset();
-    g_DocResManager = saved_;
   }
   std::unique_ptr<DS_DocResManager> manager_;
 
  private:
-  DS_DocResManager* saved_ = nullptr;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
 };
 
 // Every light with values other than its defaults: saved, read by its class name, saved again.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lights/light_2d.h"
+#include "lights/light_readers.h"
 #include "scene/item_bases.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -104,8 +105,7 @@ class RecordingItem : public DS_ABObj_Constructor {
 };
 
 void RegisterTestReaders() {
-  RegisterAllReaders();
-  RegisterSlideShowReaders();
+  RegisterLightReaders();
   RegisterClassReader<RecordingLight, DS_2D_Light>(GetLightReaderRegistry(), u"RecordingLight");
   RegisterClassReader<RecordingItem, DS_ABObj_Constructor>(GetConstructorReaderRegistry(), u"RecordingItem");
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "lights/light_2d.h"
-#include "render/underwater_fx.h"
+#include "fx/underwater_fx.h"
 
 class FakeUndervater : public DS_2D_Light {
  public:

@@ -13,6 +13,7 @@
 #include "scene/stream.h"
 #include "support/crt_sequence.h"
 #include "support/item_round_trip.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -48,18 +49,16 @@ void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, floa
 class ButterflyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = *GetScreenMapping();
     GetScreenMapping()->pictureWidth = 800;
     GetScreenMapping()->pictureHeight = 600;
     ResetCrtRand();
   }
   void TearDown() override {
-    *GetScreenMapping() = saved_;
     ResetCrtRand();
   }
 
  private:
-  ScreenMapping saved_;
+  lumi_test::SavedGlobal<ScreenMapping> mapping_{*GetScreenMapping()};
 };
 
 TEST(ApproachValueTest, StepMovesAtTheRateAndStopsAtTheTarget) {

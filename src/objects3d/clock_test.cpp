@@ -11,6 +11,7 @@
 #include "scene/stream.h"
 #include "support/counting_observer.h"
 #include "support/item_round_trip.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -37,19 +38,17 @@ bool TestTime(ClockTime* out) {
 class ClockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = *GetScreenMapping();
     GetScreenMapping()->pictureWidth = 1000;
     GetScreenMapping()->pictureHeight = 600;
     SetLocalTimeSource(&TestTime);
     g_timeReadable = true;
   }
   void TearDown() override {
-    *GetScreenMapping() = saved_;
     SetLocalTimeSource(nullptr);
   }
 
  private:
-  ScreenMapping saved_;
+  lumi_test::SavedGlobal<ScreenMapping> mapping_{*GetScreenMapping()};
 };
 
 TEST(ClockAngles, HandsFromTheTimeOfDay) {

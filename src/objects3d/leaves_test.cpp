@@ -15,6 +15,7 @@
 #include "support/crt_sequence.h"
 #include "support/item_round_trip.h"
 #include "support/recording_renderer.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -28,14 +29,12 @@ void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, floa
 class LeavesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = *GetScreenMapping();
     GetScreenMapping()->pictureWidth = 800;
     GetScreenMapping()->pictureHeight = 600;
     ResetCrtRand();
     g_LeafTime = 0;
   }
   void TearDown() override {
-    *GetScreenMapping() = saved_;
     ResetCrtRand();
   }
   // A leaf at (x, y) with sway factor and speed factor set.
@@ -47,7 +46,7 @@ class LeavesTest : public ::testing::Test {
   }
 
  private:
-  ScreenMapping saved_;
+  lumi_test::SavedGlobal<ScreenMapping> mapping_{*GetScreenMapping()};
 };
 
 TEST(LeafOrientation, AxesTurnCounterClockwiseOnScreen) {

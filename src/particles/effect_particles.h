@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "particles/particle_record.h"
 
 // One segment of a bolt: its middle, unit direction, unit side (across the whole bolt) and length.

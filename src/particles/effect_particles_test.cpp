@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/doc_res_manager.h"
 #include "scene/particle.h"
 #include "support/fake_geometry.h"

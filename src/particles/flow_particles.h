@@ -3,7 +3,7 @@
 // puffs that drift and bounce inside the view rectangle).
 #pragma once
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "particles/particle_record.h"
 
 class DS_FlowConstructor : public DS_ParticleSystemCtrl {

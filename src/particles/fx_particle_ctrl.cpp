@@ -1,7 +1,7 @@
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 
 #include "render/mesh.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
 #include "scene/screen_mapping.h"

@@ -3,7 +3,7 @@
 // (sprites that flash up at random places, flicker and die away).
 #pragma once
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "particles/particle_record.h"
 
 class DS_GodRayConstructor : public DS_ParticleSystemCtrl {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/particle.h"
 #include "render/particle_geometry.h"
 #include "support/particle_fixture.h"

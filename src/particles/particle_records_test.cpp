@@ -304,7 +304,7 @@ TEST(ParticleRecords, VersionOneStillObjectCarriesTheSpriteFlipsAfterItsAngle) {
 }
 
 TEST(ParticleRecords, TheFifteenClassesAreRegistered) {
-  RegisterAllReaders();
+  RegisterParticleReaders();
   for (const RecordCase& c : kCases) {
     const std::string n(c.className);
     EXPECT_NE(GetConstructorReaderRegistry().Find(ds_string(n.begin(), n.end())), nullptr) << n;

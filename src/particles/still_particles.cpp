@@ -5,7 +5,7 @@
 #include "platform/periodic.h"
 #include "platform/x86_convert.h"
 #include "scene/particle.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/screen_mapping.h"
 #include "scene/readers.h"
 

@@ -3,7 +3,7 @@
 // other frame; and grass blades standing on the view rectangle's bottom edge, swaying in a wave.
 #pragma once
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "particles/particle_record.h"
 
 class DS_StatObjConstructor : public DS_ParticleSystemCtrl {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "scene/particle.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "support/particle_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // elsewhere.
 #pragma once
 
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "particles/particle_record.h"
 
 class DS_FishConstructor : public DS_ParticleSystemCtrl {

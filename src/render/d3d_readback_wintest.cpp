@@ -3,6 +3,7 @@
 #include "support/d3d_fixture_win.h"
 
 #include "dxut/d3d_device.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -52,10 +53,10 @@ TEST_F(D3DReadbackTest, BackBufferDescriptionOfTheDeviceOrAllZero) {
   EXPECT_EQ(GetBackBufferDesc(&desc)->Width, 64u);
   EXPECT_EQ(desc.Height, 64u);
   EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-  IDirect3DDevice9* saved = g_D3DDevice;
-  g_D3DDevice = nullptr;
-  GetBackBufferDesc(&desc);
-  g_D3DDevice = saved;
+  {
+    lumi_test::SavedGlobal<IDirect3DDevice9*> withoutDevice(g_D3DDevice, nullptr);
+    GetBackBufferDesc(&desc);
+  }
   EXPECT_EQ(desc.Width, 0u);
   EXPECT_EQ(desc.Height, 0u);
   EXPECT_EQ(desc.Format, D3DFMT_UNKNOWN);

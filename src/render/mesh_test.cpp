@@ -13,6 +13,7 @@
 #include "scene/file_link.h"
 #include "support/fake_geometry.h"
 #include "support/recording_render_device.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -448,18 +449,16 @@ TEST(GridTest, BilinearRowMajorGrid) {
 class MeshLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = g_DocResManager;
     g_DocResManager = manager_.get();
   }
   void TearDown() override {
     manager_.reset();
-    g_DocResManager = saved_;
   }
   // texture outlives the manager that holds it.
   FakeTexture texture;
   RecordingRenderDevice device;
   std::unique_ptr<DS_DocResManager> manager_{new DS_DocResManager};
-  DS_DocResManager* saved_ = nullptr;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
 };
 
 TEST_F(MeshLoadingTest, PartTakesTheDocumentsMeshAndFirstFrame) {

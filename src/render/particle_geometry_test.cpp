@@ -10,6 +10,7 @@
 #include "scene/sprite_prop.h"
 #include "support/fake_geometry.h"
 #include "support/recording_render_device.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -127,8 +128,7 @@ TEST(ParticleTest, ColourIsTheItemsColourWithPhaseScaledAlpha) {
 TEST(ParticleTest, InitTakesTheSpriteImagesAspectPerSheetFrame) {
   lumi_test::FakeTexture texture;  // outlives the manager that holds it
   DS_DocResManager manager;
-  DS_DocResManager* saved = g_DocResManager;
-  g_DocResManager = &manager;
+  lumi_test::SavedGlobal<DS_DocResManager*> current(g_DocResManager, &manager);
   RecordingSprites item;
   item.image.Raw() = DocFileKey(u"sheet.png", 7);
   TextureSet& set = manager.Maps().textureSets[item.image.GetKey()];
@@ -147,7 +147,6 @@ TEST(ParticleTest, InitTakesTheSpriteImagesAspectPerSheetFrame) {
   p.Init(item);
   EXPECT_FLOAT_EQ(p.aspect, 1);
   EXPECT_FLOAT_EQ(p.halfHeight, 20);
-  g_DocResManager = saved;
 }
 
 TEST_F(ParticleGeometryTest, QuadCornersTextureRangesAndFlips) {

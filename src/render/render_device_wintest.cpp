@@ -9,6 +9,7 @@
 #include "scene/file_link.h"
 #include "scene/module_resources_win.h"
 #include "support/d3d_fixture_win.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ class D3D9RenderDeviceTest : public lumi_test::D3DFixture {
  protected:
   void SetUp() override {
     D3DFixture::SetUp();
-    savedCache_ = g_TextureCache;
     g_TextureCache = &initial_;
     SetModuleResources(&Win32ModuleResources());
     SetRenderDevice(&device_);
@@ -24,12 +24,11 @@ class D3D9RenderDeviceTest : public lumi_test::D3DFixture {
   void TearDown() override {
     SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
-    g_TextureCache = savedCache_;
     D3DFixture::TearDown();
   }
   D3D9RenderDevice device_;
   TextureCacheHolder initial_;
-  TextureCacheHolder* savedCache_ = nullptr;
+  lumi_test::SavedGlobal<TextureCacheHolder*> savedCache_{g_TextureCache};
 };
 
 TEST_F(D3D9RenderDeviceTest, NewestDocumentsCacheIsCurrentInWhateverOrderTheyGo) {
@@ -82,11 +81,11 @@ TEST_F(D3D9RenderDeviceTest, EffectsThatCannotBeMadeAreNull) {
   const char junk[] = "not an effect";
   EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(junk), sizeof(junk)), nullptr);
   EXPECT_EQ(device_.CreateEffect(nullptr, 0), nullptr);
-  IDirect3DDevice9* saved = g_D3DDevice;
-  g_D3DDevice = nullptr;
-  const char source[] = "technique T { pass P { } }";
-  EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(source), sizeof(source)), nullptr);
-  g_D3DDevice = saved;
+  {
+    lumi_test::SavedGlobal<IDirect3DDevice9*> withoutDevice(g_D3DDevice, nullptr);
+    const char source[] = "technique T { pass P { } }";
+    EXPECT_EQ(device_.CreateEffect(reinterpret_cast<const BYTE*>(source), sizeof(source)), nullptr);
+  }
   device_.AddRefEffect(nullptr);  // null effects are ignored everywhere
   device_.ReleaseEffect(nullptr);
   device_.EffectLostDevice(nullptr);

@@ -14,6 +14,7 @@
 #include "dxut/d3d_device.h"
 #include "scene/module_resources_win.h"
 #include "support/d3d_fixture_win.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -421,12 +422,10 @@ TEST_F(TextureCacheTest, GridIndexBufferHoldsTheGridTriangles) {
   EXPECT_EQ(std::vector<WORD>(grid.locked + 378, grid.locked + 384), (std::vector<WORD>{70, 71, 79, 79, 71, 80}));
   grid.buffer->Unlock();
 
-  IDirect3DDevice9* saved = g_D3DDevice;
-  g_D3DDevice = nullptr;
+  lumi_test::SavedGlobal<IDirect3DDevice9*> withoutDevice(g_D3DDevice, nullptr);
   GridIndexBuffer noDevice;
   EXPECT_FALSE(noDevice.Create());
   EXPECT_EQ(noDevice.triangleCount, 0);
-  g_D3DDevice = saved;
 }
 
 }  // namespace

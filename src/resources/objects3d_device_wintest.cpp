@@ -24,6 +24,7 @@
 #include "scene/render_device.h"
 #include "scene/screen_mapping.h"
 #include "support/d3d_fixture_win.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -79,7 +80,6 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();
     g_LetterboxProjection = LetterboxProjection();
-    savedCache_ = g_TextureCache;
     g_TextureCache = &initial_;
     SetModuleResources(&Win32ModuleResources());
     SetRenderDevice(&renderDevice_);
@@ -111,7 +111,6 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
     manager_.reset();
     SetRenderDevice(nullptr);
     SetModuleResources(nullptr);
-    g_TextureCache = savedCache_;
     g_LetterboxProjection = LetterboxProjection();
     lumi_test::D3DFixture::TearDown();
   }
@@ -137,7 +136,7 @@ class Objects3DDeviceTest : public lumi_test::D3DFixture {
  private:
   D3D9RenderDevice renderDevice_;
   TextureCacheHolder initial_;
-  TextureCacheHolder* savedCache_ = nullptr;
+  lumi_test::SavedGlobal<TextureCacheHolder*> savedCache_{g_TextureCache};
   std::unique_ptr<DS_DocResManager> manager_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include "resources/resource_ids.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -97,13 +98,13 @@ TEST(Resources, TrayMenuHasItsCommandsInOrder) {
   DestroyMenu(menu);
 
   // Another language falls back to US English; a menu the module lacks gives none.
-  WORD saved = g_ResourceLanguage;
-  g_ResourceLanguage = 1031;
-  HMENU fallback = LoadMenuResource(nullptr, IDR_TRAY_MENU);
-  EXPECT_NE(fallback, nullptr);
-  DestroyMenu(fallback);
-  EXPECT_EQ(LoadResString(IDS_BALLOON_TEXT), u"Lumivane is running");
-  g_ResourceLanguage = saved;
+  {
+    lumi_test::SavedGlobal<WORD> german(g_ResourceLanguage, 1031);
+    HMENU fallback = LoadMenuResource(nullptr, IDR_TRAY_MENU);
+    EXPECT_NE(fallback, nullptr);
+    DestroyMenu(fallback);
+    EXPECT_EQ(LoadResString(IDS_BALLOON_TEXT), u"Lumivane is running");
+  }
   EXPECT_EQ(LoadMenuResource(nullptr, 999), nullptr);
 }
 

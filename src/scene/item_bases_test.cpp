@@ -12,6 +12,7 @@
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ class TestViewItem : public DS_ViewObjCtrl {
 // Sets the picture size that items measure in and puts the old mapping back afterwards.
 class ItemTest : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = *GetScreenMapping(); }
-  void TearDown() override { *GetScreenMapping() = saved_; }
   static void SetPicture(int w, int h) {
     GetScreenMapping()->pictureWidth = w;
     GetScreenMapping()->pictureHeight = h;
@@ -40,7 +39,7 @@ class ItemTest : public ::testing::Test {
     const MediaRectangle& r = item.rectangle;
     return {r.left.GetValue(), r.right.GetValue(), r.top.GetValue(), r.bottom.GetValue()};
   }
-  ScreenMapping saved_;
+  lumi_test::SavedGlobal<ScreenMapping> mapping_{*GetScreenMapping()};
 };
 
 TEST_F(ItemTest, EdgesFollowFractionsAndFractionsSnapToPixels) {

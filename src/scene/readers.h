@@ -2,9 +2,9 @@
 // show, the scene items of a slide) finds the class to build from the class name stored in its section.
 //
 // Each family has one registry from class name (ordinal, case-sensitive) to one stateless reader object
-// per class. A class name is held by at most one registry. Registration is explicit: RegisterAllReaders()
-// runs every family's registration function before the first document is read (registration objects
-// in a static library would be dropped by the linker).
+// per class. A class name is held by at most one registry. Registration is explicit: each subsystem has a
+// registration function, and the application runs all of them before it reads the first document
+// (registration objects in a static library would be dropped by the linker).
 #pragma once
 
 #include <map>
@@ -111,6 +111,3 @@ B* CreateFromRegistry(const ReaderRegistry<B>& registry, DS_IOF_Virtual** stream
 DWORD ReadSectionHeader(DS_IOF_Virtual** stream);
 // Writes a section header.
 void WriteSectionHeader(DS_IOF_Virtual** stream, const ds_string& className, DWORD version);
-
-// Fills the registries with every document class. Idempotent; the document loader calls it first.
-void RegisterAllReaders();

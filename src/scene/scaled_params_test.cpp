@@ -8,6 +8,7 @@
 #include "scene/screen_mapping.h"
 #include "scene/stream.h"
 #include "support/counting_observer.h"
+#include "support/saved_global.h"
 
 namespace {
 
@@ -155,7 +156,6 @@ TEST(MediaRectangleTest, ShortStreamIsAFormatError) {
 class RectangleHitTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = *GetScreenMapping();
     ScreenMapping* m = GetScreenMapping();
     m->invScaleX = m->invScaleY = 1.0f;  // Stretch: no mode scale
     m->offsetX = m->offsetY = 0.0f;
@@ -166,10 +166,7 @@ class RectangleHitTest : public ::testing::Test {
     m->pictureWidth = 400;
     m->pictureHeight = 300;
   }
-  void TearDown() override {
-    *GetScreenMapping() = saved_;
-  }
-  ScreenMapping saved_;
+  lumi_test::SavedGlobal<ScreenMapping> mapping_{*GetScreenMapping()};
 };
 
 TEST_F(RectangleHitTest, EdgesAreInsideAndPointsMapThroughTheBackBuffer) {

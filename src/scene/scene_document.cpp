@@ -4,7 +4,6 @@
 
 #include "scene/doc_res_manager.h"
 #include "scene/module_resources.h"
-#include "scene/readers.h"
 
 namespace {
 
@@ -23,8 +22,6 @@ void SetSceneRootReader(const SceneRootReader& reader) { g_rootReader = reader; 
 const SceneRootReader& CurrentSceneRootReader() { return g_rootReader; }
 
 DS_SlideShow_Light* LoadSceneDocument() {
-  RegisterAllReaders();
-
   const BYTE* data = nullptr;
   DWORD size = 0;
   if (!CurrentModuleResources().Find(nullptr, kSceneDocumentId, ModuleResourceType::kDds, &data, &size) || !data ||

@@ -12,8 +12,8 @@ const WORD kSceneDocumentId = 107;
 // Thrown (as an unsigned int) when the program carries no scene document or an empty one.
 const unsigned int kNoSceneDocument = 0x8200000Bu;
 
-// How the scene root is read and destroyed. The slide show class installs its own from the reader
-// registration (RegisterAllReaders); until one is installed, loading a document is a format error.
+// How the scene root is read and destroyed. The slide show class installs its own when its readers are
+// registered; until one is installed, loading a document is a format error.
 struct SceneRootReader {
   DS_SlideShow_Light* (*read)(DS_IOF_Virtual** stream);  // reads the whole section, header included
   void (*destroy)(DS_SlideShow_Light* root);
@@ -22,7 +22,8 @@ void SetSceneRootReader(const SceneRootReader& reader);
 const SceneRootReader& CurrentSceneRootReader();
 
 // Reads the embedded document through the current module resources and returns the scene root (owned by
-// the caller); on success g_DocResManager is the document's resource manager. Every failure is an
+// the caller); the classes it names must have their readers registered first. On success g_DocResManager
+// is the document's resource manager. Every failure is an
 // exception: kNoSceneDocument for a missing or empty document, DocFormatError for a damaged one, and
 // g_DocResManager then keeps its previous value.
 DS_SlideShow_Light* LoadSceneDocument();

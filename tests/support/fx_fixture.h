@@ -11,16 +11,17 @@
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 #include "render/projection.h"
-#include "render/underwater_fx.h"
+#include "fx/underwater_fx.h"
 #include "scene/doc_res_manager.h"
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 #include "support/effect_doc_device.h"
 #include "support/fake_geometry.h"
 #include "support/recording_effect.h"
 #include "support/recording_render_device.h"
 #include "support/recording_renderer.h"
+#include "support/saved_global.h"
 
 namespace fx_test {
 
@@ -36,21 +37,15 @@ class FxTest : public ::testing::Test {
  protected:
   FxTest() : renderer(log), effect(log, "fx"), docDevice(log) {}
   void SetUp() override {
-    savedManager_ = g_DocResManager;
     manager.reset(new DS_DocResManager);
     g_DocResManager = manager.get();
-    savedMode_ = g_LetterboxProjection.mode;
     log.names[&source] = "source";
     log.names[&maskTexture] = "mask";
     renderer.sourceTexture = &source;
     renderer.imageWidth = 1024;
     renderer.imageHeight = 768;
   }
-  void TearDown() override {
-    manager.reset();
-    g_DocResManager = savedManager_;
-    g_LetterboxProjection.mode = savedMode_;
-  }
+  void TearDown() override { manager.reset(); }
   // The item draws with the recording effect (a reference of its own).
   void Attach(DS_FX_Constructor& item) {
     item.effect.Share(&effect);
@@ -70,8 +65,8 @@ class FxTest : public ::testing::Test {
   std::unique_ptr<DS_DocResManager> manager;
 
  private:
-  DS_DocResManager* savedManager_ = nullptr;
-  int savedMode_ = 1;
+  lumi_test::SavedGlobal<DS_DocResManager*> savedManager_{g_DocResManager};
+  lumi_test::SavedGlobal<int> savedMode_{g_LetterboxProjection.mode};
 };
 
 // Every concrete class that documents name, plus the underwater wobble, by a factory of default items.

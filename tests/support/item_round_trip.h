@@ -1,4 +1,4 @@
-// Round trips of scene items through their save methods and the scene-item reader registry.
+// Round trips of 3D object items through their save methods and the scene-item reader registry.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "objects3d/object_array.h"
 #include "scene/item_bases.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -22,7 +23,7 @@ inline std::vector<BYTE> SavedBytes(DS_IOF_Item& item) {
 
 // The item a section makes through the registry; every byte must be read.
 inline std::unique_ptr<DS_ABObj_Constructor> ReadItemBack(const std::vector<BYTE>& bytes) {
-  RegisterAllReaders();
+  RegisterObjects3DReaders();
   ResourceBuffer buffer(bytes.data(), bytes.size());
   DS_IOF_R<ResourceBuffer> r(&buffer);
   DS_IOF_Virtual* s = &r;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "particles/particle_readers.h"
 #include "platform/noise.h"
 #include "scene/screen_mapping.h"
 #include "scene/item_bases.h"
@@ -50,7 +51,7 @@ inline std::vector<BYTE> SavedItem(DS_IOF_Item& item) {
 
 // The item a section makes through the scene-item registry; *left receives the bytes not read.
 inline std::unique_ptr<DS_ABObj_Constructor> ReadItem(const std::vector<BYTE>& bytes, size_t* left = nullptr) {
-  RegisterAllReaders();
+  RegisterParticleReaders();
   ResourceBuffer buf(bytes.data(), bytes.size());
   DS_IOF_R<ResourceBuffer> r(&buf);
   DS_IOF_Virtual* s = &r;

@@ -4,9 +4,8 @@
 
 #include <string>
 
-#include "render/render_objects.h"
-#include "scene/fx_constructor.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/particle_objects.h"
+#include "particles/fx_particle_ctrl.h"
 #include "support/recording_effect.h"
 
 namespace render_test {
@@ -25,24 +24,6 @@ class TestSprites : public DS_BaseSpriteProp {
   DS_ABObj* CreateRenderObject() override { return new DS_SpriteArrayObj(new TestSprites(*this)); }
   void UpdateParticle(Particle* p) override { p->centre.x += 1.0f; }
   bool HitTest(float x, float y) const override { return x == 3.0f && y == 4.0f; }
-};
-
-class TestBrush : public DS_FX_Constructor {
- public:
-  TestBrush() = default;
-  TestBrush(const TestBrush& o) : DS_FX_Constructor(o) {}
-  ~TestBrush() override { ++g_itemsDeleted; }
-  DS_ABObj* CreateRenderObject() override { return new DS_BrushObj(new TestBrush(*this)); }
-  DS_FX_Constructor* Clone() const override { return new TestBrush(*this); }
-  void LoadEffect(IDirect3DTexture9** maskSlot) override {
-    Log("LoadEffect");
-    loadedMask = maskSlot;
-  }
-  void DrawMarkers(DS_ABRender* renderer) override { Log("item DrawMarkers"); }
-  void Update(double t) override { Log("item Update " + std::to_string(t)); }
-  void Render(DS_ABRender* renderer) override { Log(std::string("item Render ") + (renderer ? "renderer" : "none")); }
-
-  IDirect3DTexture9** loadedMask = nullptr;
 };
 
 class TestGlow : public DS_GlowEffectCtrl {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "fuzz/seed_documents.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"

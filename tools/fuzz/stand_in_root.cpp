@@ -1,5 +1,6 @@
 #include "fuzz/stand_in_root.h"
 
+#include "app/reader_list.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"
 #include "scenec/scene_compiler.h"

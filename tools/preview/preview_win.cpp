@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/memory_registry.h"
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "app/settings.h"
 #include "dxut/app_clock.h"
@@ -291,7 +292,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "preview: the window's client area is %ldx%ld, not %dx%d\n", client.right, client.bottom,
                  width, height);
   try {
-    host->SetRoot(LoadSceneDocument());
+    host->SetRoot(LoadEmbeddedScene());
   } catch (...) {
     std::fprintf(stderr, "preview: the scene did not load\n");
     return 1;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/reader_list.h"
 #include "lights/slide_show.h"
 #include "scene/doc_res_manager.h"
 #include "scene/readers.h"
@@ -29,10 +30,14 @@ class CompiledSceneTest : public testing::Test {
     delete g_DocResManager;
     g_DocResManager = nullptr;
   }
+  // A whole description compiled and read back.
+  std::unique_ptr<DS_SlideShow_Light> LoadDocument(const std::string& text, SceneFileReader files = NoFiles) {
+    modules.AddDds(nullptr, kSceneDocumentId, CompileScene(text, files));
+    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
+  }
   // The scene whose slide show holds the given statements, compiled and read back.
   std::unique_ptr<DS_SlideShow_Light> LoadScene(const std::string& body, SceneFileReader files = NoFiles) {
-    modules.AddDds(nullptr, kSceneDocumentId, CompileScene("scene DS_SlideShow_Light {\n" + body + "}\n", files));
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
+    return LoadDocument("scene DS_SlideShow_Light {\n" + body + "}\n", files);
   }
   // A scene of one plain slide that holds the given item statements.
   std::unique_ptr<DS_SlideShow_Light> Load(const std::string& items, SceneFileReader files = NoFiles) {

@@ -24,11 +24,11 @@
 #include <memory>
 #include <string>
 
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 #include "fx/light_water_fx.h"
 #include "fx/pattern_brush.h"
 #include "fx/wave_fx.h"
-#include "render/underwater_fx.h"
+#include "fx/underwater_fx.h"
 #include "scene/guid_text.h"
 #include "scenec/fx_builders.h"
 #include "scenec/scene_compiler.h"

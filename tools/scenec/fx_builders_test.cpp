@@ -11,7 +11,7 @@
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
-#include "render/fire_fx.h"
+#include "fx/fire_fx.h"
 #include "scene/doc_res_manager.h"
 #include "scene/guid_text.h"
 #include "scene/readers.h"

@@ -12,35 +12,19 @@
 #include "particles/light_particles.h"
 #include "particles/still_particles.h"
 #include "particles/swimmers.h"
-#include "scene/doc_res_manager.h"
-#include "scene/scene_document.h"
-#include "scenec/scene_compiler.h"
-#include "support/fake_module_resources.h"
+#include "scenec/compiled_scene_fixture.h"
 
 namespace {
 
-bool NoFiles(const std::string&, std::vector<BYTE>*) { return false; }
-
-class ParticleBuildersTest : public testing::Test {
+class ParticleBuildersTest : public CompiledSceneTest {
  protected:
-  void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
-    RegisterSlideShowReaders();
-  }
-  void TearDown() override {
-    delete g_DocResManager;
-    g_DocResManager = nullptr;
-  }
   // The items of the one slide of a scene whose slide holds the given item statements.
   std::vector<DS_ABObj_Constructor*> Items(const std::string& items) {
-    modules.AddDds(nullptr, kSceneDocumentId,
-                   CompileScene("scene DS_SlideShow_Light {\n slide DS_SlideContainer {\n" + items + "\n }\n}\n", NoFiles));
-    show.reset(LoadSceneDocument());
+    show = Load(items);
     std::vector<DS_ABObj_Constructor*> out;
     for (auto& item : show->slides.at(0)->items) out.push_back(item.get());
     return out;
   }
-  FakeModuleResources modules;
   std::unique_ptr<DS_SlideShow_Light> show;
 };
 

@@ -5,10 +5,7 @@
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
-#include "scene/doc_res_manager.h"
-#include "scene/scene_document.h"
-#include "scenec/scene_compiler.h"
-#include "support/fake_module_resources.h"
+#include "scenec/compiled_scene_fixture.h"
 
 namespace {
 
@@ -18,22 +15,9 @@ bool Files(const std::string& path, std::vector<BYTE>* out) {
   return true;
 }
 
-class SlideShowBuildersTest : public testing::Test {
+class SlideShowBuildersTest : public CompiledSceneTest {
  protected:
-  // Other tests of this program install roots of their own: the slide show's comes back here.
-  void SetUp() override {
-    SetSceneRootReader({nullptr, nullptr});
-    RegisterSlideShowReaders();
-  }
-  void TearDown() override {
-    delete g_DocResManager;
-    g_DocResManager = nullptr;
-  }
-  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& text) {
-    modules.AddDds(nullptr, kSceneDocumentId, CompileScene(text, Files));
-    return std::unique_ptr<DS_SlideShow_Light>(LoadSceneDocument());
-  }
-  FakeModuleResources modules;
+  std::unique_ptr<DS_SlideShow_Light> Load(const std::string& text) { return LoadDocument(text, Files); }
 };
 
 TEST_F(SlideShowBuildersTest, OmittedValuesKeepTheirDefaults) {

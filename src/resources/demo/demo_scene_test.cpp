@@ -12,13 +12,14 @@
 #include <typeinfo>
 
 #include "demo_expectations.h"
+#include "app/reader_list.h"
 #include "lights/light_2d.h"
 #include "lights/slide.h"
 #include "lights/slide_show.h"
 #include "picgen/picture_files.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/doc_res_manager.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/particle.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reader_list.h"
 #include "app/scene_host_win.h"
 #include "demo_expectations.h"
 #include "dxut/app_clock.h"
@@ -24,9 +25,9 @@
 #include "lights/water_ring_light.h"
 #include "objects3d/object_array.h"
 #include "render/render_device_win.h"
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 #include "scene/doc_res_manager.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/module_resources_win.h"
 #include "scene/readers.h"
 #include "scene/scene_document.h"

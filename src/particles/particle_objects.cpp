@@ -1,4 +1,4 @@
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,33 +6,10 @@
 
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
-#include "scene/fx_constructor.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/render_device.h"
 #include "scene/screen_quad.h"
 #include "scene/sprite_prop.h"
-
-// ---- full-screen effect items
-
-DS_BrushObj::DS_BrushObj(DS_FX_Constructor* clone) : DS_ABObj(clone), effectItem(clone) {
-  if (!clone) return;
-  IDirect3DTexture9** mask = g_DocResManager ? g_DocResManager->GuidTexture(clone->maskKey) : nullptr;
-  clone->LoadEffect(mask);
-}
-
-void DS_BrushObj::Render(DS_ABRender* renderer) {
-  if (effectItem) effectItem->Render(renderer);
-}
-
-void DS_BrushObj::DrawMarkers(DS_ABRender* renderer, int) {
-  if (effectItem) effectItem->DrawMarkers(renderer);
-}
-
-void DS_BrushObj::Update(double t) {
-  if (effectItem) effectItem->Update(t);
-}
-
-int DS_BrushObj::NeedsSourceTexture() { return effectItem ? effectItem->mainFX.GetValue() : 0; }
 
 // ---- sprite particle items
 

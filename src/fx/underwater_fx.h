@@ -4,7 +4,7 @@
 // here so that the picture lights can embed it.
 #pragma once
 
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 
 class DS_UnderwaterFX : public DS_FX_Constructor {
  public:

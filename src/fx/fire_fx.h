@@ -5,7 +5,7 @@
 // the header sits here so that the flame light can embed a fire.
 #pragma once
 
-#include "scene/fx_constructor.h"
+#include "fx/fx_constructor.h"
 #include "render/mesh.h"
 
 class DS_Frame;

@@ -1,4 +1,4 @@
-// The render objects of the particle items and the full-screen effect items. Each owns its item clone
+// The render objects of the particle items. Each owns its item clone
 // (through DS_ABObj); the geometry part of a particle object points at the same clone and never deletes
 // it. Textures and effects belong to the document resource manager or to the item; the objects only hold
 // references.
@@ -11,27 +11,9 @@
 #include "render/particle_geometry.h"
 #include "render/render_object.h"
 
-class DS_FX_Constructor;
 class DS_BaseSpriteProp;
 class DS_GlowEffectCtrl;
 class DS_BaseFXCtrl;
-
-// A full-screen effect item's render object: every call goes to the item.
-class DS_BrushObj : public DS_ABObj {
- public:
-  // The item loads its effect and keeps the address of the document's mask entry for its mask key (the
-  // entry is made empty when the document has none).
-  explicit DS_BrushObj(DS_FX_Constructor* clone);
-
-  void Render(DS_ABRender* renderer) override;
-  void DrawMarkers(DS_ABRender* renderer, int mode) override;
-  void Update(double t) override;
-  void OnScreenResize() override {}
-  // The item's MainFX flag: an item that reads the scene composed so far needs it as its source.
-  int NeedsSourceTexture() override;
-
-  DS_FX_Constructor* effectItem;  // the same clone as the base's item
-};
 
 // A sprite particle item's render object: the particles as quads with the item's image set as separate
 // frame textures, and an optional second texture drawn over them.

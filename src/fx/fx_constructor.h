@@ -9,6 +9,7 @@
 #include "platform/com_ref.h"
 #include "platform/d3dx_effect.h"
 #include "platform/types.h"
+#include "render/render_object.h"
 #include "scene/doc_keys.h"
 #include "scene/file_link.h"
 #include "scene/item_bases.h"
@@ -94,4 +95,21 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   bool PassThroughWithoutEffect(DS_ABRender* renderer);
   // The scene handed to this item ("Background") drawn unchanged over the picture quad.
   static void CopyBackground(DS_ABRender* renderer);
+};
+
+// A full-screen effect item's render object: every call goes to the item.
+class DS_BrushObj : public DS_ABObj {
+ public:
+  // The item loads its effect and keeps the address of the document's mask entry for its mask key (the
+  // entry is made empty when the document has none).
+  explicit DS_BrushObj(DS_FX_Constructor* clone);
+
+  void Render(DS_ABRender* renderer) override;
+  void DrawMarkers(DS_ABRender* renderer, int mode) override;
+  void Update(double t) override;
+  void OnScreenResize() override {}
+  // The item's MainFX flag: an item that reads the scene composed so far needs it as its source.
+  int NeedsSourceTexture() override;
+
+  DS_FX_Constructor* effectItem;  // the same clone as the base's item
 };

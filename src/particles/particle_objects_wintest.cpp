@@ -1,4 +1,4 @@
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "render/render_objects.h"
+#include "particles/particle_objects.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,7 @@
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
 #include "scene/file_link.h"
-#include "scene/fx_constructor.h"
-#include "scene/fx_particle_ctrl.h"
+#include "particles/fx_particle_ctrl.h"
 #include "scene/screen_mapping.h"
 #include "scene/sprite_prop.h"
 #include "scene/stream.h"
@@ -96,7 +95,6 @@ TEST_F(RenderObjectsTest, DestroyingDeletesTheCloneOnceAndReleasesTheBuffers) {
          item.count.Raw() = 3;
          return item.CreateRenderObject();
        }},
-      {"brush", [] { return TestBrush().CreateRenderObject(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
@@ -111,10 +109,7 @@ TEST_F(RenderObjectsTest, DestroyingDeletesTheCloneOnceAndReleasesTheBuffers) {
   }
 }
 
-TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTexture) {
-  TestBrush mainFX;
-  mainFX.mainFX.Raw() = 1;
-  TestBrush pictureFX;
+TEST_F(RenderObjectsTest, ParticleObjectsReadNoSourceTexture) {
   TestSprites sprites;
   TestFX fx;
   RecordingEffect effect(log, "fx");
@@ -127,8 +122,6 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
     int expected;
   };
   const Case cases[] = {
-      {"brush with MainFX", &mainFX, 1},
-      {"brush on the picture", &pictureFX, 0},
       {"sprite array", &sprites, 0},
       {"effect particles", &fx, 0},
       {"glow", &glow, 0},
@@ -141,31 +134,6 @@ TEST_F(RenderObjectsTest, OnlyObjectsThatReadTheComposedSceneAskForASourceTextur
   glow.effect = nullptr;
   fx.effect = nullptr;
   EXPECT_EQ(effect.refs, 1);  // every clone let go of its reference
-}
-
-TEST_F(RenderObjectsTest, BrushLoadsItsEffectWithTheDocumentsMaskEntryAndForwardsEveryCall) {
-  TestBrush item;
-  item.maskKey = DocGuidKey(GUID{0x1234, 1, 2, {3, 3, 3, 3, 3, 3, 3, 3}});
-  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 0u);
-  std::unique_ptr<DS_ABObj> object(item.CreateRenderObject());
-  auto* clone = static_cast<TestBrush*>(object->item);
-
-  // The missing key gets an empty entry, whose address the item keeps.
-  ASSERT_EQ(manager->Maps().guidTextures.count(item.maskKey), 1u);
-  EXPECT_EQ(clone->loadedMask, manager->Maps().guidTextures[item.maskKey].Slot());
-  EXPECT_EQ(*clone->loadedMask, nullptr);
-
-  object->Update(0.25f);
-  object->Render(&renderer);
-  object->DrawMarkers(&renderer, 0);
-  POINT p = {3, 4};
-  EXPECT_FALSE(object->HitTest(p));
-  EXPECT_EQ(log.calls, (Lines{"LoadEffect", "item Update 0.250000", "item Render renderer", "item DrawMarkers"}));
-
-  // Without a loaded document the item gets no mask entry.
-  g_DocResManager = nullptr;
-  std::unique_ptr<DS_ABObj> orphan(item.CreateRenderObject());
-  EXPECT_EQ(static_cast<TestBrush*>(orphan->item)->loadedMask, nullptr);
 }
 
 TEST_F(RenderObjectsTest, SpriteArrayTakesItsImageSetAndTheFirstFrameOfTheSecondImage) {
