@@ -306,8 +306,8 @@ TEST_F(FxOnDevice, WaterChangesThePicture) {
   EXPECT_LT(black, 100);  // the picture is still there
 }
 
-// Without a mask the waves, the water and the fire draw with their cheaper twin techniques; the frame must
-// be the one their masked techniques draw under a mask that covers everything.
+// Without a mask the waves, the water, the underwater wobble and the fire draw with their cheaper twin
+// techniques; the frame must be the one their masked techniques draw under a mask that covers everything.
 TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
   IDirect3DTexture9* everywhere = MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFFFFFFu; });
   ASSERT_NE(everywhere, nullptr);
@@ -322,6 +322,11 @@ TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
          return waves;
        }},
       {"water", Columns, [] { return new DS_WaterFX; }},
+      {"underwater", Columns, [] {
+         auto* underwater = new DS_UnderwaterFX;
+         underwater->amplitude.SetValue(400, nullptr);
+         return underwater;
+       }},
       {"fire", Grey, [] {
          auto* fire = new DS_FireFX;
          const D3DXVECTOR3 corners[4] = {{16, 24, 0}, {16, 120, 0}, {112, 24, 0}, {112, 120, 0}};
@@ -349,6 +354,34 @@ TEST_F(FxOnDevice, WithoutAMaskAnItemDrawsWhatAMaskCoveringEverythingDraws) {
     }
   }
   everywhere->Release();
+}
+
+// Masked water without shadows draws with the twins that leave out the slope and highlight; the frame
+// must be the one "Main" and "MainFX" draw, under a mask that covers the picture in part.
+TEST_F(FxOnDevice, MaskedWaterWithoutShadowsDrawsWhatItsLitTechniquesDraw) {
+  struct LitWater : DS_WaterFX {
+    const char* TwinTechnique(bool) override { return nullptr; }
+    DS_FX_Constructor* Clone() const override { return new LitWater(*this); }
+  };
+  IDirect3DTexture9* half = MakeTexture(8, 8, [](UINT x, UINT) { return x < 4 ? 0xFFFFFFFFu : 0x40FFFFFFu; });
+  ASSERT_NE(half, nullptr);
+  Picture(Columns);
+  const lumi_test::Pixels plain = Plain();
+  for (int mainFX : {0, 1}) {
+    SCOPED_TRACE(testing::Message() << "MainFX " << mainFX);
+    lumi_test::Pixels frames[2];
+    for (int lit = 0; lit < 2; ++lit) {
+      slide_->renderObjects.clear();
+      std::unique_ptr<DS_WaterFX> item(lit ? new LitWater : new DS_WaterFX);
+      item->mainFX = mainFX;
+      g_DocResManager->Maps().SetGuidTexture(item->maskKey, half);
+      Add(*item);
+      frames[lit] = Frame(0.1);
+    }
+    EXPECT_GT(Differing(frames[0], plain), 100);
+    EXPECT_EQ(Differing(frames[0], frames[1], 2), 0);
+  }
+  half->Release();
 }
 
 TEST_F(FxOnDevice, FireDrawsInsideItsAreaOnly) {

@@ -22,6 +22,7 @@
 #include "scene/readers.h"
 #include "scene/stream.h"
 #include "support/d3d_fixture_win.h"
+#include "support/document_pictures.h"
 #include "support/manual_counter.h"
 #include "support/recording_effect.h"
 #include "support/render_test_items.h"
@@ -205,6 +206,70 @@ TEST_F(SceneHostTest, ASlowSlideStartTakesNothingFromItsFadeIn) {
   EXPECT_EQ(root->slides[1].Get(), root->current.Get());
   EXPECT_TRUE(IsBlack(Frame(7.95)));
   EXPECT_EQ(root->slides[0].Get(), root->current.Get());
+}
+
+// A 24-bit BMP file of w x h whose pixel (x, y) is colour(x, y) (0xRRGGBB).
+std::vector<BYTE> Bmp(int w, int h, DWORD (*colour)(int x, int y)) {
+  const int row = (w * 3 + 3) & ~3;
+  std::vector<BYTE> f(54 + static_cast<size_t>(row) * h, 0);
+  auto put32 = [&](size_t at, DWORD v) {
+    for (int i = 0; i < 4; ++i) f[at + i] = static_cast<BYTE>(v >> (8 * i));
+  };
+  f[0] = 'B';
+  f[1] = 'M';
+  put32(2, static_cast<DWORD>(f.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<DWORD>(w));
+  put32(22, static_cast<DWORD>(h));  // bottom-up rows
+  f[26] = 1;
+  f[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const DWORD c = colour(x, y);
+      BYTE* p = &f[54 + static_cast<size_t>(h - 1 - y) * row + 3 * x];
+      p[0] = static_cast<BYTE>(c);
+      p[1] = static_cast<BYTE>(c >> 8);
+      p[2] = static_cast<BYTE>(c >> 16);
+    }
+  return f;
+}
+
+// A slide shown again looks exactly as it did the first time: its picture, a document picture let go of
+// once its show and the fade after it were over, is decoded again from the document at its next start,
+// and its render-target pair made again, across a device reset while it was let go of.
+TEST_F(SceneHostTest, ASlideShownAgainLooksExactlyAsItDidTheFirstTime) {
+  const DocFileKey tiles(u"c:\\pictures\\tiles.bmp", 1), bands(u"c:\\pictures\\bands.bmp", 2);
+  delete g_DocResManager;
+  g_DocResManager = lumi_test::ReadDocumentPictures(
+      {{tiles, Bmp(40, 30, [](int x, int y) -> DWORD { return ((x / 5 + y / 5) % 2 ? 0xE04020u : 0x2040E0u) + x * 3; })},
+       {bands, Bmp(24, 36, [](int, int y) -> DWORD { return y < 18 ? 0x30C030u : 0xC0C030u; })}});
+  DS_SlideShow_Light* root = WriteAndReadShow(2, 1, 2, 1);
+  root->slides[0]->picture->picture.Raw() = tiles;
+  root->slides[1]->picture->picture.Raw() = bands;
+  Start(root, 1);  // Fit: the bars too
+  DS_2D_Light* light = root->slides[0]->picture.Get();
+
+  Frame(0.0);  // slide 0 from the end of its fade-in
+  Frame(1.5);
+  const lumi_test::Pixels first = g_frame;
+  ASSERT_FALSE(first.argb.empty());
+  EXPECT_NE(first.at(first.width / 2, first.height / 2), 0xFF000000u) << "the picture is drawn";
+  Frame(3.1);  // slide 1 starts
+  EXPECT_TRUE(light->PicturePending()) << "slide 0's picture is let go of";
+  EXPECT_EQ(nullptr, light->pictureQuad.info.texture.Get());
+  EXPECT_FALSE(light->renderTargets.current);
+  Frame(5.0);
+  DXUTTestForceDeviceReset();
+  Frame(5.5);
+  Frame(7.2);  // slide 0 again
+  ASSERT_EQ(root->slides[0].Get(), root->current.Get());
+  Frame(9.7);  // as far into its show as the first frame
+  EXPECT_FALSE(light->PicturePending());
+  ASSERT_EQ(first.argb.size(), g_frame.argb.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < first.argb.size(); ++i) differ += first.argb[i] != g_frame.argb[i];
+  EXPECT_EQ(0u, differ) << "pixels unlike the first showing";
 }
 
 // The icon bitmap of the desktop host, made by the test: bottom-up rows of B, G, R, A.

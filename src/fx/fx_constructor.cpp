@@ -123,7 +123,8 @@ void DS_FX_Constructor::DrawWithCommonParams(DS_ABRender* renderer) {
   float s[2];
   CommonScale(renderer->GetImageWidth(), renderer->GetImageHeight(), scale.GetResult(), s);
   const bool fx = mainFX.GetValue() != 0;
-  D3DXHANDLE twin = CoveredEverywhere() ? effect->GetTechniqueByName(fx ? "MainFXNoMask" : "MainNoMask") : nullptr;
+  const char* twinName = TwinTechnique(fx);
+  D3DXHANDLE twin = twinName ? effect->GetTechniqueByName(twinName) : nullptr;
   effect->SetTechnique(twin ? twin : (fx ? "MainFX" : "Main"));
   effect->SetFloatArray("Scale", s, 2);
   effect->SetTexture("Mask", *GetMask());

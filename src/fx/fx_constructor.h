@@ -55,6 +55,11 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   // Whether the effect's twin techniques "MainNoMask" and "MainFXNoMask", which take every point as
   // covered, draw this frame as "Main" and "MainFX" would: without a mask.
   virtual bool CoveredEverywhere() { return *GetMask() == nullptr; }
+  // The twin technique this frame may draw with in place of "MainFX" (mainFX) or "Main": "MainFXNoMask" or
+  // "MainNoMask" where the item is covered everywhere, else none.
+  virtual const char* TwinTechnique(bool mainFX) {
+    return CoveredEverywhere() ? (mainFX ? "MainFXNoMask" : "MainNoMask") : nullptr;
+  }
 
   // Every value of source into this item, with notification where a reader would notify; references on
   // the mask and effect follow unless source is this item.

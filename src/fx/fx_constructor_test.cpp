@@ -145,7 +145,7 @@ TEST_F(FxTest, TechniqueFollowsTheMainFxFlagAndTheDrawComesLast) {
   }
 }
 
-TEST_F(FxTest, WithoutAMaskTheTwinTechniqueIsSetWhereTheEffectOffersIt) {
+TEST_F(FxTest, TwinTechniquesAreSetWhereTheyDrawTheSameAndTheEffectOffersThem) {
   struct Case {
     bool water;
     int mainFX;
@@ -159,7 +159,9 @@ TEST_F(FxTest, WithoutAMaskTheTwinTechniqueIsSetWhereTheEffectOffersIt) {
       {false, 0, false, 0, false, "Main"},        {false, 1, false, 0, false, "MainFX"},
       {true, 1, false, 0, true, "MainFXNoMask"},  {true, 0, false, 0, true, "MainNoMask"},
       {true, 1, false, 50, true, "MainFX"},  // the water's twins leave the shadows out
-      {true, 1, true, 0, true, "MainFX"},
+      // Masked water without shadows: the twins that leave out only the shadows.
+      {true, 1, true, 0, true, "MainFXUnlit"},  {true, 0, true, 0, true, "MainUnlit"},
+      {true, 1, true, 50, true, "MainFX"},      {true, 1, true, 0, false, "MainFX"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << (k.water ? "water" : "light") << " MainFX " << k.mainFX << " mask " << k.masked
@@ -177,7 +179,8 @@ TEST_F(FxTest, WithoutAMaskTheTwinTechniqueIsSetWhereTheEffectOffersIt) {
     if (k.masked) {
       item->mask.Share(&maskTexture);
     }
-    effect.offered = k.offered ? std::vector<std::string>{"MainNoMask", "MainFXNoMask"} : std::vector<std::string>{};
+    effect.offered = k.offered ? std::vector<std::string>{"MainNoMask", "MainFXNoMask", "MainUnlit", "MainFXUnlit"}
+                               : std::vector<std::string>{};
     const Lines calls = Render(*item);
     EXPECT_EQ(log.With("technique"), Lines{std::string("technique ") + k.technique});
     EXPECT_EQ(calls.back(), "DrawWithEffect background fx");

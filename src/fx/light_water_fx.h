@@ -53,6 +53,11 @@ class DS_WaterFX : public DS_FX_Constructor {
   // Without a mask and without shadows: the water's twin techniques leave out the slope and highlight
   // terms too, which "Shadows" 0 makes nothing.
   bool CoveredEverywhere() override { return DS_FX_Constructor::CoveredEverywhere() && shadows.GetResult() == 0.0f; }
+  // With a mask and without shadows: "MainFXUnlit" or "MainUnlit", which leave out only those terms.
+  const char* TwinTechnique(bool mainFX) override {
+    if (const char* twin = DS_FX_Constructor::TwinTechnique(mainFX)) return twin;
+    return shadows.GetResult() == 0.0f ? (mainFX ? "MainFXUnlit" : "MainUnlit") : nullptr;
+  }
 
   // direction = (cos angle, sin angle): the stored angle as it is.
   void UpdateDirection();

@@ -321,6 +321,23 @@ void DS_GlassBallLight::OnLostDevice() {
   scroll.InvalidateDeviceObjects();
 }
 
+void DS_GlassBallLight::ReleasePictures() {
+  DS_2D_Light::ReleasePictures();
+  for (TexQuad& q : scroll.quads) q.texture.Reset();
+  if (!backgroundReleased_ && backgroundInfo.texture && g_DocResManager && g_DocResManager->ReleasePicture(background)) {
+    if (backgroundQuad.texture.Get() == backgroundInfo.texture.Get()) backgroundQuad.texture.Reset();
+    backgroundInfo.texture.Reset();
+    backgroundReleased_ = true;
+  }
+}
+
+void DS_GlassBallLight::RemakePictures() {
+  DS_2D_Light::RemakePictures();
+  if (!backgroundReleased_) return;
+  backgroundReleased_ = false;
+  LoadBallPicture();
+}
+
 void DS_GlassBallLight::SetPicturePosition(int mode) {
   ballMode = pictureBackground.GetValue() == 1 ? mode : 2;
   Resize(targetWidth, targetHeight);

@@ -49,6 +49,9 @@ class DS_GlassBallLight : public DS_2D_Light {
   void OnCreateDevice() override;
   void OnResetDevice() override;
   void OnLostDevice() override;
+  // Also the scroll quads' hold on the pair, and a background picture the document can decode again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
   void PostRender() override;
   // The slide's picture, off-screen only over the texels the post pass may read of it (CompositionRead);
   // with nothing over it, whole and kept from frame to frame.
@@ -103,6 +106,7 @@ class DS_GlassBallLight : public DS_2D_Light {
   ComRef<IDirect3DTexture9> discMask;
   ComRef<IDirect3DTexture9> gradient;
   TextureInfo backgroundInfo;
+  bool backgroundReleased_ = false;  // a document picture let go of at the end of a show
   ComRef<IDirect3DTexture9> overlay1Texture;
   ComRef<IDirect3DTexture9> overlay2Texture;
   ComRef<IDirect3DTexture9> shadowTexture;

@@ -181,6 +181,22 @@ void DS_2D_Light::LoadPendingPicture() {
   if (pictureQuad.info.width != width || pictureQuad.info.height != height) Resize(targetWidth, targetHeight);
 }
 
+void DS_2D_Light::ReleasePictures() {
+  for (StretchedPicture* p : {&keptPicture_, &drawnPicture_}) {
+    p->valid = false;
+    p->picture.Reset();
+  }
+  sourceTexture.Reset();
+  // Made again by the reset of the slide's next start (MakeTargets).
+  renderTargets.ReleaseTextures();
+  if (!picturePending_ && g_DocResManager && g_DocResManager->ReleasePicture(picture)) {
+    // The size stays, so that placement and items measure as before until it is decoded again.
+    pictureQuad.info.texture.Reset();
+    pictureQuad.quad.texture.Reset();
+    picturePending_ = true;
+  }
+}
+
 void DS_2D_Light::SetSourceTexture(IDirect3DTexture9* texture) { sourceTexture.Share(texture); }
 
 // ---- device and frame -------------------------------------------------------------------------------

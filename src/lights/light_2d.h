@@ -130,10 +130,16 @@ class DS_2D_Light : public DS_ABRender {
   virtual void ReloadImage();
   // A document picture is decoded when it is first shown, not when the scene starts: OnCreateDevice
   // then takes only its size (from the file header), and this decodes it, placing the picture again
-  // should the decoded size differ (a picture that cannot be decoded). The slide show calls it when the
-  // slide starts; a light that needs the texture earlier calls it itself. Does nothing otherwise.
+  // should the decoded size differ (a picture that cannot be decoded). The slide's start calls it (through
+  // RemakePictures); a light that needs the texture earlier calls it itself. Does nothing otherwise.
   void LoadPendingPicture();
   bool PicturePending() const { return picturePending_; }
+  // The slide has ended and the fade after it is over: the light lets go of what it holds for the show
+  // alone, its render-target pair and the picture the document can decode again (which then waits for
+  // RemakePictures, as at the first start). Module pictures and small textures of its own stay made.
+  virtual void ReleasePictures();
+  // The slide starts: what ReleasePictures let go of is made again (a first start decodes the picture).
+  virtual void RemakePictures() { LoadPendingPicture(); }
 
   // A coloured quad of four PC vertices in picture pixels, as DrawColorQuadRHW.
   void DrawColorQuad(DS_SimpleMesh<DX_V::PC>* mesh);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lights/light_2d.h"
+#include "scene/doc_res_manager.h"
 #include "scene/item_bases.h"
 #include "scene/readers.h"
 #include "scene/stream.h"
@@ -119,6 +120,12 @@ void DS_SlideContainer::Render() {
 
 void DS_SlideContainer::PostRender() {
   if (picture) picture->PostRender();
+}
+
+void DS_SlideContainer::ReleasePictures() {
+  if (!objectsCreated_) return;
+  if (picture) picture->ReleasePictures();
+  if (g_DocResManager) g_DocResManager->UnbindEffectTextures();
 }
 
 void DS_SlideContainer::Resize(int width, int height) {

@@ -20,10 +20,10 @@ DS_SlideShow_Light::~DS_SlideShow_Light() {
 }
 
 void DS_SlideShow_Light::StartSlide() {
-  // A slide's light and items are set up when it first starts, its picture decoded then: the scene's
-  // start waits for none of them.
+  // A slide's light and items are set up when it first starts, its picture decoded then (and again at
+  // every later start, once its last show let go of it): the scene's start waits for none of them.
   current->CreateObjects();
-  if (current->picture) current->picture->LoadPendingPicture();
+  if (current->picture) current->picture->RemakePictures();
   const BackBufferSize size = GetRenderDevice().GetBackBufferSize();
   if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
   if (current->picture) current->picture->StartCameraShake();
@@ -45,8 +45,12 @@ void DS_SlideShow_Light::FrameMove(double t) {
     float alpha = 0.0f;
     const int started = schedule_.Advance(t, current->Times(), static_cast<UINT>(slides.size()), &alpha);
     if (started >= 0) {
+      // The slide that ended lets go of its pictures once the next has started, so that a picture both
+      // show is taken over rather than decoded again.
+      const CountedPtr<DS_SlideContainer> ended = current;
       current = slides[static_cast<size_t>(started)];
       StartSlide();
+      if (ended.Get() != current.Get()) ended->ReleasePictures();
     }
     fadeAlpha_ = alpha;
     // The buffer is written only when its alpha byte changes: a lock of a buffer the device still draws

@@ -333,6 +333,30 @@ void D3D9RenderDevice::EffectResetDevice(ID3DXEffect* effect) {
   if (effect) effect->OnResetDevice();
 }
 
+void D3D9RenderDevice::UnbindEffectTextures(ID3DXEffect* effect) {
+  D3DXEFFECT_DESC desc;
+  if (!g_D3DDevice || !effect || FAILED(effect->GetDesc(&desc))) return;
+  for (UINT i = 0; i < desc.Parameters; ++i) {
+    D3DXHANDLE parameter = effect->GetParameter(nullptr, i);
+    D3DXPARAMETER_DESC p;
+    if (!parameter || FAILED(effect->GetParameterDesc(parameter, &p))) continue;
+    if (p.Type >= D3DXPT_TEXTURE && p.Type <= D3DXPT_TEXTURECUBE) effect->SetTexture(parameter, nullptr);
+  }
+  // The device state a technique saves at Begin, to put back at End, is kept with the technique until it
+  // begins again, and with it the textures bound then (the picture a slide drew last): each technique
+  // begins and ends once with no texture bound, so that it holds none. The slide that draws next binds
+  // its own.
+  for (DWORD sampler = 0; sampler < 8; ++sampler) g_D3DDevice->SetTexture(sampler, nullptr);
+  const D3DXHANDLE current = effect->GetCurrentTechnique();
+  for (UINT t = 0; t < desc.Techniques; ++t) {
+    const D3DXHANDLE technique = effect->GetTechnique(t);
+    UINT passes = 0;
+    if (!technique || FAILED(effect->SetTechnique(technique)) || FAILED(effect->Begin(&passes, 0))) continue;
+    effect->End();
+  }
+  if (current) effect->SetTechnique(current);
+}
+
 // --- Render targets
 
 bool D3D9RenderDevice::CreateTargets(RenderTargetChain& chain, int width, int height) {

@@ -64,6 +64,7 @@ class D3D9RenderDevice : public RenderDevice {
   void ReleaseEffect(ID3DXEffect* effect) override;
   void EffectLostDevice(ID3DXEffect* effect) override;
   void EffectResetDevice(ID3DXEffect* effect) override;
+  void UnbindEffectTextures(ID3DXEffect* effect) override;
 
   bool CreateTargets(RenderTargetChain& chain, int width, int height) override;
   void BeginTargets(RenderTargetChain& chain, IDirect3DTexture9** target) override;

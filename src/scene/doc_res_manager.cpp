@@ -136,6 +136,7 @@ bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
     TextureSet& set = m.textureSets[key];
     set.ClearFrames();
     pendingImages_.erase(key);
+    releasablePictures_.erase(key);
     // Sizes from the file headers when every frame tells its own; the frames are decoded on request.
     bool sized = !records.empty();
     TextureInfo size;
@@ -144,9 +145,10 @@ bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
       sized = device.GetImageSize(r, &size);
       if (sized) set.TakeSize(size);
     }
-    if (sized)
+    if (sized) {
       pendingImages_[key] = records;
-    else
+      releasablePictures_.insert(key);
+    } else
       for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
     if (records.size() > 1) set.durations = m.savedFrameTimes[key];
   }
@@ -205,6 +207,18 @@ void DS_DocResManager::DecodePending(const DocFileKey& key) {
   TextureSet& set = maps_->textureSets[key];
   set.ClearFrames();
   for (const DocResourceRecord& r : records) set.AddFrame(device.GetTexture(r));
+}
+
+bool DS_DocResManager::ReleasePicture(const DS_ImageFileLink& link) {
+  const DocFileKey& key = link.GetKey();
+  if (!releasablePictures_.count(key)) return false;
+  if (pendingImages_.count(key)) return true;
+  auto data = maps_->resourceData.find(key);
+  if (data == maps_->resourceData.end() || data->second.empty()) return false;
+  pendingImages_[key] = data->second;
+  // The set keeps its size and durations; its frames go, their memory with them.
+  std::vector<ComRef<IDirect3DTexture9>>().swap(maps_->textureSets[key].frames);
+  return true;
 }
 
 bool DS_DocResManager::PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const {
@@ -307,6 +321,7 @@ void DS_DocResManager::MakeImageLinkFromRecord(const DocResourceRecord& record, 
   DS_FileLink3 keyLink(record);
   const DocFileKey& key = keyLink.GetKey();
   pendingImages_.erase(key);  // its frames are replaced below
+  releasablePictures_.erase(key);
   DocRecordVector& data = maps_->resourceData[key];
   if (data.empty()) data.push_back(record);
   TextureInfo info = GetRenderDevice().GetTexture(record);
@@ -371,6 +386,11 @@ bool DS_DocResManager::UpdateGuidPictureBytes(const DocGuidKey& key) {
   if (!GetRenderDevice().SaveTextureAsDds(it->second, &bytes) || bytes.empty()) return false;
   maps_->savedGuidPictures[key].TakeBytes(std::move(bytes));
   return true;
+}
+
+void DS_DocResManager::UnbindEffectTextures() {
+  for (auto& e : maps_->effects)
+    if (e.second) GetRenderDevice().UnbindEffectTextures(e.second);
 }
 
 void DS_DocResManager::OnLostDevice() {

@@ -68,6 +68,11 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   // The size of a document picture that is not decoded yet (no texture), leaving it so: true. False when
   // the picture is decoded already or the document does not carry it (GetTextureSet tells then).
   bool PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const;
+  // A document picture whose size its data tells lets go of its decoded frames: its raw data stays, and
+  // the next GetTextureSet decodes it again. True when the link names such a picture (decoded or not):
+  // a holder of its frames then lets go of them too, so that they are freed. False for anything else
+  // (module pictures, pictures without a size of their own), which stays made.
+  bool ReleasePicture(const DS_ImageFileLink& link);
   TextureSet& GetImageSetFromModule(const DS_ImageFileLink& link);
   MeshData& GetMesh(const DS_MeshFile& link, int stride);
   ID3DXEffect* GetEffect(ID3DXEffect** out, const DS_HLSLEffectFile& link);
@@ -88,6 +93,11 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   // document carries that was never decoded is decoded for it.
   bool UpdateGuidPictureBytes(const DocGuidKey& key);
 
+  // An effect keeps a reference on every texture last set on it or bound on the device when it last began,
+  // which would keep a picture let go of alive: every effect lets go of its textures (each draw sets
+  // those it reads again).
+  void UnbindEffectTextures();
+
   // Each effect gets one lost call per device loss and one reset call after it, however often these are
   // called (the registry calls them at the device's loss and reset).
   void OnLostDevice();
@@ -104,6 +114,8 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   // Document pictures whose size is known from their headers and whose frames are decoded at their first
   // request: reading the document stays quick, and a slide's picture is decoded when the slide starts.
   std::map<DocFileKey, DocRecordVector> pendingImages_;
+  // The document pictures that went pending when read: those ReleasePicture may make pending again.
+  std::set<DocFileKey> releasablePictures_;
   std::set<DocFileKey> brokenImageSets_;  // module image sets that did not decode; not parsed again
   // The document's GUID pictures (DDS bytes) not decoded yet: reading leaves them to their first request,
   // which comes when the slide that shows them first starts.

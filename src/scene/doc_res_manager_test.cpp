@@ -482,3 +482,59 @@ TEST_F(DocResManagerTest, DestroyingTheManagerLetsGoOfTheDevice) {
 }
 
 }  // namespace
+
+// A document picture let go of keeps its raw data and size and is decoded again at its next request;
+// pictures the manager could not decode again (sized only by decoding, from a module) stay made.
+TEST_F(DocResManagerTest, PicturesLetGoOfAreDecodedAgainFromTheirRawData) {
+  device.tellSizes = true;
+  const DocFileKey kUnsized(u"c:\\pics\\x.png", 400);
+  SectionWriter sw;
+  sw.Header(3);
+  sw.RecordMap({{kStill, {Rec("\x02\x01still")}}, {kUnsized, {Rec("x")}}});
+  sw.FloatMap({});
+  sw.RecordMap({});
+  sw.w.WriteDword(0);
+  Load(sw.w.TakeBytes());
+  const DS_ImageFileLink still{DS_FileLink3(kStill)};
+  EXPECT_TRUE(M().ReleasePicture(still)) << "not decoded yet: nothing to let go of, and nothing kept";
+  IDirect3DTexture9* first = M().GetTextureSet(still).First();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Refs(first), 1);
+
+  EXPECT_TRUE(M().ReleasePicture(still));
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Refs(first), 0) << "the frame is freed";
+  TextureInfo size;
+  ASSERT_TRUE(M().PeekPictureSize(still, &size)) << "pending again, its size known";
+  EXPECT_EQ(size.width, 2u);
+  EXPECT_EQ(size.height, 1u);
+  EXPECT_TRUE(M().ReleasePicture(still)) << "twice in a row";
+  const TextureSet& again = M().GetTextureSet(still);
+  ASSERT_EQ(again.frames.size(), 1u);
+  EXPECT_NE(again.First(), nullptr);
+  EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "texture \x02\x01still"), 2);
+  EXPECT_EQ(Maps().resourceData[kStill].size(), 1u) << "the raw data stays";
+
+  struct Kept {
+    const char* what;
+    DS_ImageFileLink link;
+  } kept[] = {{"sized only by decoding", DS_ImageFileLink{DS_FileLink3(kUnsized)}},
+              {"module picture", DS_ImageFileLink{DS_FileLink3(7, u"basekit.dll")}},
+              {"unknown", DS_ImageFileLink{DS_FileLink3(DocFileKey(u"none.png", 1))}}};
+  for (Kept& k : kept) {
+    IDirect3DTexture9* held = M().GetTextureSet(k.link).First();
+    EXPECT_FALSE(M().ReleasePicture(k.link)) << k.what;
+    EXPECT_EQ(M().GetTextureSet(k.link).First(), held) << k.what;
+  }
+}
+
+TEST_F(DocResManagerTest, EffectsLetGoOfTheirTexturesOnRequest) {
+  ID3DXEffect* e = nullptr;
+  M().GetEffect(&e, DS_HLSLEffectFile(DocFileKey(u"a.fx", 1)));  // nothing to make it from
+  Maps().resourceData[DocFileKey(u"b.fx", 1)].push_back(Rec("effect b"));
+  ID3DXEffect* b = nullptr;
+  M().GetEffect(&b, DS_HLSLEffectFile(DocFileKey(u"b.fx", 1)));
+  device.calls.clear();
+  M().UnbindEffectTextures();
+  EXPECT_EQ(device.calls, std::vector<std::string>{"unbind effect b"}) << "the effect that was made";
+  if (b) device.ReleaseEffect(b);
+}

@@ -149,6 +149,9 @@ class RenderDevice {
   // The effect's default-pool state at device loss and reset.
   virtual void EffectLostDevice(ID3DXEffect* effect) {}
   virtual void EffectResetDevice(ID3DXEffect* effect) {}
+  // The effect holds no texture any more: every texture parameter set to none, and the device state its
+  // techniques saved (with the textures bound then) saved again with none bound.
+  virtual void UnbindEffectTextures(ID3DXEffect* effect) {}
 
   // --- Render targets: a pair of default-pool textures drawn into in turn (RenderTargetChain).
   // Makes the pair's textures; false, with none, when they cannot be made.

@@ -24,6 +24,7 @@ class EffectDocDevice : public RecordingRenderDevice {
   void ReleaseEffect(ID3DXEffect* e) override { e->Release(); }
   void EffectLostDevice(ID3DXEffect*) override {}
   void EffectResetDevice(ID3DXEffect*) override {}
+  void UnbindEffectTextures(ID3DXEffect*) override {}
 
   std::vector<std::unique_ptr<RecordingEffect>> made;
 

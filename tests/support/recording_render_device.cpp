@@ -376,6 +376,9 @@ void RecordingRenderDevice::AddRefEffect(ID3DXEffect* effect) { ++AsFake(effect)
 void RecordingRenderDevice::ReleaseEffect(ID3DXEffect* effect) { --AsFake(effect)->refs; }
 void RecordingRenderDevice::EffectLostDevice(ID3DXEffect* effect) { calls.push_back("lost " + AsFake(effect)->source); }
 void RecordingRenderDevice::EffectResetDevice(ID3DXEffect* effect) { calls.push_back("reset " + AsFake(effect)->source); }
+void RecordingRenderDevice::UnbindEffectTextures(ID3DXEffect* effect) {
+  calls.push_back("unbind " + AsFake(effect)->source);
+}
 
 bool RecordingRenderDevice::SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) {
   calls.push_back("dds " + Text(texture));

@@ -110,6 +110,7 @@ class RecordingRenderDevice : public RenderDevice {
   void ReleaseEffect(ID3DXEffect* effect) override;
   void EffectLostDevice(ID3DXEffect* effect) override;
   void EffectResetDevice(ID3DXEffect* effect) override;
+  void UnbindEffectTextures(ID3DXEffect* effect) override;
   bool SaveTextureAsDds(IDirect3DTexture9* texture, std::vector<BYTE>* out) override;
   // The texture itself with a reference added, logged as "mask <text> <side>".
   IDirect3DTexture9* ConvertMask(IDirect3DTexture9* texture, UINT side) override;

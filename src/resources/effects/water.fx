@@ -5,6 +5,8 @@
 // "MainNoMask" and "MainFXNoMask" are the twins the item draws with when it has no mask and Shadows is 0:
 // every point is covered and the slope and highlight terms are nothing, so both write the tinted water
 // opaque without reading a mask, blending or lighting.
+// "MainUnlit" and "MainFXUnlit" are the twins of "Main" and "MainFX" it draws with when it has a mask and
+// Shadows is 0: the same mask and blend, without the slope and highlight terms, which are then nothing.
 
 float2 Scale = {1, 1};
 texture BumpMap;
@@ -60,11 +62,21 @@ float3 Seen(float2 uv, float2 n) {
   return tex2D(BackgroundSampler, uv + d).rgb * Color;
 }
 
+// x to the 32nd power by five squarings: pow compiles to a logarithm and an exponential, which cost a
+// software rasteriser several times as much for every pixel.
+float Pow32(float x) {
+  float x2 = x * x;
+  float x4 = x2 * x2;
+  float x8 = x4 * x4;
+  float x16 = x8 * x8;
+  return x16 * x16;
+}
+
 float3 Water(float2 uv) {
   float2 n = Bump(uv);
   float3 c = Seen(uv, n);
   float slope = saturate(n.x + n.y);
-  float highlight = pow(saturate(dot(normalize(float3(n, 1)), Vhalf)), 32);
+  float highlight = Pow32(saturate(dot(normalize(float3(n, 1)), Vhalf)));
   return c * (1 - Shadows * slope) + highlight * Shadows;
 }
 
@@ -79,6 +91,15 @@ float4 WaterNoMaskPS(float2 uv : TEXCOORD0) : COLOR0 {
 float4 WaterFXPS(float2 uv : TEXCOORD0) : COLOR0 {
   float3 scene = tex2D(BackgroundSampler, uv).rgb;
   return float4(lerp(scene, Water(uv), tex2D(MaskSampler, uv).a), 1);
+}
+
+float4 WaterUnlitPS(float2 uv : TEXCOORD0) : COLOR0 {
+  return float4(Seen(uv, Bump(uv)), tex2D(MaskSampler, uv).a);
+}
+
+float4 WaterFXUnlitPS(float2 uv : TEXCOORD0) : COLOR0 {
+  float3 scene = tex2D(BackgroundSampler, uv).rgb;
+  return float4(lerp(scene, Seen(uv, Bump(uv)), tex2D(MaskSampler, uv).a), 1);
 }
 
 technique Main {
@@ -99,6 +120,27 @@ technique MainFX {
     CullMode = NONE;
     ZEnable = FALSE;
     PixelShader = compile ps_2_0 WaterFXPS();
+  }
+}
+
+technique MainUnlit {
+  pass P0 {
+    AlphaBlendEnable = TRUE;
+    SrcBlend = SRCALPHA;
+    DestBlend = INVSRCALPHA;
+    BlendOp = ADD;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterUnlitPS();
+  }
+}
+
+technique MainFXUnlit {
+  pass P0 {
+    AlphaBlendEnable = FALSE;
+    CullMode = NONE;
+    ZEnable = FALSE;
+    PixelShader = compile ps_2_0 WaterFXUnlitPS();
   }
 }
 
