@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lights/light_2d.h"
+#include "lights/light_readers.h"
 #include "lights/slide_show.h"
 #include "render/projection.h"
 #include "scene/doc_res_manager.h"
@@ -32,7 +33,7 @@ class SlidePicturesTest : public ::testing::Test {
  protected:
   SlidePicturesTest() : device_(640, 480) {}
   void SetUp() override {
-    RegisterAllReaders();
+    RegisterLightReaders();
     savedManager_ = g_DocResManager;
     savedMapping_ = *GetScreenMapping();
     device_.tellSizes = true;
