@@ -15,6 +15,7 @@
 
 #include "resources/resource_ids.h"
 #include "standin_shell/standin_launcher.h"
+#include "support/wait_for_win.h"
 
 namespace {
 
@@ -64,14 +65,7 @@ DWORD OwnerOf(HWND w) {
   return pid;
 }
 
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (pred()) return true;
-    Sleep(50);
-  }
-  return pred();
-}
+using lumi_test::WaitFor;
 
 // One run of the program, ended when the test is done with it.
 class Product {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wait_for_win.h"
+
 namespace {
 
 const DWORD kTimeoutMs = 180000;  // a start on a machine busy with parallel test jobs takes long
@@ -125,14 +127,7 @@ class Preview {
   DWORD id_ = 0;
 };
 
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (pred()) return true;
-    Sleep(50);
-  }
-  return pred();
-}
+using lumi_test::WaitFor;
 
 bool IsBlack(DWORD c) { return (c & 0x00FFFFFF) == 0; }
 
