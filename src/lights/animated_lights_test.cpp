@@ -564,6 +564,39 @@ TEST_F(AnimatedLightTest, GlassBallTargetPassKeepsItsSizeAndMode) {
   EXPECT_EQ(gradient.ballMode, 2);
 }
 
+// The ball's module pictures (its overlays, its shadow and the picture behind it) are its own: they go when
+// its show is over, from the document's cache too, and its next start loads them and draws as before.
+TEST_F(AnimatedLightTest, GlassBallLetsGoOfItsModulePicturesAfterItsShowAndDrawsThemAgain) {
+  DS_GlassBallLight light;
+  light.shadowOn = 1;
+  light.pictureBackground = 1;
+  light.cutPasses = false;
+  Start(light);
+  auto held = [&] {
+    std::vector<IDirect3DTexture9*> t = {light.overlay1Texture, light.overlay2Texture, light.shadowTexture,
+                                         light.backgroundInfo.texture, light.pictureQuad.info.texture};
+    for (IDirect3DTexture9* p : t) device.names[p] = RecordingRenderDevice::Text(p);
+    return t;
+  };
+  const std::vector<IDirect3DTexture9*> first = held();
+  LoggedFrame(light, 1.0);
+  const Lines before = device.Draws();
+
+  light.ReleasePictures();
+  for (IDirect3DTexture9* t : first) EXPECT_EQ(RecordingRenderDevice::Refs(t), 0) << RecordingRenderDevice::Text(t);
+  EXPECT_EQ(device.LiveTextures(), 0);
+
+  light.RemakePictures();  // as the slide's next start: then its reset
+  light.OnResetDevice();
+  const std::vector<IDirect3DTexture9*> again = held();
+  for (size_t i = 0; i < again.size(); ++i) {
+    ASSERT_NE(again[i], nullptr);
+    EXPECT_EQ(RecordingRenderDevice::Text(again[i]), RecordingRenderDevice::Text(first[i]));
+  }
+  LoggedFrame(light, 1.0);
+  EXPECT_EQ(device.Draws(), before);
+}
+
 // One frame as the slide draws it for a light that asks for the off-screen pass.
 void OffscreenFrame(DS_2D_Light& light, double t) {
   light.FrameMove(t);

@@ -531,6 +531,54 @@ TEST_F(GlassBallDevice, AKeptPictureGivesTheFramesOfOneComposedEachFrame) {
   }
 }
 
+// The ball's own pictures from basekit.dll (overlays, shadow, the picture behind it), let go of after its
+// show and loaded again at its next start: nothing holds them meanwhile, and the frame is the same pixel
+// for pixel.
+TEST_F(GlassBallDevice, ModulePicturesLetGoOfAndLoadedAgainGiveTheSameFrame) {
+  struct ModulePictures {
+    ModulePictures() { SetModuleResources(&Win32ModuleResources()); }
+    ~ModulePictures() { SetModuleResources(nullptr); }
+  } modulePictures;
+  DS_SlideContainer slide;
+  auto* light = new DS_GlassBallLight;
+  light->shadowOn = 1;
+  light->pictureBackground = 1;
+  light->ballSize = 60;
+  light->motionMode = 0;
+  light->picture.Raw() = kPictureKey;
+  slide.picture = CountedPtr<DS_2D_Light>(light);
+  light->OnCreateDevice();
+  light->Resize(static_cast<int>(Options().width), static_cast<int>(Options().height));
+  light->OnResetDevice();
+  ASSERT_NE(light->overlay1Texture, nullptr);
+  ASSERT_NE(light->shadowTexture, nullptr);
+  ASSERT_NE(light->backgroundInfo.texture, nullptr);
+  auto frame = [&] {
+    slide.FrameMove(1.0);
+    EXPECT_EQ(device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1, 0), S_OK);
+    EXPECT_EQ(device()->BeginScene(), S_OK);
+    slide.Render();
+    slide.PostRender();
+    device()->EndScene();
+    return BackBuffer();
+  };
+  const lumi_test::Pixels first = frame();
+
+  std::vector<IDirect3DTexture9*> held = {light->overlay1Texture, light->overlay2Texture, light->shadowTexture,
+                                          light->backgroundInfo.texture};
+  for (IDirect3DTexture9* t : held) t->AddRef();
+  light->ReleasePictures();
+  for (IDirect3DTexture9* t : held) EXPECT_EQ(t->Release(), 0u) << "held by nothing else";
+
+  light->RemakePictures();  // the slide's next start, then its reset
+  light->OnResetDevice();
+  const lumi_test::Pixels again = frame();
+  ASSERT_EQ(first.argb.size(), again.argb.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < first.argb.size(); ++i) differ += first.argb[i] != again.argb[i];
+  EXPECT_EQ(differ, 0u);
+}
+
 // A swaying ball is filled by its picture, wide or upright: the disc holds the slide on every row from rim
 // to rim. A wide picture shows no vertical seam at any point of the sway: the lens reads 0.66 / aspect of
 // the slide's width about a centre that sways by 0.125 of it, widened near the rim by the bump's offsets,

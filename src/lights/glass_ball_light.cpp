@@ -248,9 +248,7 @@ void DS_GlassBallLight::OnCreateDevice() {
   for (WrittenQuad& w : barsWritten) w = WrittenQuad();
   DS_2D_Light::OnCreateDevice();
   LoadPendingPicture();  // this light works from the picture's texture from the start
-  overlay1Texture = FirstFrame(overlay1);
-  overlay2Texture = FirstFrame(overlay2);
-  shadowTexture = FirstFrame(shadow);
+  LoadOverlays();
   GenerateBumpMap();
   GenerateGradient();
   GenerateDiscMask();
@@ -321,6 +319,12 @@ void DS_GlassBallLight::OnLostDevice() {
   scroll.InvalidateDeviceObjects();
 }
 
+void DS_GlassBallLight::LoadOverlays() {
+  overlay1Texture = FirstFrame(overlay1);
+  overlay2Texture = FirstFrame(overlay2);
+  shadowTexture = FirstFrame(shadow);
+}
+
 void DS_GlassBallLight::ReleasePictures() {
   DS_2D_Light::ReleasePictures();
   for (TexQuad& q : scroll.quads) q.texture.Reset();
@@ -329,10 +333,24 @@ void DS_GlassBallLight::ReleasePictures() {
     backgroundInfo.texture.Reset();
     backgroundReleased_ = true;
   }
+  // The overlays and the shadow, pictures of this light alone, go too when the manager lets go of them.
+  if (overlaysReleased_ || !g_DocResManager) return;
+  bool released = false;
+  for (const DS_ImageFileLink* link : {&overlay1, &overlay2, &shadow})
+    released = g_DocResManager->ReleasePicture(*link) || released;
+  if (!released) return;
+  overlay1Texture.Reset();
+  overlay2Texture.Reset();
+  shadowTexture.Reset();
+  overlaysReleased_ = true;
 }
 
 void DS_GlassBallLight::RemakePictures() {
   DS_2D_Light::RemakePictures();
+  if (overlaysReleased_) {
+    overlaysReleased_ = false;
+    LoadOverlays();
+  }
   if (!backgroundReleased_) return;
   backgroundReleased_ = false;
   LoadBallPicture();

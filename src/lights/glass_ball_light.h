@@ -49,7 +49,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   void OnCreateDevice() override;
   void OnResetDevice() override;
   void OnLostDevice() override;
-  // Also the scroll quads' hold on the pair, and a background picture the document can decode again.
+  // Also the scroll quads' hold on the pair, and the background, overlay and shadow pictures the manager
+  // can make again.
   void ReleasePictures() override;
   void RemakePictures() override;
   void PostRender() override;
@@ -67,6 +68,7 @@ class DS_GlassBallLight : public DS_2D_Light {
   void GenerateDiscMask();
   void GenerateGradient();
   void LoadBallPicture();
+  void LoadOverlays();
   // The background quad, except where the lens will cover it for certain.
   void DrawBackground();
   // The device transforms of the ball, and the lens texture matrix (lens) or the flat one.
@@ -106,7 +108,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   ComRef<IDirect3DTexture9> discMask;
   ComRef<IDirect3DTexture9> gradient;
   TextureInfo backgroundInfo;
-  bool backgroundReleased_ = false;  // a document picture let go of at the end of a show
+  bool backgroundReleased_ = false;  // let go of at the end of a show
+  bool overlaysReleased_ = false;
   ComRef<IDirect3DTexture9> overlay1Texture;
   ComRef<IDirect3DTexture9> overlay2Texture;
   ComRef<IDirect3DTexture9> shadowTexture;

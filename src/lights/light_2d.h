@@ -135,8 +135,8 @@ class DS_2D_Light : public DS_ABRender {
   void LoadPendingPicture();
   bool PicturePending() const { return picturePending_; }
   // The slide has ended and the fade after it is over: the light lets go of what it holds for the show
-  // alone, its render-target pair and the picture the document can decode again (which then waits for
-  // RemakePictures, as at the first start). Module pictures and small textures of its own stay made.
+  // alone, its render-target pair and the picture the manager can make again (which then waits for
+  // RemakePictures, as at the first start). Small textures of its own stay made.
   virtual void ReleasePictures();
   // The slide starts: what ReleasePictures let go of is made again (a first start decodes the picture).
   virtual void RemakePictures() { LoadPendingPicture(); }

@@ -123,6 +123,29 @@ TEST_F(SlidePicturesTest, APictureIsHeldFromItsSlidesStartUntilTheFadeAfterItIsO
   EXPECT_EQ(device_.LiveTextures(), 1) << "one picture held: the one shown";
 }
 
+// A module picture a slide's light loads for itself goes the same way, from the device's cache too, and is
+// loaded from the module again at the slide's next start.
+TEST_F(SlidePicturesTest, AModulePictureALightLoadsIsLetGoOfWithItsSlide) {
+  const DocFileKey module = DS_ImageFileLink(5, u"basekit.dll").GetKey();
+  Play({module, kPond});
+  show_->FrameMove(0.0);
+  IDirect3DTexture9* first = Picture(0);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(RecordingRenderDevice::Text(first), "basekit.dll:5");
+
+  show_->FrameMove(3.1);
+  EXPECT_EQ(Picture(0), nullptr);
+  EXPECT_EQ(RecordingRenderDevice::Refs(first), 0) << "neither the manager nor the device's cache holds it";
+  EXPECT_EQ(std::count(device_.calls.begin(), device_.calls.end(), "release texture basekit.dll:5"), 1);
+
+  show_->FrameMove(7.2);
+  ASSERT_EQ(show_->current.Get(), show_->slides[0].Get());
+  ASSERT_NE(Picture(0), nullptr);
+  EXPECT_EQ(RecordingRenderDevice::Text(Picture(0)), "basekit.dll:5") << "loaded from the module again";
+  EXPECT_EQ(manager_->Maps().resourceData[module].size(), 1u) << "one record however often it is loaded";
+  EXPECT_EQ(device_.LiveTextures(), 1);
+}
+
 // A device loss while a slide's pictures are let go of passes it by; the slide makes them again when it
 // starts after the reset.
 TEST_F(SlidePicturesTest, ASlideLetGoOfComesBackAfterADeviceLoss) {

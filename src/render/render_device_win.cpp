@@ -400,6 +400,10 @@ TextureInfo D3D9RenderDevice::GetTexture(const DocResourceRecord& record) {
   return out;
 }
 
+void D3D9RenderDevice::ReleaseTexture(const DocResourceRecord& record) {
+  TextureCache::ReleaseTexture(record, g_TextureCache);
+}
+
 bool D3D9RenderDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {
   const DocNamedBlob& blob = record.blob;
   if (blob.name.empty() || blob.Empty()) return false;

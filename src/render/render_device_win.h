@@ -74,6 +74,7 @@ class D3D9RenderDevice : public RenderDevice {
   void AttachDocument(const void* document) override;
   void DetachDocument(const void* document) override;
   TextureInfo GetTexture(const DocResourceRecord& record) override;
+  void ReleaseTexture(const DocResourceRecord& record) override;
   // Pictures the document carries by name with their bytes (decoded from those bytes): the size from the
   // file header. Module and file pictures go through the cache and are not told.
   bool GetImageSize(const DocResourceRecord& record, TextureInfo* out) override;

@@ -13,7 +13,8 @@
 #include "scene/texture_types.h"
 
 // Every lookup is find-or-insert of an empty value; an entry whose texture is null is decoded again at
-// the next request for its key. Entries are never removed; modules are never freed.
+// the next request for its key. Entries are never removed (ReleaseTexture empties one); modules are never
+// freed.
 class TextureCacheHolder;
 
 class TextureCache {
@@ -37,6 +38,9 @@ class TextureCache {
   // id), falling back to its own bytes. A picture that cannot be decoded gives a null texture of 800 x 600.
   static void GetTexture(const DocResourceRecord& record, TextureCacheHolder* holder, TextureInfo& out);
   static void LoadFromFile(const ds_string& path, TextureCacheHolder* holder, TextureInfo& out);
+  // The cached picture of a nameless (module) record lets go of its texture, keeping its entry, so that
+  // the texture is freed once its other holders let go and the next request decodes it again.
+  static void ReleaseTexture(const DocResourceRecord& record, TextureCacheHolder* holder);
   // Not cached.
   static void LoadFromMemory(TextureInfo& out, const BYTE* bytes, int size);
   // The mesh of one record: a module's mesh is cached by resource id (whatever the module); otherwise the

@@ -191,6 +191,19 @@ void TextureCache::GetTexture(const DocResourceRecord& record, TextureCacheHolde
   out = entry;
 }
 
+void TextureCache::ReleaseTexture(const DocResourceRecord& record, TextureCacheHolder* holder) {
+  if (!holder || !holder->cache || !record.blob.name.empty()) return;
+  TextureCache& cache = *holder->cache;
+  const int id = static_cast<int>(record.resourceId);
+  auto module = cache.modules.find(record.module);
+  if (module != cache.modules.end()) {
+    auto entry = cache.moduleTextures.find(std::make_pair(module->second, id));
+    if (entry != cache.moduleTextures.end()) entry->second.texture.Reset();
+  }
+  auto named = cache.namedModuleTextures.find(std::make_pair(record.module, id));
+  if (named != cache.namedModuleTextures.end()) named->second.texture.Reset();
+}
+
 void TextureCache::GetMesh(const DocResourceRecord& record, TextureCacheHolder* holder, MeshData& out, int stride) {
   if (!holder || !holder->cache) {
     out = MeshData();

@@ -138,6 +138,19 @@ TEST_F(TextureCacheTest, ModuleRecordsShareOneTextureAndFallBackToTheirBytes) {
   EXPECT_EQ(fromBytes.width, 6u);
   EXPECT_EQ(fromBytes.height, 3u);
   EXPECT_FLOAT_EQ(fromBytes.aspect, 0.5f);
+
+  // Let go of, the entry no longer holds the texture: the last holder frees it, and the next request
+  // decodes it again.
+  second = TextureInfo();
+  IDirect3DTexture9* released = first.texture.Get();
+  TextureCache::ReleaseTexture(Record(kPicture6x3, kModule), &holder);
+  released->AddRef();
+  EXPECT_EQ(released->Release(), 1u) << "held by this test alone";
+  first = TextureInfo();
+  TextureCache::GetTexture(Record(kPicture6x3, kModule), &holder, second);
+  ASSERT_NE(second.texture, nullptr);
+  EXPECT_EQ(second.width, 4u);
+  EXPECT_EQ(Texel(second.texture, 0, 0), 0x00FF00u);
 }
 
 TEST_F(TextureCacheTest, RecordsOfModulesThatDoNotLoadAreKeptByModuleName) {

@@ -137,6 +137,7 @@ bool DS_DocResManager::Read(DS_IOF_Virtual** s, DWORD version) {
     set.ClearFrames();
     pendingImages_.erase(key);
     releasablePictures_.erase(key);
+    modulePictures_.erase(key);
     // Sizes from the file headers when every frame tells its own; the frames are decoded on request.
     bool sized = !records.empty();
     TextureInfo size;
@@ -211,6 +212,14 @@ void DS_DocResManager::DecodePending(const DocFileKey& key) {
 
 bool DS_DocResManager::ReleasePicture(const DS_ImageFileLink& link) {
   const DocFileKey& key = link.GetKey();
+  if (modulePictures_.count(key)) {
+    std::vector<ComRef<IDirect3DTexture9>>& frames = maps_->textureSets[key].frames;
+    if (!frames.empty()) {
+      std::vector<ComRef<IDirect3DTexture9>>().swap(frames);
+      GetRenderDevice().ReleaseTexture(DocResourceRecord(ModuleResourceId(key), key.name));
+    }
+    return true;
+  }
   if (!releasablePictures_.count(key)) return false;
   if (pendingImages_.count(key)) return true;
   auto data = maps_->resourceData.find(key);
@@ -242,10 +251,13 @@ TextureSet& DS_DocResManager::GetTextureSet(const DS_ImageFileLink& link) {
 
 void DS_DocResManager::LoadImageFromModule(TextureSet* set, const DocFileKey& key) {
   DocResourceRecord record(ModuleResourceId(key), key.name);
-  maps_->resourceData[key].push_back(record);
+  // One record however often the picture is loaded again after a release.
+  DocRecordVector& data = maps_->resourceData[key];
+  if (data.empty()) data.push_back(record);
   TextureInfo info = GetRenderDevice().GetTexture(record);
   set->ClearFrames();
   set->AddFrame(info);
+  modulePictures_.insert(key);
 }
 
 TextureSet& DS_DocResManager::GetImageSetFromModule(const DS_ImageFileLink& link) {
@@ -322,6 +334,7 @@ void DS_DocResManager::MakeImageLinkFromRecord(const DocResourceRecord& record, 
   const DocFileKey& key = keyLink.GetKey();
   pendingImages_.erase(key);  // its frames are replaced below
   releasablePictures_.erase(key);
+  modulePictures_.erase(key);
   DocRecordVector& data = maps_->resourceData[key];
   if (data.empty()) data.push_back(record);
   TextureInfo info = GetRenderDevice().GetTexture(record);

@@ -69,9 +69,11 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   // the picture is decoded already or the document does not carry it (GetTextureSet tells then).
   bool PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const;
   // A document picture whose size its data tells lets go of its decoded frames: its raw data stays, and
-  // the next GetTextureSet decodes it again. True when the link names such a picture (decoded or not):
-  // a holder of its frames then lets go of them too, so that they are freed. False for anything else
-  // (module pictures, pictures without a size of their own), which stays made.
+  // the next GetTextureSet decodes it again. A module picture GetTextureSet loaded lets go of its frame
+  // too, and the device's cache of it: the next GetTextureSet loads it from the module again. True when
+  // the link names such a picture (decoded or not): a holder of its frames then lets go of them too, so
+  // that they are freed. False for anything else (pictures without a size of their own, module image
+  // sets), which stays made.
   bool ReleasePicture(const DS_ImageFileLink& link);
   TextureSet& GetImageSetFromModule(const DS_ImageFileLink& link);
   MeshData& GetMesh(const DS_MeshFile& link, int stride);
@@ -116,6 +118,8 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
   std::map<DocFileKey, DocRecordVector> pendingImages_;
   // The document pictures that went pending when read: those ReleasePicture may make pending again.
   std::set<DocFileKey> releasablePictures_;
+  // The single module pictures GetTextureSet loaded: those ReleasePicture may let go of too.
+  std::set<DocFileKey> modulePictures_;
   std::set<DocFileKey> brokenImageSets_;  // module image sets that did not decode; not parsed again
   // The document's GUID pictures (DDS bytes) not decoded yet: reading leaves them to their first request,
   // which comes when the slide that shows them first starts.

@@ -483,8 +483,8 @@ TEST_F(DocResManagerTest, DestroyingTheManagerLetsGoOfTheDevice) {
 
 }  // namespace
 
-// A document picture let go of keeps its raw data and size and is decoded again at its next request;
-// pictures the manager could not decode again (sized only by decoding, from a module) stay made.
+// A document picture let go of keeps its raw data and size and is decoded again at its next request, a
+// module picture is loaded from its module again; pictures sized only by decoding stay made.
 TEST_F(DocResManagerTest, PicturesLetGoOfAreDecodedAgainFromTheirRawData) {
   device.tellSizes = true;
   const DocFileKey kUnsized(u"c:\\pics\\x.png", 400);
@@ -514,11 +514,20 @@ TEST_F(DocResManagerTest, PicturesLetGoOfAreDecodedAgainFromTheirRawData) {
   EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "texture \x02\x01still"), 2);
   EXPECT_EQ(Maps().resourceData[kStill].size(), 1u) << "the raw data stays";
 
+  // A module picture: the device's cache lets go of it too, and the module gives it again.
+  const DS_ImageFileLink module{DS_FileLink3(7, u"basekit.dll")};
+  IDirect3DTexture9* loaded = M().GetTextureSet(module).First();
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_TRUE(M().ReleasePicture(module));
+  EXPECT_EQ(lumi_test::RecordingRenderDevice::Refs(loaded), 0);
+  EXPECT_TRUE(M().ReleasePicture(module)) << "twice in a row";
+  ASSERT_NE(M().GetTextureSet(module).First(), nullptr);
+  EXPECT_EQ(Maps().resourceData[module.GetKey()].size(), 1u) << "one record however often it is loaded";
+
   struct Kept {
     const char* what;
     DS_ImageFileLink link;
   } kept[] = {{"sized only by decoding", DS_ImageFileLink{DS_FileLink3(kUnsized)}},
-              {"module picture", DS_ImageFileLink{DS_FileLink3(7, u"basekit.dll")}},
               {"unknown", DS_ImageFileLink{DS_FileLink3(DocFileKey(u"none.png", 1))}}};
   for (Kept& k : kept) {
     IDirect3DTexture9* held = M().GetTextureSet(k.link).First();

@@ -170,6 +170,8 @@ class RenderDevice {
   // The picture of one document record (its module's resource, else its own bytes), cached by the
   // texture cache; a null texture when it cannot be decoded.
   virtual TextureInfo GetTexture(const DocResourceRecord& record) { return TextureInfo(); }
+  // The cache lets go of the picture of a module record; the next GetTexture of it decodes it again.
+  virtual void ReleaseTexture(const DocResourceRecord& record) {}
   // The size the picture of one record decodes to (width, height and aspect, no texture), told from its
   // file header without decoding it. False when that cannot be told cheaply: the picture is then decoded
   // when the document is read.

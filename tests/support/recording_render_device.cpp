@@ -312,6 +312,9 @@ void RecordingRenderDevice::AttachDocument(const void* document) { documents.pus
 
 void RecordingRenderDevice::DetachDocument(const void* document) {
   documents.erase(std::remove(documents.begin(), documents.end(), document), documents.end());
+  // As the document's texture cache goes with it.
+  for (auto& cached : moduleCache_) cached.second.texture.Reset();
+  moduleCache_.clear();
 }
 
 TextureInfo RecordingRenderDevice::MakeTexture(const std::string& source, UINT width, UINT height) {
@@ -332,9 +335,21 @@ TextureInfo RecordingRenderDevice::GetTexture(const DocResourceRecord& record) {
   if (text.size() >= 2) return MakeTexture(text, static_cast<BYTE>(text[0]), static_cast<BYTE>(text[1]));
   if (record.resourceId != 0) {
     std::string name(record.module.begin(), record.module.end());
-    return MakeTexture(name + ":" + std::to_string(record.resourceId), 8, 8);
+    name += ":" + std::to_string(record.resourceId);
+    // Cached, as the texture cache keeps a module's pictures.
+    TextureInfo& cached = moduleCache_[name];
+    if (!cached.texture) cached = MakeTexture(name, 8, 8);
+    return cached;
   }
   return TextureInfo();
+}
+
+void RecordingRenderDevice::ReleaseTexture(const DocResourceRecord& record) {
+  std::string name(record.module.begin(), record.module.end());
+  name += ":" + std::to_string(record.resourceId);
+  calls.push_back("release texture " + name);
+  auto cached = moduleCache_.find(name);
+  if (cached != moduleCache_.end()) cached->second.texture.Reset();
 }
 
 bool RecordingRenderDevice::GetImageSize(const DocResourceRecord& record, TextureInfo* out) {

@@ -14,7 +14,8 @@
 // Documents' resources, recorded in `calls`: pictures, meshes and effects are "decoded" from simple test
 // bytes:
 // - a picture's bytes are its text; the first two bytes are its width and height; a record without bytes
-//   but with a resource id is a module picture of 8 x 8 named "module:id"; anything else fails (null);
+//   but with a resource id is a module picture of 8 x 8 named "module:id", cached (one texture) until
+//   ReleaseTexture ("release texture module:id") or its document is detached; anything else fails (null);
 // - a mesh has one vertex per byte; bytes starting with '!' fail;
 // - an effect is its text; bytes starting with '!' fail to compile.
 // Those textures and effects count their references, so that tests can check that nothing leaks or is
@@ -100,6 +101,7 @@ class RecordingRenderDevice : public RenderDevice {
   void AttachDocument(const void* document) override;
   void DetachDocument(const void* document) override;
   TextureInfo GetTexture(const DocResourceRecord& record) override;
+  void ReleaseTexture(const DocResourceRecord& record) override;
   // With tellSizes: a picture of two or more bytes tells its size from them without decoding ("size"
   // call), but a picture whose bytes start with '?' tells 5 x 5 (a header its data does not match).
   bool GetImageSize(const DocResourceRecord& record, TextureInfo* out) override;
@@ -212,6 +214,7 @@ class RecordingRenderDevice : public RenderDevice {
 
   RenderDevice* before_;
   std::vector<std::unique_ptr<DocTexture>> docTextures_;
+  std::map<std::string, TextureInfo> moduleCache_;  // module pictures until released or their document goes
   std::vector<std::unique_ptr<DocEffect>> docEffects_;
 };
 
