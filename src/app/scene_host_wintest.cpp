@@ -14,6 +14,7 @@
 #include "dxut/d3d_device.h"
 #include "dxut/dxut.h"
 #include "fx/light_water_fx.h"
+#include "fx/pattern_brush.h"
 #include "lights/audio_graph_win.h"
 #include "lights/light_2d.h"
 #include "lights/slide_show.h"
@@ -129,6 +130,9 @@ class SceneHostTest : public ::testing::Test {
     return g_frame.at(g_frame.width / 2, g_frame.height / 2);
   }
 
+  // Slide 0 of two, shown twice, gives the same frame; with a pattern brush over it, if asked.
+  void ExpectSlideZeroShownAgainAsTheFirstTime(bool patternBrush);
+
   lumi_test::ManualCounter counter_;
   HWND window_ = nullptr;
   std::unique_ptr<SceneHost> host_;
@@ -237,20 +241,35 @@ std::vector<BYTE> Bmp(int w, int h, DWORD (*colour)(int x, int y)) {
 
 // A slide shown again looks exactly as it did the first time: its picture, a document picture let go of
 // once its show and the fade after it were over, is decoded again from the document at its next start,
-// and its render-target pair made again, across a device reset while it was let go of.
-TEST_F(SceneHostTest, ASlideShownAgainLooksExactlyAsItDidTheFirstTime) {
-  const DocFileKey tiles(u"c:\\pictures\\tiles.bmp", 1), bands(u"c:\\pictures\\bands.bmp", 2);
+// and its render-target pair made again, across a device reset while it was let go of. With a pattern
+// brush over it, the brush's pattern (a document picture it uses alone) goes and comes back the same way.
+void SceneHostTest::ExpectSlideZeroShownAgainAsTheFirstTime(bool patternBrush) {
+  const DocFileKey tiles(u"c:\\pictures\\tiles.bmp", 1), bands(u"c:\\pictures\\bands.bmp", 2),
+      dots(u"c:\\pictures\\dots.bmp", 3);
   delete g_DocResManager;
   g_DocResManager = lumi_test::ReadDocumentPictures(
       {{tiles, Bmp(40, 30, [](int x, int y) -> DWORD { return ((x / 5 + y / 5) % 2 ? 0xE04020u : 0x2040E0u) + x * 3; })},
-       {bands, Bmp(24, 36, [](int, int y) -> DWORD { return y < 18 ? 0x30C030u : 0xC0C030u; })}});
+       {bands, Bmp(24, 36, [](int, int y) -> DWORD { return y < 18 ? 0x30C030u : 0xC0C030u; })},
+       {dots, Bmp(8, 8, [](int x, int y) -> DWORD { return x < 4 && y < 4 ? 0xF0F0F0u : 0x101010u; })}});
   DS_SlideShow_Light* root = WriteAndReadShow(2, 1, 2, 1);
   root->slides[0]->picture->picture.Raw() = tiles;
   root->slides[1]->picture->picture.Raw() = bands;
+  if (patternBrush) {
+    auto* brush = new DS_PatternBrush;
+    brush->patternLink.Raw() = dots;
+    root->slides[0]->items.emplace_back(brush);
+  }
   Start(root, 1);  // Fit: the bars too
   DS_2D_Light* light = root->slides[0]->picture.Get();
 
   Frame(0.0);  // slide 0 from the end of its fade-in
+  const DS_PatternBrush* pattern = nullptr;
+  if (patternBrush) {
+    ASSERT_EQ(root->slides[0]->renderObjects.size(), 1u);
+    pattern = dynamic_cast<const DS_PatternBrush*>(root->slides[0]->renderObjects[0]->item);
+    ASSERT_NE(pattern, nullptr);
+    ASSERT_EQ(pattern->pattern.frames.size(), 1u);
+  }
   Frame(1.5);
   const lumi_test::Pixels first = g_frame;
   ASSERT_FALSE(first.argb.empty());
@@ -258,6 +277,9 @@ TEST_F(SceneHostTest, ASlideShownAgainLooksExactlyAsItDidTheFirstTime) {
   Frame(3.1);  // slide 1 starts
   EXPECT_TRUE(light->PicturePending()) << "slide 0's picture is let go of";
   EXPECT_EQ(nullptr, light->pictureQuad.info.texture.Get());
+  if (pattern) {
+    EXPECT_TRUE(pattern->pattern.frames.empty()) << "and the brush's pattern";
+  }
   EXPECT_FALSE(light->renderTargets.current);
   Frame(5.0);
   DXUTTestForceDeviceReset();
@@ -266,10 +288,21 @@ TEST_F(SceneHostTest, ASlideShownAgainLooksExactlyAsItDidTheFirstTime) {
   ASSERT_EQ(root->slides[0].Get(), root->current.Get());
   Frame(9.7);  // as far into its show as the first frame
   EXPECT_FALSE(light->PicturePending());
+  if (pattern) {
+    EXPECT_EQ(pattern->pattern.frames.size(), 1u);
+  }
   ASSERT_EQ(first.argb.size(), g_frame.argb.size());
   size_t differ = 0;
   for (size_t i = 0; i < first.argb.size(); ++i) differ += first.argb[i] != g_frame.argb[i];
   EXPECT_EQ(0u, differ) << "pixels unlike the first showing";
+}
+
+TEST_F(SceneHostTest, ASlideShownAgainLooksExactlyAsItDidTheFirstTime) {
+  ExpectSlideZeroShownAgainAsTheFirstTime(false);
+}
+
+TEST_F(SceneHostTest, APatternBrushShownAgainTilesItsPatternAsTheFirstTime) {
+  ExpectSlideZeroShownAgainAsTheFirstTime(true);
 }
 
 // The icon bitmap of the desktop host, made by the test: bottom-up rows of B, G, R, A.

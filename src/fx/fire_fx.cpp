@@ -80,10 +80,20 @@ void DS_FireFX::Assign(const DS_FireFX& source) {
 
 void DS_FireFX::LoadEffect(IDirect3DTexture9** maskSlot) {
   DS_FX_Constructor::LoadEffect(maskSlot);
-  HoldFirstFrame(patternTexture, patternLink);
-  HoldFirstFrame(noiseTexture, noiseLink);
+  LoadTextures();
   CreateGridMesh();
   BuildGrid();
+}
+
+void DS_FireFX::LoadTextures() {
+  HoldFirstFrame(patternTexture, patternLink);
+  HoldFirstFrame(noiseTexture, noiseLink);
+}
+
+bool DS_FireFX::ReleaseTextures() {
+  const bool pattern = ReleaseHeldPicture(patternTexture, patternLink);
+  const bool noise = ReleaseHeldPicture(noiseTexture, noiseLink);
+  return pattern || noise;
 }
 
 void DS_FireFX::CreateGridMesh() {

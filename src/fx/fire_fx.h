@@ -39,6 +39,8 @@ class DS_FireFX : public DS_FX_Constructor {
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // The base's, then the pattern and noise textures (first frames of their links) and the grid.
   void LoadEffect(IDirect3DTexture9** mask) override;
+  bool ReleaseTextures() override;
+  void LoadTextures() override;
   // Its own technique "Main" on the grid ("MainNoMask" without a mask, where the effect has it); no
   // "Scale".
   void Render(DS_ABRender* renderer) override;

@@ -186,6 +186,9 @@ DS_BrushObj::DS_BrushObj(DS_FX_Constructor* clone) : DS_ABObj(clone), effectItem
   clone->LoadEffect(mask);
 }
 
+void DS_BrushObj::ReleasePictures() { pictures_.Release(effectItem); }
+void DS_BrushObj::RemakePictures() { pictures_.Remake(effectItem); }
+
 void DS_BrushObj::Render(DS_ABRender* renderer) {
   if (effectItem) effectItem->Render(renderer);
 }

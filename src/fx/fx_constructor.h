@@ -41,6 +41,10 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   // The effect of the effect link from the document, then SetMask (mask). Items with pictures of their
   // own load them after this.
   virtual void LoadEffect(IDirect3DTexture9** mask);
+  // The pictures LoadEffect took from the document let go of when the manager lets go of them (after the
+  // slide's show): true when any went. LoadTextures takes them again. None here (the mask stays).
+  virtual bool ReleaseTextures() { return false; }
+  virtual void LoadTextures() {}
   // Editing handles; nothing to draw.
   virtual void DrawMarkers(DS_ABRender* renderer) {}
   virtual IDirect3DTexture9** GetMask() { return mask.Slot(); }
@@ -115,6 +119,12 @@ class DS_BrushObj : public DS_ABObj {
   void OnScreenResize() override {}
   // The item's MainFX flag: an item that reads the scene composed so far needs it as its source.
   int NeedsSourceTexture() override;
+  // The item's pictures, when the manager can make them again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   DS_FX_Constructor* effectItem;  // the same clone as the base's item
+
+ private:
+  ItemPictures pictures_;
 };

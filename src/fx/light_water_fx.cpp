@@ -126,8 +126,12 @@ void DS_WaterFX::UpdateDirection() {
 
 void DS_WaterFX::LoadEffect(IDirect3DTexture9** maskSlot) {
   DS_FX_Constructor::LoadEffect(maskSlot);
-  HoldFirstFrame(bumpTexture, bumpLink);
+  LoadTextures();
 }
+
+void DS_WaterFX::LoadTextures() { HoldFirstFrame(bumpTexture, bumpLink); }
+
+bool DS_WaterFX::ReleaseTextures() { return ReleaseHeldPicture(bumpTexture, bumpLink); }
 
 void DS_WaterFX::Update(double t) {
   clock.Advance(t);

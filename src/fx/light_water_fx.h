@@ -47,6 +47,8 @@ class DS_WaterFX : public DS_FX_Constructor {
   void Save(DS_IOF_Virtual** stream) override { SaveBase(stream); }
   // The base's, then the bump texture (first frame of the bump link).
   void LoadEffect(IDirect3DTexture9** mask) override;
+  bool ReleaseTextures() override;
+  void LoadTextures() override;
   // The clock, then the bump transform rotated by 4.5 radians per clock second.
   void Update(double t) override;
   void Render(DS_ABRender* renderer) override;

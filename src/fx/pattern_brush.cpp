@@ -62,6 +62,15 @@ void DS_PatternBrush::LoadPattern() {
   frameIndex = 0;
 }
 
+bool DS_PatternBrush::ReleaseTextures() {
+  if (pattern.frames.empty() || !g_DocResManager) return false;
+  ds_string ext;
+  patternLink.GetExtension(&ext);
+  if (CompareWithDllExtension(ext) == 0 || !g_DocResManager->ReleasePicture(patternLink)) return false;
+  std::vector<ComRef<IDirect3DTexture9>>().swap(pattern.frames);  // durations and size stay
+  return true;
+}
+
 void DS_PatternBrush::Update(double t) {
   clock.Advance(t);
   const double c = clock.GetPosition();

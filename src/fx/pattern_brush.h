@@ -27,6 +27,9 @@ class DS_PatternBrush : public DS_FX_Constructor {
   // The pattern's frames from the document: a module image set when the link names a ".dll", its image
   // otherwise; the frame index back to 0.
   void LoadPattern();
+  // The pattern's frames, unless they are a module image set.
+  bool ReleaseTextures() override;
+  void LoadTextures() override { LoadPattern(); }
 
   // The values Render sets for a picture of w x h pixels.
   struct Values {

@@ -125,7 +125,15 @@ void DS_SlideContainer::PostRender() {
 void DS_SlideContainer::ReleasePictures() {
   if (!objectsCreated_) return;
   if (picture) picture->ReleasePictures();
+  for (const CountedPtr<DS_ABObj>& o : renderObjects)
+    if (o) o->ReleasePictures();
   if (g_DocResManager) g_DocResManager->UnbindEffectTextures();
+}
+
+void DS_SlideContainer::RemakePictures() {
+  if (picture) picture->RemakePictures();
+  for (const CountedPtr<DS_ABObj>& o : renderObjects)
+    if (o) o->RemakePictures();
 }
 
 void DS_SlideContainer::Resize(int width, int height) {

@@ -73,10 +73,11 @@ class DS_SlideContainer : public DS_IOF_Item {
   // plus one when the light needs its own pass.
   int CountOffscreenPasses() const;
 
-  // The slide has ended and the fade after it is over: its picture lets go of what it holds for the
-  // show alone, and the document's effects of the textures last set on them. Nothing before the first
-  // start. The next start makes it again.
+  // The slide has ended and the fade after it is over: its picture and its render objects let go of what
+  // they hold for the show alone, and the document's effects of the textures last set on them. Nothing
+  // before the first start. The next start makes it again (RemakePictures).
   void ReleasePictures();
+  void RemakePictures();
 
   void Resize(int width, int height);
   void SetPicturePosition(int mode);

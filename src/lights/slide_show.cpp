@@ -23,7 +23,7 @@ void DS_SlideShow_Light::StartSlide() {
   // A slide's light and items are set up when it first starts, its picture decoded then (and again at
   // every later start, once its last show let go of it): the scene's start waits for none of them.
   current->CreateObjects();
-  if (current->picture) current->picture->RemakePictures();
+  current->RemakePictures();
   const BackBufferSize size = GetRenderDevice().GetBackBufferSize();
   if (size.width != 0) current->Resize(static_cast<int>(size.width), static_cast<int>(size.height));
   if (current->picture) current->picture->StartCameraShake();

@@ -215,6 +215,19 @@ DS_3D_in_2D_array::DS_3D_in_2D_array(DS_3D_in_2D_array_Constructor* copy) : DS_A
   SyncInstances();
 }
 
+void DS_3D_in_2D_array::ReleasePictures() {
+  if (!leaves || !node.texture) return;
+  node.texture.Reset();
+  GetRenderDevice().ReleaseTexture(leaves->textureRecord);
+  pictureReleased_ = true;
+}
+
+void DS_3D_in_2D_array::RemakePictures() {
+  if (!pictureReleased_) return;
+  pictureReleased_ = false;
+  node.SetTexture(GetRenderDevice().GetTexture(leaves->textureRecord).texture);
+}
+
 DS_3D_in_2D_array::~DS_3D_in_2D_array() {
   DeleteFrames(node.children.data(), node.children.data() + node.children.size());
   node.children.clear();

@@ -95,6 +95,9 @@ class DS_3D_in_2D_array : public DS_ABObj {
   void DrawMarkers(DS_ABRender*, int) override {}
   void Update(double t) override;
   void OnScreenResize() override {}
+  // The leaf texture decoded from the item's own record (the device's cache of a module record too).
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   // Adds leaves at the back or removes them from the front until there are as many as the item says.
   void SyncInstances();
@@ -102,6 +105,9 @@ class DS_3D_in_2D_array : public DS_ABObj {
 
   TexturedMesh<DX_V::PNT> node;          // the leaf mesh; its children are the leaves, owned
   DS_3D_in_2D_array_Constructor* leaves;  // the same copy as the base's item
+
+ private:
+  bool pictureReleased_ = false;
 };
 
 // The texture and mesh of the item's records into node.

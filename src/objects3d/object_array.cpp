@@ -76,6 +76,18 @@ void DS_3DObjArray::SetInstanceCount(UINT n) {
   obj->AttachInstances(instances, parts);
 }
 
+void DS_3DObjArray::ReleasePictures() {
+  for (MeshPart& part : parts)
+    if (ReleaseHeldPicture(part.texture, part.imageLink)) picturesReleased_ = true;
+}
+
+void DS_3DObjArray::RemakePictures() {
+  if (!picturesReleased_) return;
+  picturesReleased_ = false;
+  for (MeshPart& part : parts)
+    if (!part.texture) part.LoadTexture();
+}
+
 void DS_3DObjArray::Render(DS_ABRender* renderer) {
   if (!renderer) return;
   for (MeshPart& part : parts) renderer->DrawMeshPart(&part);

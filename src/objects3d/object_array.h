@@ -76,6 +76,9 @@ class DS_3DObjArray : public DS_ABObj {
   void Update(double t) override;
   void OnScreenResize() override {}
   bool HitTest(const POINT& point) override;
+  // The parts' textures, when the manager can make their pictures again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   DS_3D_Obj_Ctrl* obj;  // the same clone as the base's item
   std::list<DS_Frame*> instances;  // roots, owned
@@ -83,6 +86,7 @@ class DS_3DObjArray : public DS_ABObj {
 
  private:
   ListenerHolder holder_;  // the count listener
+  bool picturesReleased_ = false;
 };
 
 // Destroys an instance root with its children and animations and frees it.

@@ -5,6 +5,7 @@
 
 #include "platform/periodic.h"
 #include "render/mesh.h"
+#include "scene/doc_res_manager.h"
 #include "scene/particle.h"
 #include "scene/screen_mapping.h"
 #include "scene/readers.h"
@@ -88,7 +89,7 @@ void DS_DischargeFXConstructor::ReadFields(DS_IOF_Virtual** stream, DWORD) {
 void DS_DischargeFXConstructor::LoadEffect() {
   DS_FXParticleSystemCtrl::LoadEffect();
   image.Raw() = DS_FileLink3(mainImageChoice.GetValue() != 0 ? kMainImage : kOtherMainImage, kModule).GetKey();
-  HoldTextures(FirstFrameOf(secondImage), FirstFrameOf(image));
+  LoadTextures();
 }
 
 void DS_DischargeFXConstructor::UpdateEffect() {
@@ -207,10 +208,25 @@ void DS_ExplosionConstructor::Save(DS_IOF_Virtual** stream) {
 
 void DS_ExplosionConstructor::LoadEffect() {
   DS_FXParticleSystemCtrl::LoadEffect();
+  LoadTextures();
+}
+
+void DS_ExplosionConstructor::LoadTextures() {
   gradientTexture.Share(FirstFrameOf(image));
   noiseTexture1.Share(FirstFrameOf(secondImage));
   IDirect3DTexture9* noise2 = FirstFrameOf(noiseLink);
   noiseTexture2.Share(noise2 ? noise2 : noiseTexture1.Get());
+}
+
+bool DS_ExplosionConstructor::ReleaseTextures() {
+  bool released = ReleaseHeldPicture(gradientTexture, image);
+  // Noise 2 may be noise 1 itself (no picture of its own): it goes with it.
+  const bool sharesNoise1 = noiseTexture2 && noiseTexture2.Get() == noiseTexture1.Get();
+  if (ReleaseHeldPicture(noiseTexture1, secondImage)) {
+    released = true;
+    if (sharesNoise1) noiseTexture2.Reset();
+  }
+  return ReleaseHeldPicture(noiseTexture2, noiseLink) || released;
 }
 
 void DS_ExplosionConstructor::UpdateParticle(Particle* p) {

@@ -80,6 +80,8 @@ class DS_ExplosionConstructor : public DS_StatBaseFXCtrl {
   // noise 2 from the noise link; a missing noise 2 takes noise 1, so the effect always gets a picture
   // when the document has one.
   void LoadEffect() override;
+  bool ReleaseTextures() override;
+  void LoadTextures() override;
   // At the position, sized.
   void UpdateParticle(Particle* p) override;
   // Technique "Main" with the gradient, both noises, both colours, both noise shifts and the time; once

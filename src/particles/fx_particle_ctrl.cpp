@@ -80,7 +80,15 @@ DS_ABObj* DS_GlowEffectCtrl::CreateRenderObject() {
 
 void DS_GlowEffectCtrl::LoadEffect() {
   DS_FXParticleSystemCtrl::LoadEffect();
-  HoldTextures(FirstFrameOf(secondImage), FirstFrameOf(image));
+  LoadTextures();
+}
+
+void DS_GlowEffectCtrl::LoadTextures() { HoldTextures(FirstFrameOf(secondImage), FirstFrameOf(image)); }
+
+bool DS_GlowEffectCtrl::ReleaseTextures() {
+  const bool glow = ReleaseHeldPicture(glowTexture, secondImage);
+  const bool main = ReleaseHeldPicture(mainTexture, image);
+  return glow || main;
 }
 
 void DS_GlowEffectCtrl::SaveBase(DS_IOF_Virtual** stream) const {

@@ -42,6 +42,10 @@ class DS_FXParticleSystemCtrl : public DS_ParticleSystemCtrl {
   // The effect of the link (the held reference replaced); classes load their textures after it. The
   // render object calls it once, when it is made.
   virtual void LoadEffect();
+  // The textures LoadEffect took from the document's pictures let go of when the manager lets go of those
+  // pictures (after the slide's show): true when any went. LoadTextures takes them again. None here.
+  virtual bool ReleaseTextures() { return false; }
+  virtual void LoadTextures() {}
 
   // "DS_FXParticleSystemCtrl", version 1: the effect link, then the sprite section.
   void SaveBase(DS_IOF_Virtual** stream) const;
@@ -65,6 +69,8 @@ class DS_GlowEffectCtrl : public DS_FXParticleSystemCtrl {
   // The effect, then the glow texture from the second image link and the main texture from the sprite
   // image link (first frames; null when a link yields none).
   void LoadEffect() override;
+  bool ReleaseTextures() override;
+  void LoadTextures() override;
   // The item's step at the start of every update, before its clock advances.
   virtual void UpdateEffect() {}
 

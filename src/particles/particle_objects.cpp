@@ -16,19 +16,40 @@
 DS_SpriteArrayObj::DS_SpriteArrayObj(DS_BaseSpriteProp* clone)
     : DS_ABObj(clone), markerMode(0) {
   if (!clone) return;
-  if (g_DocResManager) {
-    textureSet = clone->moduleImageSet == 1 ? g_DocResManager->GetImageSetFromModule(clone->image)
-                                            : g_DocResManager->GetTextureSet(clone->image);
-  }
   ParticleGeomArray::item = clone;
+  LoadPictures();
   BindCountListener(clone->count);
-  if (g_DocResManager && !clone->secondImage.GetName().empty()) {
+}
+
+DS_SpriteArrayObj::~DS_SpriteArrayObj() = default;
+
+void DS_SpriteArrayObj::LoadPictures() {
+  DS_BaseSpriteProp* clone = Sprites();
+  if (!g_DocResManager || !clone) return;
+  textureSet = clone->moduleImageSet == 1 ? g_DocResManager->GetImageSetFromModule(clone->image)
+                                          : g_DocResManager->GetTextureSet(clone->image);
+  if (!clone->secondImage.GetName().empty()) {
     const TextureSet& second = g_DocResManager->GetTextureSet(clone->secondImage);
     if (!second.frames.empty()) secondTexture.Share(second.frames.front());
   }
 }
 
-DS_SpriteArrayObj::~DS_SpriteArrayObj() = default;
+void DS_SpriteArrayObj::ReleasePictures() {
+  DS_BaseSpriteProp* sprites = Sprites();
+  if (!sprites || !g_DocResManager) return;
+  // The set keeps its durations and size: the frame steps and the quads' aspect go on as before.
+  if (!textureSet.frames.empty() && sprites->moduleImageSet != 1 && g_DocResManager->ReleasePicture(sprites->image)) {
+    std::vector<ComRef<IDirect3DTexture9>>().swap(textureSet.frames);
+    picturesReleased_ = true;
+  }
+  if (ReleaseHeldPicture(secondTexture, sprites->secondImage)) picturesReleased_ = true;
+}
+
+void DS_SpriteArrayObj::RemakePictures() {
+  if (!picturesReleased_) return;
+  picturesReleased_ = false;
+  LoadPictures();
+}
 
 void DS_SpriteArrayObj::Render(DS_ABRender* renderer) {
   if (renderer) renderer->DrawSpriteArray(this);
@@ -156,6 +177,9 @@ DS_GlowingObj::DS_GlowingObj(DS_GlowEffectCtrl* clone) : DS_ABObj(clone), glowIt
   glowTarget.Create(kGlowTargetSize, kGlowTargetSize);
 }
 
+void DS_GlowingObj::ReleasePictures() { pictures_.Release(glowItem); }
+void DS_GlowingObj::RemakePictures() { pictures_.Remake(glowItem); }
+
 bool DS_GlowingObj::GlowShows() const {
   if (!glowItem) return false;
   const float strength = glowItem->glowStrength.GetResult();
@@ -224,6 +248,9 @@ DS_FXObj::DS_FXObj(DS_BaseFXCtrl* clone) : DS_ABObj(clone), effectItem(clone) {
   BindCountListener(clone->count);
   clone->LoadEffect();
 }
+
+void DS_FXObj::ReleasePictures() { pictures_.Release(effectItem); }
+void DS_FXObj::RemakePictures() { pictures_.Remake(effectItem); }
 
 void DS_FXObj::Render(DS_ABRender* renderer) {
   if (!renderer || !effectItem || !effectItem->effect) return;

@@ -33,6 +33,9 @@ class DS_SpriteArrayObj : public AnimatedTexture<ParticleGeomArray>, public DS_A
   void Update(double t) override;
   void OnScreenResize() override;
   bool HitTest(const POINT& point) override;
+  // The image set's frames and the second texture, when the manager can make them again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   // The second texture with a reference of the caller's own; empty when there is none.
   ComRef<IDirect3DTexture9> ShareSecondTexture() const { return secondTexture; }
@@ -48,6 +51,11 @@ class DS_SpriteArrayObj : public AnimatedTexture<ParticleGeomArray>, public DS_A
 
   ComRef<IDirect3DTexture9> secondTexture;
   int markerMode;                    // 1 for still sprites
+
+ private:
+  // The item's image set (a module image set when the item says so) and its second image's first frame.
+  void LoadPictures();
+  bool picturesReleased_ = false;
 };
 
 // BlendColor of the glow blend: red, green and blue of a COLORREF (red in the low byte) over 255, and
@@ -83,9 +91,15 @@ class DS_GlowingObj : public ParticleGeomArray, public DS_ABObj {
   // Whether the blend can change a pixel: a strength above 0, and for the screen blend a colour other
   // than black.
   bool GlowShows() const;
+  // The item's textures, when the manager can make them again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   DS_GlowEffectCtrl* glowItem;  // the same clone as the base's item
   GlowTarget glowTarget;
+
+ private:
+  ItemPictures pictures_;
 };
 
 // An effect particle item's render object: the particles drawn once through the item's effect.
@@ -100,6 +114,12 @@ class DS_FXObj : public ParticleGeomArray, public DS_ABObj {
   void DrawMarkers(DS_ABRender* renderer, int mode) override {}
   void Update(double t) override;
   void OnScreenResize() override {}
+  // The item's textures, when the manager can make them again.
+  void ReleasePictures() override;
+  void RemakePictures() override;
 
   DS_BaseFXCtrl* effectItem;  // the same clone as the base's item
+
+ private:
+  ItemPictures pictures_;
 };

@@ -12,6 +12,7 @@
 #include "platform/d3d9_types.h"
 #include "render/frame.h"
 #include "render/vertex_formats.h"
+#include "scene/file_link.h"
 #include "scene/render_device.h"
 
 class DS_ImageFileLink;
@@ -195,6 +196,9 @@ class MeshPart : public TexturedMesh<DX_V::PNT> {
   // The first frame of the image link's texture set (none for a set without frames) as the part's
   // texture, then the mesh of the mesh link.
   static bool Load(const DS_ImageFileLink& image, MeshPart* part, const DS_MeshFile& mesh);
+  // The first frame of imageLink's set as the texture again (none when the set has no frames).
+  void LoadTexture();
 
   std::vector<DS_Frame*> instances;  // where the mesh is drawn; not owned
+  DS_ImageFileLink imageLink;         // the texture's link, as Load was given it
 };

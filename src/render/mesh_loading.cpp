@@ -21,11 +21,16 @@ bool DS_IndexedMesh<DX_V::PNT>::LoadMesh(const DS_MeshFile& link) {
 }
 
 bool MeshPart::Load(const DS_ImageFileLink& image, MeshPart* part, const DS_MeshFile& mesh) {
+  part->imageLink = image;
+  part->LoadTexture();
+  return part->LoadMesh(mesh);
+}
+
+void MeshPart::LoadTexture() {
   IDirect3DTexture9* first = nullptr;
   if (g_DocResManager) {
-    const TextureSet& set = g_DocResManager->GetTextureSet(image);
+    const TextureSet& set = g_DocResManager->GetTextureSet(imageLink);
     if (!set.frames.empty()) first = set.frames.front();
   }
-  part->SetTexture(first);
-  return part->LoadMesh(mesh);
+  SetTexture(first);
 }

@@ -230,6 +230,12 @@ bool DS_DocResManager::ReleasePicture(const DS_ImageFileLink& link) {
   return true;
 }
 
+bool ReleaseHeldPicture(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link) {
+  if (!slot || !g_DocResManager || !g_DocResManager->ReleasePicture(link)) return false;
+  slot.Reset();
+  return true;
+}
+
 bool DS_DocResManager::PeekPictureSize(const DS_ImageFileLink& link, TextureInfo* out) const {
   const DocFileKey& key = link.GetKey();
   if (pendingImages_.find(key) == pendingImages_.end()) return false;

@@ -130,6 +130,11 @@ class DS_DocResManager : public DS_IOF_Item, private DeviceObjects {
 // The manager of the loaded document; set by the document loader, null before.
 extern DS_DocResManager* g_DocResManager;
 
+// A picture an object holds in slot for the link goes when the current manager lets go of the link's
+// picture (ReleasePicture): true then, slot emptied. False, slot kept, when slot is empty or the picture
+// stays made.
+bool ReleaseHeldPicture(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link);
+
 // The stream forms of the manager's maps, shared with the sections that store records and floats.
 void ReadRecordVector(DS_IOF_Virtual** stream, DocRecordVector* out);
 void WriteRecordVector(DS_IOF_Virtual** stream, const DocRecordVector& v);
