@@ -41,10 +41,7 @@ bool Near(DWORD a, DWORD b, int tolerance = 24) {
 class FxOnDevice : public lumi_test::D3DFixture {
  protected:
   lumi_test::D3DTestOptions Options() const override {
-    lumi_test::D3DTestOptions o;
-    o.width = kSide;
-    o.height = kSide;
-    return o;
+    return lumi_test::D3DTestOptions::Sized(kSide, kSide);
   }
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();

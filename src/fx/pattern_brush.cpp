@@ -63,12 +63,9 @@ void DS_PatternBrush::LoadPattern() {
 }
 
 bool DS_PatternBrush::ReleaseTextures() {
-  if (pattern.frames.empty() || !g_DocResManager) return false;
   ds_string ext;
   patternLink.GetExtension(&ext);
-  if (CompareWithDllExtension(ext) == 0 || !g_DocResManager->ReleasePicture(patternLink)) return false;
-  std::vector<ComRef<IDirect3DTexture9>>().swap(pattern.frames);  // durations and size stay
-  return true;
+  return CompareWithDllExtension(ext) != 0 && ReleaseHeldFrames(pattern, patternLink);
 }
 
 void DS_PatternBrush::Update(double t) {

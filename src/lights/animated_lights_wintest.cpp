@@ -370,10 +370,7 @@ TEST_F(AnimatedLightsDevice, GlassBallShowsTheSlideInADiscThatMoves) {
 class GlassBallDevice : public AnimatedLightsDevice {
  protected:
   lumi_test::D3DTestOptions Options() const override {
-    lumi_test::D3DTestOptions o;
-    o.width = 480;
-    o.height = 270;
-    return o;
+    return lumi_test::D3DTestOptions::Sized(480, 270);
   }
   void SetUp() override {
     AnimatedLightsDevice::SetUp();
@@ -753,10 +750,7 @@ TEST_F(FlameLightDevice, WithoutTheFireEffectThePictureStillShows) {
 class FlameLookDevice : public FlameLightDevice {
  protected:
   lumi_test::D3DTestOptions Options() const override {
-    lumi_test::D3DTestOptions o;
-    o.width = 384;
-    o.height = 256;
-    return o;
+    return lumi_test::D3DTestOptions::Sized(384, 256);
   }
   void SetUp() override {
     FlameLightDevice::SetUp();

@@ -36,12 +36,9 @@ void DS_SpriteArrayObj::LoadPictures() {
 
 void DS_SpriteArrayObj::ReleasePictures() {
   DS_BaseSpriteProp* sprites = Sprites();
-  if (!sprites || !g_DocResManager) return;
+  if (!sprites) return;
   // The set keeps its durations and size: the frame steps and the quads' aspect go on as before.
-  if (!textureSet.frames.empty() && sprites->moduleImageSet != 1 && g_DocResManager->ReleasePicture(sprites->image)) {
-    std::vector<ComRef<IDirect3DTexture9>>().swap(textureSet.frames);
-    picturesReleased_ = true;
-  }
+  if (sprites->moduleImageSet != 1 && ReleaseHeldFrames(textureSet, sprites->image)) picturesReleased_ = true;
   if (ReleaseHeldPicture(secondTexture, sprites->secondImage)) picturesReleased_ = true;
 }
 

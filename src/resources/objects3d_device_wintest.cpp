@@ -72,10 +72,7 @@ int DifferentPixels(const lumi_test::Pixels& a, const lumi_test::Pixels& b) {
 class Objects3DDeviceTest : public lumi_test::D3DFixture {
  protected:
   lumi_test::D3DTestOptions Options() const override {
-    lumi_test::D3DTestOptions o;
-    o.width = kSize;
-    o.height = kSize;
-    return o;
+    return lumi_test::D3DTestOptions::Sized(kSize, kSize);
   }
   void SetUp() override {
     lumi_test::D3DFixture::SetUp();

@@ -213,9 +213,9 @@ void DS_DocResManager::DecodePending(const DocFileKey& key) {
 bool DS_DocResManager::ReleasePicture(const DS_ImageFileLink& link) {
   const DocFileKey& key = link.GetKey();
   if (modulePictures_.count(key)) {
-    std::vector<ComRef<IDirect3DTexture9>>& frames = maps_->textureSets[key].frames;
-    if (!frames.empty()) {
-      std::vector<ComRef<IDirect3DTexture9>>().swap(frames);
+    TextureSet& set = maps_->textureSets[key];
+    if (!set.frames.empty()) {
+      set.ClearFrames();
       GetRenderDevice().ReleaseTexture(DocResourceRecord(ModuleResourceId(key), key.name));
     }
     return true;
@@ -226,13 +226,19 @@ bool DS_DocResManager::ReleasePicture(const DS_ImageFileLink& link) {
   if (data == maps_->resourceData.end() || data->second.empty()) return false;
   pendingImages_[key] = data->second;
   // The set keeps its size and durations; its frames go, their memory with them.
-  std::vector<ComRef<IDirect3DTexture9>>().swap(maps_->textureSets[key].frames);
+  maps_->textureSets[key].ClearFrames();
   return true;
 }
 
 bool ReleaseHeldPicture(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link) {
   if (!slot || !g_DocResManager || !g_DocResManager->ReleasePicture(link)) return false;
   slot.Reset();
+  return true;
+}
+
+bool ReleaseHeldFrames(TextureSet& set, const DS_ImageFileLink& link) {
+  if (set.frames.empty() || !g_DocResManager || !g_DocResManager->ReleasePicture(link)) return false;
+  set.ClearFrames();
   return true;
 }
 

@@ -134,6 +134,8 @@ extern DS_DocResManager* g_DocResManager;
 // picture (ReleasePicture): true then, slot emptied. False, slot kept, when slot is empty or the picture
 // stays made.
 bool ReleaseHeldPicture(ComRef<IDirect3DTexture9>& slot, const DS_ImageFileLink& link);
+// The same for a copy of the link's set an object holds: its frames go, its size and durations stay.
+bool ReleaseHeldFrames(TextureSet& set, const DS_ImageFileLink& link);
 
 // The stream forms of the manager's maps, shared with the sections that store records and floats.
 void ReadRecordVector(DS_IOF_Virtual** stream, DocRecordVector* out);

@@ -21,6 +21,14 @@ struct D3DTestOptions {
   bool depthStencil = true;  // D24S8 (or D16), so that clears of the depth buffer work
   // Sets the render core's g_D3DDevice to the test device while it lives (restored afterwards).
   bool setGlobalDevice = true;
+
+  // The defaults with a back buffer of width x height.
+  static D3DTestOptions Sized(UINT width, UINT height) {
+    D3DTestOptions o;
+    o.width = width;
+    o.height = height;
+    return o;
+  }
 };
 
 // Rendered pixels as A8R8G8B8 values, row by row from the top; pixel (x, y) is at [y * width + x].

@@ -233,9 +233,7 @@ TEST_F(GlowEffectTest, CutShortModuleEffectGivesNoEffectAndTheGlowDrawsNothing) 
 class WideGlowTest : public GlowEffectTest {
  protected:
   lumi_test::D3DTestOptions Options() const override {
-    lumi_test::D3DTestOptions o;
-    o.width = o.height = 1024;
-    return o;
+    return lumi_test::D3DTestOptions::Sized(1024, 1024);
   }
 };
 

@@ -503,6 +503,12 @@ class SlideAtSize : public ParticleSlidesPlay {
       if (which(o.Get())) return o.Get();
     return nullptr;
   }
+  // The render object of the item of that name.
+  const DS_ABObj* ObjectNamed(int index, const ds_string& name) const {
+    for (const CountedPtr<DS_ABObj>& o : host_->Root()->slides[index]->renderObjects)
+      if (o && o->item && o->item->name == name) return o.Get();
+    return nullptr;
+  }
 };
 
 // Fish swim head first: each fish's pixels (the frame with and without the fish item) are followed from
@@ -513,10 +519,7 @@ TEST_F(FishSlide, FishSwimHeadFirst) {
   double t = 0;
   const int index = PlayAlone(u"Sky over the lake", t);
   ASSERT_GE(index, 0);
-  const DS_ABObj* fish = Object(index, [](DS_ABObj* o) {
-    auto* sprites = dynamic_cast<DS_SpriteArrayObj*>(o);
-    return sprites && sprites->ParticleGeomArray::item->name == u"Fish";
-  });
+  const DS_ABObj* fish = ObjectNamed(index, u"Fish");
   ASSERT_NE(fish, nullptr);
   auto fishAt = [&](double when) {
     Frame(when);
@@ -586,10 +589,7 @@ TEST_F(RipplesSlide, RipplesInTheLightShowTheWavedPictureOnce) {
   double t = 0;
   const int index = PlayAlone(u"Ripples in the light", t);
   ASSERT_GE(index, 0);
-  const DS_ABObj* light = Object(index, [](DS_ABObj* o) {
-    auto* brush = dynamic_cast<DS_BrushObj*>(o);
-    return brush && brush->effectItem->name == u"Pulsing glow";
-  });
+  const DS_ABObj* light = ObjectNamed(index, u"Pulsing glow");
   ASSERT_NE(light, nullptr);
   for (int round = 0; round < 3; ++round) {
     ASSERT_TRUE(Frame(t += 0.4));
