@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "lights/light_states.h"
 #include "render/projection.h"
@@ -334,15 +335,10 @@ void DS_GlassBallLight::ReleasePictures() {
     backgroundReleased_ = true;
   }
   // The overlays and the shadow, pictures of this light alone, go too when the manager lets go of them.
-  if (overlaysReleased_ || !g_DocResManager) return;
-  bool released = false;
-  for (const DS_ImageFileLink* link : {&overlay1, &overlay2, &shadow})
-    released = g_DocResManager->ReleasePicture(*link) || released;
-  if (!released) return;
-  overlay1Texture.Reset();
-  overlay2Texture.Reset();
-  shadowTexture.Reset();
-  overlaysReleased_ = true;
+  const std::pair<ComRef<IDirect3DTexture9>*, const DS_ImageFileLink*> held[] = {
+      {&overlay1Texture, &overlay1}, {&overlay2Texture, &overlay2}, {&shadowTexture, &shadow}};
+  for (const auto& h : held)
+    if (ReleaseHeldPicture(*h.first, *h.second)) overlaysReleased_ = true;
 }
 
 void DS_GlassBallLight::RemakePictures() {
